@@ -1,0 +1,57 @@
+// Loads arbitrary bytes as the start-up script and delivers every event the
+// program can receive, over the fake: nothing may crash, hang or leak.
+#include "fake/fake_platform.hpp"
+#include "host/host.hpp"
+#include "interpreter/handlers.hpp"
+#include "interpreter/run.hpp"
+#include "systray/tray.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using velmora::App;
+using velmora::Mode;
+using velmora::TimerId;
+
+constexpr std::intptr_t kCallbackCodes[] = {513, 514, 515, 516, 517, 518, 1026, 1027, 1028, 1029};
+
+void Drive(const std::string& script) {
+  velmora::fake::FakePlatform fake(L"C:\\App");
+  App app(fake);
+  fake.onTick = [&app](TimerId timer) {
+    if (timer == TimerId::Poll) {
+      velmora::PollTimer_Timer(app);
+    }
+  };
+  // Boxes are answered in turn with each button a box can give.
+  int answer = 0;
+  fake.onMessageBox = [&answer](const velmora::fake::MessageBoxCall&) -> std::optional<int> {
+    static constexpr int kButtons[] = {1, 2, 6, 7};
+    return kButtons[answer++ % 4];
+  };
+  fake.AddFile(L"C:\\App\\boot.scp", script);
+  fake.AddFile(L"C:\\App\\icon.ico", "picture");
+  velmora::StartUp(app);
+  for (const std::intptr_t code : kCallbackCodes) {
+    velmora::TrayWindowProc(app, fake.HostWindow(), velmora::kTrayCallbackMessage, 999, code);
+  }
+  // The same script dropped again runs through the command drop.
+  fake.AddFile(L"C:\\App\\drop.scp", script);
+  fake.AdvanceClock(1000);
+  for (const velmora::HandlerName& handler : velmora::kHandlerNames) {
+    const std::wstring text = app.handlers[*handler.loadSlot];
+    velmora::RunHandler(app, text, handler.name, Mode::Optional);
+    velmora::RunHandler(app, text, handler.name, Mode::Optional, std::wstring(L"Open"));
+  }
+  velmora::Form_Unload(app);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Drive(std::string(reinterpret_cast<const char*>(data), size));
+  return 0;
+}

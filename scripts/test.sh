@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the unit tests natively, again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows builds of the
+# core, and a short fuzz run when clang is present.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "unit tests (native)"
+cmake --preset native >/dev/null
+cmake --build build/native -j"$jobs"
+ctest --test-dir build/native --output-on-failure -j"$jobs"
+
+step "unit tests (address and undefined-behaviour sanitizers)"
+cmake --preset sanitize >/dev/null
+cmake --build build/sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+for preset in win32 win64; do
+  step "Windows build ($preset)"
+  cmake --preset "$preset" >/dev/null
+  cmake --build "build/$preset" -j"$jobs"
+done
+
+if command -v clang++-14 >/dev/null; then
+  step "fuzz target (30 s)"
+  cmake --preset fuzz >/dev/null
+  cmake --build build/fuzz -j"$jobs"
+  mkdir -p build/fuzz/corpus
+  build/fuzz/fuzz/velmora_fuzz_script -max_total_time=30 -timeout=10 \
+    build/fuzz/corpus fuzz/seeds 2>&1 | tail -n 3
+fi
+
+step "all tests passed"

@@ -1,0 +1,83 @@
+// All program-wide state in one place, passed first to every routine.
+#pragma once
+
+#include "platform/platform.hpp"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// One text slot per event group; empty means no handler.
+enum class Slot {
+  OpenScript,
+  ItemSelect,
+  TimerEvent,
+  AltShowBalloon,
+  ScriptError,
+  LeftClick,
+  LeftClickOneTime,
+  DoubleLeftClick,
+  DoubleLeftClickOneTime,
+  RightClick,
+  RightClickOneTime,
+  DoubleRightClick,
+  DoubleRightClickOneTime,
+  BalloonClick,
+  BalloonShow,
+  BalloonClose,
+};
+constexpr std::size_t kSlotCount = 16;
+
+class HandlerTable {
+public:
+  std::wstring& operator[](Slot slot) { return slots_[static_cast<std::size_t>(slot)]; }
+  const std::wstring& operator[](Slot slot) const { return slots_[static_cast<std::size_t>(slot)]; }
+
+private:
+  std::array<std::wstring, kSlotCount> slots_;
+};
+
+// What identifies one version of a dropped file that the command drop could
+// not read or delete, so that it is retried only once the file changes.
+struct FileSignature {
+  std::uint64_t size = 0;
+  std::uint64_t lastWrite = 0;
+  bool operator==(const FileSignature& other) const {
+    return size == other.size && lastWrite == other.lastWrite;
+  }
+};
+
+struct App {
+  explicit App(Platform& platformRef) : platform(platformRef) {}
+
+  Platform& platform;
+
+  HandlerTable handlers;
+  bool SilentErrors = false;
+  std::wstring OutputFile;
+  std::wstring LastResult;
+  std::wstring LastID;
+  bool DownloadBusy = false;
+
+  TrayIconRecord TrayIcon;
+  std::uint32_t TrayRecordSize = 0;
+  ProcAddress OldWindowProc = 0;
+  std::wstring TooltipText;
+  std::wstring FirstIconFile;
+  std::wstring ShownIconFile;
+
+  // True while the scriptError handler runs: reports made meanwhile take the
+  // log or dialog route, so a failing command in it cannot recurse for ever.
+  bool InScriptErrorHandler = false;
+  // True while a dropped script runs, so that a poll tick delivered during one
+  // of its dialogs does not run the same file again inside it.
+  bool DropRunning = false;
+  // Dropped files already reported as unreadable or undeletable, by path.
+  std::map<std::wstring, FileSignature> StuckDrops;
+};
+
+} // namespace velmora

@@ -1,0 +1,10 @@
+// Fetching a URL into a file.
+#include "coolcode/files.hpp"
+
+namespace velmora {
+
+bool DownloadFile(App& app, const std::wstring& url, const std::wstring& file) {
+  return app.platform.DownloadUrlToFile(url, file);
+}
+
+} // namespace velmora

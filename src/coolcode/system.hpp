@@ -1,0 +1,27 @@
+// System services: version names, the busy cursor, the shell's "open", and
+// the centred About window.
+#pragma once
+
+#include "app_state.hpp"
+
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+std::wstring WindowsVersionName(App& app);
+bool IsShlwapi5OrLater(App& app);
+void SetCursorStyle(App& app, const std::wstring& style);
+void ShellOpen(App& app, const std::wstring& target,
+               const std::optional<std::wstring>& parameters = std::nullopt);
+// Where a window of the given geometry is moved to be centred on the screen;
+// none when it is minimised or maximised and stays where it is.
+struct Position {
+  int left = 0;
+  int top = 0;
+};
+std::optional<Position> CenteredPosition(const FormGeometry& form);
+void CenterForm(App& app);
+void ShowAboutWindow(App& app);
+
+} // namespace velmora

@@ -1,0 +1,171 @@
+// Start-up, script loading, the command drop and the two ways of quitting.
+#include "host/host.hpp"
+
+#include "coolcode/files.hpp"
+#include "coolcode/system.hpp"
+#include "coolcode/text.hpp"
+#include "interpreter/errors.hpp"
+#include "interpreter/run.hpp"
+#include "interpreter/script.hpp"
+#include "systray/tray.hpp"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::uint32_t kCriticalOk = 16;
+
+ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
+  std::wstring raw;
+  const ReadStatus status = app.platform.ReadTextFile(path, raw);
+  if (status == ReadStatus::Ok) {
+    text = NormalizeLineEnds(raw);
+  }
+  return status;
+}
+
+CommandResult RunScriptText(App& app, const std::wstring& text) {
+  ParseScript(app, text);
+  // Only an "error" of openScript counts; "Not found" and "incomplete" do not.
+  const RunResult result =
+      RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory);
+  return result == RunResult::Error ? CommandResult::Error : CommandResult::Ok;
+}
+
+std::optional<FileSignature> SignatureOf(App& app, const std::wstring& path) {
+  const std::vector<FoundFile> found = app.platform.FindFiles(path);
+  if (found.empty()) {
+    return std::nullopt;
+  }
+  return FileSignature{found.front().size, found.front().lastWrite};
+}
+
+// Runs one dropped script and deletes it. A file that cannot be read or
+// deleted is reported once, then left alone until it changes, so that it is
+// neither reported nor run again at every poll.
+void TakeDroppedScript(App& app, const std::wstring& path) {
+  const std::optional<FileSignature> signature = SignatureOf(app, path);
+  const std::wstring key = UpperCase(path);
+  const auto stuck = app.StuckDrops.find(key);
+  if (stuck != app.StuckDrops.end()) {
+    if (signature && stuck->second == *signature) {
+      return;
+    }
+    app.StuckDrops.erase(stuck);
+  }
+  std::wstring text;
+  const ReadStatus status = ReadScript(app, path, text);
+  if (status == ReadStatus::InUse) {
+    // Still being written: taken at a later poll, once its writer is done.
+    return;
+  }
+  if (status == ReadStatus::Failed) {
+    app.StuckDrops[key] = signature.value_or(FileSignature{});
+    ReportScriptError(app, L"Can't read script file '" + path + L"'.");
+    return;
+  }
+  app.DropRunning = true;
+  RunScriptText(app, text);
+  app.DropRunning = false;
+  if (!app.platform.DeleteFiles(path)) {
+    app.StuckDrops[key] = SignatureOf(app, path).value_or(FileSignature{});
+    ReportScriptError(app, L"Can't delete file '" + path + L"'.");
+  }
+}
+
+} // namespace
+
+std::wstring NormalizeLineEnds(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r') {
+      out += kCrLf;
+      if (i + 1 < text.size() && text[i + 1] == L'\n') {
+        ++i;
+      }
+    } else if (c == L'\n') {
+      out += kCrLf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void StartUp(App& app) {
+  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  app.SilentErrors = false;
+  app.DownloadBusy = false;
+  const std::wstring settings = AppFolder(app) + L"velmora.ini";
+  app.LastID = FileExists(app, settings) ? ReadIniValue(app, L"Updates", L"LastID", settings) : L"";
+  const std::wstring boot = AppFolder(app) + L"boot.scp";
+  AddTrayIcon(app);
+  if (!FileExists(app, boot)) {
+    app.platform.ShowMessageBox(L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
+                                L"File Missing", kCriticalOk);
+    Quit(app);
+    return;
+  }
+  // A start-up script that fails leaves the command drop off until a script
+  // turns polling on.
+  if (LoadScript(app, boot) != CommandResult::Error) {
+    app.platform.SetTimerEnabled(TimerId::Poll, true);
+  }
+  app.platform.HideHostWindow();
+}
+
+CommandResult LoadScript(App& app, const std::wstring& path) {
+  std::wstring text;
+  if (ReadScript(app, path, text) != ReadStatus::Ok) {
+    ReportScriptError(app, L"Can't read script file '" + path + L"'.");
+    return CommandResult::Error;
+  }
+  return RunScriptText(app, text);
+}
+
+void CheckForCommands(App& app) {
+  // No dropped script runs during a download, nor inside another dropped
+  // script that waits in a dialog (it would find its own file not yet gone).
+  if (app.DownloadBusy || app.DropRunning) {
+    return;
+  }
+  const std::wstring list = ListFilesByExtension(app, L"", L".scp");
+  for (const std::wstring& name : SplitLines(list)) {
+    if (name == kAbsent || name == L"boot.scp") {
+      continue;
+    }
+    const std::wstring path = AppFolder(app) + name;
+    if (!FileExists(app, path)) {
+      continue;
+    }
+    TakeDroppedScript(app, path);
+  }
+}
+
+void PollTimer_Timer(App& app) {
+  CheckForCommands(app);
+}
+
+void Quit(App& app) {
+  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  app.platform.PostCloseToHost();
+}
+
+void ShutDown(App& app) {
+  SetCursorStyle(app, L"Normal");
+  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
+  RemoveTrayIcon(app);
+  app.platform.PostCloseToHost();
+}
+
+void Form_Unload(App& app) {
+  RemoveTrayIcon(app);
+  RestoreWindowProc(app);
+}
+
+} // namespace velmora

@@ -1,0 +1,24 @@
+// The host's life: start-up, loading scripts, the command drop, quitting.
+#pragma once
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
+
+#include <string>
+
+namespace velmora {
+
+void StartUp(App& app);
+// Loads a script file into the handler table and runs its openScript.
+CommandResult LoadScript(App& app, const std::wstring& path);
+void CheckForCommands(App& app);
+void PollTimer_Timer(App& app);
+void Quit(App& app);
+void ShutDown(App& app);
+void Form_Unload(App& app);
+
+// Line ends of a script as editors write them (a bare LF or CR) become CR LF,
+// the only line break the script language knows.
+std::wstring NormalizeLineEnds(std::wstring_view text);
+
+} // namespace velmora

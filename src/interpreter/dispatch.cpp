@@ -1,0 +1,103 @@
+// The command executor: a line's first word names its command, compared
+// lower-cased in a fixed order.
+#include "interpreter/dispatch.hpp"
+
+#include "coolcode/text.hpp"
+#include "host/host.hpp"
+#include "interpreter/errors.hpp"
+#include "interpreter/handlers.hpp"
+#include "interpreter/switch.hpp"
+#include "systray/tray.hpp"
+
+namespace velmora {
+
+namespace {
+
+using CommandFn = CommandResult (*)(App&, const CommandLine&);
+
+struct Command {
+  const wchar_t* word;
+  CommandFn run;
+};
+
+CommandResult DoNothing(App&, const CommandLine&) {
+  return CommandResult::Ok;
+}
+
+// quit and exit only start the exit: the lines after them still run, and the
+// program closes once the message loop takes the close request.
+CommandResult QuitCommand(App& app, const CommandLine&) {
+  ShutDown(app);
+  return CommandResult::Ok;
+}
+
+// Subjects of commands that are not built yet: a line naming one is reported
+// as not understood rather than passed over as if it had worked.
+const wchar_t* const kUnbuiltSetSubjects[] = {L"outputfile", L"polling", L"scriptid", L"timer"};
+
+CommandResult SetCommand(App& app, const CommandLine& command) {
+  const std::wstring& subject = command.w2 == L"the" ? command.w3 : command.w2;
+  static constexpr Command kSubjects[] = {
+      {L"icon", SetIconCommand},
+      {L"silenterrors", SetSilentErrorsCommand},
+      {L"tooltip", SetTooltipCommand},
+  };
+  for (const Command& entry : kSubjects) {
+    if (subject == entry.word) {
+      return entry.run(app, command);
+    }
+  }
+  for (const wchar_t* unbuilt : kUnbuiltSetSubjects) {
+    if (subject == unbuilt) {
+      return Fail(app, L"Can't understand '" + command.w1 + L"'.");
+    }
+  }
+  // Any other subject is accepted and does nothing.
+  return CommandResult::Ok;
+}
+
+constexpr Command kCommands[] = {
+    {L"checkswitch", CheckSwitchCommand},
+    {L"do", DoNothing},
+    {L"install", InstallCommand},
+    {L"install:", InstallCommand},
+    {L"nothing", DoNothing},
+    {L"set", SetCommand},
+    {L"quit", QuitCommand},
+    {L"exit", QuitCommand},
+};
+
+} // namespace
+
+std::wstring LineWord(std::wstring_view line, int k) {
+  return LowerCase(TrimBlanks(GetItem(line, k, L' ')));
+}
+
+std::wstring LastWord(std::wstring_view line) {
+  return GetItem(line, CountItems(line, L" "), L' ');
+}
+
+CommandResult Fail(App& app, const std::wstring& message) {
+  ReportScriptError(app, message);
+  return CommandResult::Error;
+}
+
+CommandResult ExecuteCommand(App& app, std::wstring_view rawLine) {
+  CommandLine command;
+  command.line = TrimBlanks(rawLine);
+  // Comment lines are accepted wherever a line is executed.
+  if (command.line.rfind(L"--", 0) == 0 || command.line.rfind(L"#", 0) == 0) {
+    return CommandResult::Ok;
+  }
+  command.w1 = LineWord(command.line, 1);
+  command.w2 = LineWord(command.line, 2);
+  command.w3 = LineWord(command.line, 3);
+  for (const Command& entry : kCommands) {
+    if (command.w1 == entry.word) {
+      return entry.run(app, command);
+    }
+  }
+  return Fail(app, L"Can't understand '" + command.w1 + L"'.");
+}
+
+} // namespace velmora

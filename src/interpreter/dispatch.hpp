@@ -1,0 +1,31 @@
+// Running one script line: its words and the command they name.
+#pragma once
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// A trimmed script line and its first three words, trimmed and lower-cased
+// ("-1" for a word that is not there).
+struct CommandLine {
+  std::wstring line;
+  std::wstring w1;
+  std::wstring w2;
+  std::wstring w3;
+};
+
+// Word k of a line: the k-th item between single blanks, trimmed, lower-cased.
+std::wstring LineWord(std::wstring_view line, int k);
+// The last item of a line cut at single blanks, as written.
+std::wstring LastWord(std::wstring_view line);
+
+CommandResult ExecuteCommand(App& app, std::wstring_view line);
+
+// Reports a command's failure without a title and gives "error".
+CommandResult Fail(App& app, const std::wstring& message);
+
+} // namespace velmora

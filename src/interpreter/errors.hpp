@@ -1,0 +1,16 @@
+// Reporting script errors: to the scriptError handler, the error log, or a box.
+#pragma once
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+void ReportScriptError(App& app, const std::wstring& message, const std::wstring& title = L"");
+void ReportRunResult(App& app, RunResult result, std::wstring_view handlerName);
+CommandResult SetSilentErrorsCommand(App& app, const CommandLine& command);
+
+} // namespace velmora

@@ -1,0 +1,66 @@
+// Handler runs: the block is extracted from its slot text again every time
+// and its body handed to the executor line by line.
+#include "interpreter/run.hpp"
+
+#include "coolcode/text.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/script.hpp"
+#include "interpreter/switch.hpp"
+
+namespace velmora {
+
+std::wstring HandlerBody(std::wstring_view text) {
+  std::wstring body;
+  std::wstring current;
+  for (const std::wstring& raw : SplitLines(text)) {
+    const std::wstring line = TrimBlanks(raw);
+    if (line == kAbsent) {
+      continue;
+    }
+    if (LineWord(line, 1) == L"on") {
+      current = LineWord(line, 2);
+    }
+    if (line.empty()) {
+      continue;
+    }
+    // Opening and closing lines are dropped whatever their case or spacing.
+    const std::wstring head = LowerCase(CompactSpaces(GetItemRange(line, 1, 2, L' ')));
+    if (head == L"on " + current || head == L"end " + current) {
+      continue;
+    }
+    if (!body.empty()) {
+      body += kCrLf;
+    }
+    body += line;
+  }
+  return body;
+}
+
+RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mode mode,
+                     const std::optional<std::wstring>& switchValue) {
+  // The slot text is a copy: a line of the run may install a new handler
+  // into the same slot, which then takes effect with the next run.
+  const std::wstring block = ExtractHandler(app, name, slotText, mode);
+  if (block == kIncomplete) {
+    return RunResult::Incomplete;
+  }
+  std::wstring body = HandlerBody(block);
+  if (switchValue && !switchValue->empty()) {
+    body = SelectCase(body, *switchValue);
+  }
+  if (body.empty() || body == kAbsent) {
+    return RunResult::NotFound;
+  }
+  for (const std::wstring& raw : SplitLines(body)) {
+    const std::wstring line = TrimBlanks(raw);
+    if (line == kAbsent || line.empty()) {
+      continue;
+    }
+    if (ExecuteCommand(app, line) == CommandResult::Error) {
+      return RunResult::Error;
+    }
+  }
+  return RunResult::Ok;
+}
+
+} // namespace velmora

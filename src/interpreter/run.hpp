@@ -1,0 +1,17 @@
+// Running a handler: its block found again in a slot text, line by line.
+#pragma once
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mode mode,
+                     const std::optional<std::wstring>& switchValue = std::nullopt);
+std::wstring HandlerBody(std::wstring_view text);
+
+} // namespace velmora

@@ -1,0 +1,86 @@
+// The result switch (checkSwitch) and the selection of a menu's case section.
+#include "interpreter/switch.hpp"
+
+#include "coolcode/text.hpp"
+#include "interpreter/errors.hpp"
+#include "interpreter/escapes.hpp"
+#include "interpreter/script.hpp"
+
+namespace velmora {
+
+namespace {
+
+std::wstring FirstWord(std::wstring_view line) {
+  return TrimBlanks(GetItem(line, 1, L' '));
+}
+
+// The lines of every section whose value equals the last result exactly.
+std::vector<std::wstring> SelectedLines(App& app, std::wstring_view block) {
+  const std::vector<std::wstring> lines = SplitLines(block);
+  std::vector<std::wstring> selected;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::wstring line = TrimBlanks(ExpandEscapes(app, lines[i], false));
+    if (FirstWord(line) != L"case" || GetQuotedText(line) != app.LastResult) {
+      continue;
+    }
+    for (std::size_t j = i + 1; j < lines.size(); ++j) {
+      std::wstring sectionLine = TrimBlanks(lines[j]);
+      if (FirstWord(sectionLine) == L"case" ||
+          GetItemRange(sectionLine, 1, 2, L' ') == L"end switch") {
+        break;
+      }
+      selected.push_back(std::move(sectionLine));
+    }
+  }
+  return selected;
+}
+
+} // namespace
+
+CommandResult CheckSwitchCommand(App& app, const CommandLine& command) {
+  // A line without a quoted block selects nothing: the block is then the
+  // marker text itself.
+  const std::wstring block = ExpandEscapes(app, GetQuotedText(command.line), true);
+  // Every line of the selected sections runs, as the lines of a handler do;
+  // a failure is reported once, after the section, naming the last one.
+  std::wstring failedLine;
+  for (const std::wstring& line : SelectedLines(app, block)) {
+    const std::wstring trimmed = TrimBlanks(line);
+    if (trimmed.empty() || trimmed == kAbsent) {
+      continue;
+    }
+    if (ExecuteCommand(app, trimmed) == CommandResult::Error) {
+      failedLine = trimmed;
+    }
+  }
+  if (failedLine.empty()) {
+    return CommandResult::Ok;
+  }
+  return Fail(app, L"Error executing command: " + failedLine);
+}
+
+std::wstring SelectCase(std::wstring_view body, std::wstring_view value) {
+  const std::wstring compacted = CompactSpaces(body);
+  const int start = FindLineContaining(L"case \"" + std::wstring(value) + L"\"", compacted);
+  if (start == 0) {
+    return L"";
+  }
+  const std::vector<std::wstring> lines = SplitLines(compacted);
+  std::wstring out;
+  for (std::size_t i = static_cast<std::size_t>(start); i < lines.size(); ++i) {
+    const std::wstring& line = lines[i];
+    if (line == kAbsent) {
+      continue;
+    }
+    if (FirstWord(line) == L"case") {
+      break;
+    }
+    if (!out.empty()) {
+      out += kCrLf;
+    }
+    out += line;
+  }
+  return out;
+}
+
+} // namespace velmora

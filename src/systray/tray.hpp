@@ -1,0 +1,43 @@
+// The notification-area icon: its record, adding and removing it, the hooked
+// window procedure that turns the shell's callbacks into handler runs, and
+// the commands that change the icon's picture and tip.
+#pragma once
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+constexpr std::uint32_t kTrayCallbackMessage = 1025;
+constexpr std::uint32_t kTrayIconId = 999;
+
+// Shell messages.
+constexpr std::uint32_t kNimAdd = 0;
+constexpr std::uint32_t kNimModify = 1;
+constexpr std::uint32_t kNimDelete = 2;
+constexpr std::uint32_t kNimSetVersion = 4;
+
+// Record flags: message, icon and tip valid; balloon information valid.
+constexpr std::uint32_t kNifMessageIconTip = 7;
+constexpr std::uint32_t kNifInfo = 16;
+
+bool ShellVersionAtLeast(App& app, std::uint16_t major);
+void ChooseTrayRecordSize(App& app);
+void AddTrayIcon(App& app);
+void RemoveTrayIcon(App& app);
+void HookWindowProc(App& app, WindowHandle window);
+void RestoreWindowProc(App& app);
+std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
+                             std::uintptr_t wParam, std::intptr_t lParam);
+
+CommandResult SetIconCommand(App& app, const CommandLine& command);
+CommandResult SetTooltipCommand(App& app, const CommandLine& command);
+
+// A text padded with NULs or cut to exactly the width of a record field.
+std::wstring FixedWidth(std::wstring_view text, std::size_t width);
+
+} // namespace velmora

@@ -1,0 +1,76 @@
+// The tray record: its size for the shell at hand, adding and removing the
+// icon, and hooking the host window so the icon's callbacks reach us.
+#include "systray/tray.hpp"
+
+namespace velmora {
+
+namespace {
+
+// The first tray operation that finds no size chosen chooses it.
+void PrepareRecordHeader(App& app) {
+  if (app.TrayRecordSize == 0) {
+    ChooseTrayRecordSize(app);
+  }
+  app.TrayIcon.cbSize = app.TrayRecordSize;
+  app.TrayIcon.hWnd = app.platform.HostWindow();
+  app.TrayIcon.uID = kTrayIconId;
+}
+
+} // namespace
+
+std::wstring FixedWidth(std::wstring_view text, std::size_t width) {
+  std::wstring field(text.substr(0, width));
+  field.resize(width, L'\0');
+  return field;
+}
+
+bool ShellVersionAtLeast(App& app, std::uint16_t major) {
+  const std::optional<std::uint16_t> version = app.platform.Shell32MajorVersion();
+  return version && *version >= major;
+}
+
+void ChooseTrayRecordSize(App& app) {
+  if (ShellVersionAtLeast(app, 6)) {
+    app.TrayRecordSize = kTrayRecordSizeV6;
+  } else if (ShellVersionAtLeast(app, 5)) {
+    app.TrayRecordSize = kTrayRecordSizeV5;
+  } else {
+    app.TrayRecordSize = kTrayRecordSizeOld;
+  }
+}
+
+void AddTrayIcon(App& app) {
+  PrepareRecordHeader(app);
+  TrayIconRecord& record = app.TrayIcon;
+  record.uFlags = kNifMessageIconTip;
+  record.uCallbackMessage = kTrayCallbackMessage;
+  record.hIcon = app.platform.FormIcon();
+  record.szTip = FixedWidth(L"Velmora", kTipChars);
+  record.dwState = 0;
+  // The shell's version 3 behaviour; the same field is a balloon's time-out.
+  record.uTimeoutOrVersion = 3;
+  if (!app.platform.ShellNotifyIcon(kNimAdd, record)) {
+    return;
+  }
+  app.platform.ShellNotifyIcon(kNimSetVersion, record);
+  HookWindowProc(app, app.platform.HostWindow());
+}
+
+void RemoveTrayIcon(App& app) {
+  PrepareRecordHeader(app);
+  app.platform.ShellNotifyIcon(kNimDelete, app.TrayIcon);
+}
+
+void HookWindowProc(App& app, WindowHandle window) {
+  app.OldWindowProc = app.platform.HookTrayWindowProc(window);
+}
+
+void RestoreWindowProc(App& app) {
+  if (app.OldWindowProc == 0) {
+    return;
+  }
+  app.platform.SetWindowProcAddress(app.platform.HostWindow(), app.OldWindowProc);
+  app.OldWindowProc = 0;
+}
+
+} // namespace velmora

@@ -1,0 +1,106 @@
+// The hooked window procedure: mouse and balloon callbacks of the tray icon
+// become runs of the script's handlers.
+#include "interpreter/errors.hpp"
+#include "interpreter/run.hpp"
+#include "systray/tray.hpp"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::intptr_t kLeftButtonUp = 514;
+constexpr std::intptr_t kLeftDoubleClick = 515;
+constexpr std::intptr_t kRightButtonDown = 516;
+constexpr std::intptr_t kRightButtonUp = 517;
+constexpr std::intptr_t kRightDoubleClick = 518;
+constexpr std::intptr_t kBalloonShow = 1026;
+constexpr std::intptr_t kBalloonTimeout = 1028;
+constexpr std::intptr_t kBalloonClick = 1029;
+
+// A slot and the names looked up in it, the more specific one first.
+struct HandlerGroup {
+  Slot slot;
+  const wchar_t* name;
+  const wchar_t* shortName; // nullptr when the group has one name
+};
+
+// Runs the group's handler under its first name, then its short name when
+// the first is not found; gives the result and the name that gave it.
+std::pair<RunResult, const wchar_t*> RunGroup(App& app, const HandlerGroup& group) {
+  RunResult result = RunHandler(app, app.handlers[group.slot], group.name, Mode::Optional);
+  if (result == RunResult::NotFound && group.shortName != nullptr) {
+    return {RunHandler(app, app.handlers[group.slot], group.shortName, Mode::Optional),
+            group.shortName};
+  }
+  return {result, group.name};
+}
+
+// A one-time handler, when installed, serves the event instead of the
+// permanent one and is removed once it has run without fault; a failing one
+// stays, so the next such event tries it again.
+void RunMouseEvent(App& app, const HandlerGroup& oneTime, const HandlerGroup& permanent) {
+  if (!app.handlers[oneTime.slot].empty()) {
+    const auto [result, name] = RunGroup(app, oneTime);
+    if (result == RunResult::Ok) {
+      app.handlers[oneTime.slot].clear();
+    } else {
+      ReportRunResult(app, result, name);
+    }
+    return;
+  }
+  const auto [result, name] = RunGroup(app, permanent);
+  ReportRunResult(app, result, name);
+}
+
+void RunBalloonEvent(App& app, Slot slot, const wchar_t* name) {
+  if (app.handlers[slot].empty()) {
+    return;
+  }
+  ReportRunResult(app, RunHandler(app, app.handlers[slot], name, Mode::Optional), name);
+}
+
+} // namespace
+
+std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
+                             std::uintptr_t wParam, std::intptr_t lParam) {
+  if (window != app.platform.HostWindow() || message != kTrayCallbackMessage) {
+    return app.platform.CallWindowProcAddress(app.OldWindowProc, window, message, wParam, lParam);
+  }
+  app.platform.SetForegroundHostWindow();
+  switch (lParam) {
+  case kLeftButtonUp:
+    RunMouseEvent(app, {Slot::LeftClickOneTime, L"leftClickOneTime", L"clickOneTime"},
+                  {Slot::LeftClick, L"leftClick", L"click"});
+    break;
+  case kLeftDoubleClick:
+    RunMouseEvent(app,
+                  {Slot::DoubleLeftClickOneTime, L"doubleLeftClickOneTime", L"doubleClickOneTime"},
+                  {Slot::DoubleLeftClick, L"doubleLeftClick", L"doubleClick"});
+    break;
+  case kRightButtonDown:
+    ExecuteCommand(app, L"popup");
+    break;
+  case kRightButtonUp:
+    RunMouseEvent(app, {Slot::RightClickOneTime, L"rightClickOneTime", nullptr},
+                  {Slot::RightClick, L"rightClick", nullptr});
+    break;
+  case kRightDoubleClick:
+    RunMouseEvent(app, {Slot::DoubleRightClickOneTime, L"doubleRightClickOneTime", nullptr},
+                  {Slot::DoubleRightClick, L"doubleRightClick", nullptr});
+    break;
+  case kBalloonShow:
+    RunBalloonEvent(app, Slot::BalloonShow, L"balloonShow");
+    break;
+  case kBalloonTimeout:
+    RunBalloonEvent(app, Slot::BalloonClose, L"balloonClose");
+    break;
+  case kBalloonClick:
+    RunBalloonEvent(app, Slot::BalloonClick, L"balloonClick");
+    break;
+  default:
+    break;
+  }
+  return 0;
+}
+
+} // namespace velmora

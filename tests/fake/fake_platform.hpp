@@ -1,0 +1,206 @@
+// An in-memory Windows for the core's tests: a case-insensitive file system
+// with wildcards and attributes, timers on a clock the test advances,
+// scripted message-box answers, a URL table and a log of every tray record.
+#pragma once
+
+#include "platform/platform.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::fake {
+
+// Button codes a message box gives.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+struct MessageBoxCall {
+  std::wstring text;
+  std::wstring caption;
+  std::uint32_t style = 0;
+};
+
+struct TrayCall {
+  std::uint32_t message = 0; // 0 add, 1 modify, 2 delete, 4 set version
+  TrayIconRecord record;
+};
+
+struct FakeFile {
+  std::wstring path;    // full path as created, e.g. C:\App\boot.scp
+  std::string contents; // bytes, in the fake's ANSI code page (Latin-1)
+  bool hidden = false;
+  bool system = false;
+  bool readOnly = false;
+  bool inUse = false;      // a writer holds it open: reads give InUse
+  bool unreadable = false; // reads fail
+  bool undeletable = false;
+  std::uint64_t lastWrite = 0;
+};
+
+struct UrlEntry {
+  int httpStatus = 200;
+  std::string body;
+};
+
+struct TimerState {
+  std::uint32_t interval = 500;
+  bool enabled = false;
+  std::uint64_t lastStart = 0; // clock time the current interval began
+};
+
+class FakePlatform : public Platform {
+public:
+  // The application folder. ProgramFolder gives it as Windows does: without a
+  // trailing backslash unless it is a drive root such as C:\.
+  explicit FakePlatform(std::wstring programFolder = L"C:\\App");
+
+  // --- Test controls -----------------------------------------------------
+
+  // Files and folders. Paths are full Windows paths; comparisons ignore case.
+  // Folders named in a file's path are created with it.
+  void AddFile(const std::wstring& path, const std::string& contents);
+  void AddFolder(const std::wstring& path);
+  FakeFile* File(const std::wstring& path); // nullptr when absent
+  bool Exists(const std::wstring& path) const;
+  std::string Contents(const std::wstring& path) const; // "" when absent
+  void RemoveFile(const std::wstring& path);
+  std::vector<std::wstring> FileNames() const; // full paths, in creation order
+  // Folders that refuse new files and appends (a read-only folder).
+  void SetFolderReadOnly(const std::wstring& folder, bool readOnly);
+
+  // Message boxes: every call is logged; answers are taken from the queue,
+  // else kIdOk. The hook, when set, runs while the box is "open" (before the
+  // answer is taken) and may deliver events that start nested runs; when it
+  // returns a value, that is the answer.
+  std::vector<MessageBoxCall> boxes;
+  std::vector<int> answers;
+  std::function<std::optional<int>(const MessageBoxCall&)> onMessageBox;
+
+  // Timers: the handler receives every tick; AdvanceClock delivers the ticks
+  // due in order of their time, a timer's next tick counted from its last one.
+  std::function<void(TimerId)> onTick;
+  void AdvanceClock(std::uint64_t milliseconds);
+  std::uint64_t Now() const { return clock_; }
+  TimerState& Timer(TimerId timer);
+
+  // URL table for downloads; urls not in it fail.
+  std::map<std::wstring, UrlEntry> urls;
+  std::vector<std::wstring> downloads; // every URL asked for
+  std::vector<std::wstring> deletedCacheEntries;
+  // Called during a download, to deliver events while it is "under way".
+  std::function<void()> onDownload;
+
+  // Everything else the core did, as logged facts.
+  std::vector<TrayCall> trayCalls;
+  bool trayAddSucceeds = true;
+  int beeps = 0;
+  bool hostHidden = false;
+  int closePosts = 0;
+  int foregroundCalls = 0;
+  IconHandle formIcon = 1;                      // the design-time form icon
+  std::vector<std::wstring> iconLoads;          // paths loaded as form icons
+  std::vector<std::wstring> unloadablePictures; // paths that are not pictures
+  ProcAddress windowProc = 0x1000;              // the host window's current procedure
+  static constexpr ProcAddress kTrayWindowProc = 0x2000;
+  std::vector<MenuItem> menuItems;
+  int popups = 0;
+  std::vector<std::pair<std::wstring, std::optional<std::wstring>>> shellOpens;
+  std::vector<std::wstring> processes; // command lines started
+  bool processStartSucceeds = true;
+  std::vector<std::uint32_t> cursorsSet;
+  int cursorRestores = 0;
+  OsVersion osVersion{6, 1};
+  std::uint32_t shlwapiMajor = 6;
+  std::optional<std::uint16_t> shell32Major = 6;
+  std::wstring dateText = L"12/7/2026";
+  std::wstring timeText = L"9:41:07 AM";
+  bool aboutCreated = false;
+  int aboutShows = 0;
+  FormGeometry aboutGeometry{false, false, 0, 0, 300, 200, 1024, 768};
+  std::vector<std::pair<int, int>> aboutMoves;
+  // The procedure CallWindowProcAddress forwarded to, and how often.
+  int forwardedMessages = 0;
+
+  // --- Platform ----------------------------------------------------------
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     std::uint32_t style) override;
+  void DefaultBeep() override;
+  bool ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+  WindowHandle HostWindow() override { return kHostWindow; }
+  void HideHostWindow() override;
+  void PostCloseToHost() override;
+  void SetForegroundHostWindow() override;
+  IconHandle FormIcon() override;
+  IconHandle LoadFormIconFromFile(const std::wstring& path) override;
+  IconHandle SetBlankFormIcon() override;
+  ProcAddress HookTrayWindowProc(WindowHandle window) override;
+  void SetWindowProcAddress(WindowHandle window, ProcAddress procedure) override;
+  std::intptr_t CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
+                                      std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) override;
+  void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override;
+  std::uint32_t TimerInterval(TimerId timer) override;
+  void SetTimerEnabled(TimerId timer, bool enabled) override;
+  void SetMenuItems(const std::vector<MenuItem>& items) override;
+  void PopupMenu() override;
+  std::wstring ProgramFolder() override;
+  ReadStatus ReadTextFile(const std::wstring& path, std::wstring& text) override;
+  bool AppendTextFile(const std::wstring& path, const std::wstring& text) override;
+  bool CreateTextFile(const std::wstring& path, const std::wstring& text) override;
+  bool DeleteFiles(const std::wstring& pattern) override;
+  std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;
+  std::wstring ShortPathName(const std::wstring& path) override;
+  std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& defaultValue, std::uint32_t size,
+                                 const std::wstring& file) override;
+  bool WriteProfileValue(const std::wstring& section, const std::wstring& key,
+                         const std::wstring& value, const std::wstring& file) override;
+  bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) override;
+  bool ForgetUrlCacheEntry(const std::wstring& url) override;
+  void ShellExecuteOpen(const std::wstring& target,
+                        const std::optional<std::wstring>& parameters) override;
+  bool StartProcess(const std::wstring& commandLine) override;
+  void SetSystemArrowCursor(std::uint32_t cursorId) override;
+  void RestoreSystemCursors() override;
+  OsVersion GetOsVersion() override { return osVersion; }
+  std::uint32_t ShlwapiMajorVersion() override { return shlwapiMajor; }
+  std::optional<std::uint16_t> Shell32MajorVersion() override { return shell32Major; }
+  std::wstring ShortDateText() override { return dateText; }
+  std::wstring LongTimeText() override { return timeText; }
+  void CreateAboutWindow() override;
+  FormGeometry AboutWindowGeometry() override { return aboutGeometry; }
+  void MoveAboutWindow(int left, int top) override;
+  void ShowAboutWindowModeless() override;
+
+  static constexpr WindowHandle kHostWindow = 0x4242;
+
+private:
+  bool FolderExists(const std::wstring& folder) const;
+  // Whether a file may be created, emptied or appended to at the path.
+  bool CanWrite(const std::wstring& path) const;
+  bool WriteBytes(const std::wstring& path, const std::string& bytes, bool append);
+
+  std::wstring programFolder_;
+  // In creation order: the enumeration order. A list, so that File() pointers
+  // stay valid while the core creates or deletes other files.
+  std::list<FakeFile> files_;
+  std::vector<std::wstring> folders_; // without trailing backslash
+  // Creation stamps of files and folders by folded path, to interleave them
+  // in a search.
+  std::map<std::wstring, std::uint64_t> created_;
+  std::uint64_t nextCreated_ = 0;
+  std::vector<std::wstring> readOnlyFolders_;
+  std::map<TimerId, TimerState> timers_;
+  std::uint64_t clock_ = 0;
+  std::uint64_t writeCounter_ = 1;
+  IconHandle nextIcon_ = 100;
+};
+
+} // namespace velmora::fake
