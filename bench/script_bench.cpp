@@ -1,11 +1,11 @@
 // Loading and running scripts of growing size: the time must grow in step
 // with the number of lines, never with its square.
+#include <benchmark/benchmark.h>
+#include <string>
+
 #include "fake/fake_platform.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
-
-#include <benchmark/benchmark.h>
-#include <string>
 
 namespace {
 

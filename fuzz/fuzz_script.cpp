@@ -1,14 +1,14 @@
 // Loads arbitrary bytes as the start-up script and delivers every event the
 // program can receive, over the fake: nothing may crash, hang or leak.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
 #include "fake/fake_platform.hpp"
 #include "host/host.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
 #include "systray/tray.hpp"
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 namespace {
 

@@ -1,13 +1,13 @@
 // All program-wide state in one place, passed first to every routine.
 #pragma once
 
-#include "platform/platform.hpp"
-
 #include <array>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "platform/platform.hpp"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
 // The fake platform's own behaviour, where a mistake in it would make the
 // core's tests pass or fail for the wrong reason.
-#include "fake/fake_platform.hpp"
-
 #include <gtest/gtest.h>
+
+#include "fake/fake_platform.hpp"
 
 namespace velmora::fake {
 namespace {

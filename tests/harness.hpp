@@ -1,11 +1,11 @@
 // A fresh program over a fresh fake Windows, for behaviour tests.
 #pragma once
 
+#include <string>
+
 #include "app_state.hpp"
 #include "fake/fake_platform.hpp"
 #include "host/host.hpp"
-
-#include <string>
 
 namespace velmora::testing {
 

@@ -1,7 +1,7 @@
 // The text routines at their edges: these edges are the script language's.
-#include "coolcode/text.hpp"
-
 #include <gtest/gtest.h>
+
+#include "coolcode/text.hpp"
 
 namespace velmora {
 namespace {

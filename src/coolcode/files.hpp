@@ -2,10 +2,10 @@
 // file, and downloads, over the platform's file services.
 #pragma once
 
-#include "app_state.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
 
 namespace velmora {
 

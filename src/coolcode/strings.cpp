@@ -1,7 +1,7 @@
 // Trimming, replacing and case mapping of texts.
-#include "coolcode/text.hpp"
-
 #include <cwctype>
+
+#include "coolcode/text.hpp"
 
 namespace velmora {
 

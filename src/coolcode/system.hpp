@@ -2,10 +2,10 @@
 // the centred About window.
 #pragma once
 
-#include "app_state.hpp"
-
 #include <optional>
 #include <string>
+
+#include "app_state.hpp"
 
 namespace velmora {
 

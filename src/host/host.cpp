@@ -166,6 +166,8 @@ void ShutDown(App& app) {
 void Form_Unload(App& app) {
   RemoveTrayIcon(app);
   RestoreWindowProc(app);
+  // Every way out puts back the user's cursors, so no busy arrow outlives us.
+  SetCursorStyle(app, L"Normal");
 }
 
 } // namespace velmora

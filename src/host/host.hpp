@@ -1,10 +1,10 @@
 // The host's life: start-up, loading scripts, the command drop, quitting.
 #pragma once
 
+#include <string>
+
 #include "app_state.hpp"
 #include "interpreter/results.hpp"
-
-#include <string>
 
 namespace velmora {
 

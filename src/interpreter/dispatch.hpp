@@ -1,11 +1,11 @@
 // Running one script line: its words and the command they name.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/results.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
 
 namespace velmora {
 

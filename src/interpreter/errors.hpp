@@ -1,11 +1,11 @@
 // Reporting script errors: to the scriptError handler, the error log, or a box.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/dispatch.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
 
 namespace velmora {
 

@@ -2,10 +2,10 @@
 // carry line breaks, double quotes, the date and the time inside them.
 #pragma once
 
-#include "app_state.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
 
 namespace velmora {
 

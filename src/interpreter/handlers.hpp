@@ -1,12 +1,12 @@
 // Handler names, the slots they are kept in, and the install command.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/dispatch.hpp"
-
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
 
 namespace velmora {
 

@@ -1,12 +1,12 @@
 // Running a handler: its block found again in a slot text, line by line.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/results.hpp"
-
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
 
 namespace velmora {
 

@@ -1,11 +1,11 @@
 // Script texts: cutting them into handler blocks and filling the handler table.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/results.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/results.hpp"
 
 namespace velmora {
 

@@ -1,11 +1,11 @@
 // Switch blocks: the result switch (checkSwitch) and the menu's case sections.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/dispatch.hpp"
-
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
 
 namespace velmora {
 

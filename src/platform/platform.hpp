@@ -3,12 +3,12 @@
 // texts, codes, flags and record fields all come from the core.
 #pragma once
 
-#include "platform/tray_record.hpp"
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/tray_record.hpp"
 
 namespace velmora {
 

@@ -3,12 +3,12 @@
 // the commands that change the icon's picture and tip.
 #pragma once
 
-#include "app_state.hpp"
-#include "interpreter/dispatch.hpp"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
 
 namespace velmora {
 
@@ -29,6 +29,8 @@ bool ShellVersionAtLeast(App& app, std::uint16_t major);
 void ChooseTrayRecordSize(App& app);
 void AddTrayIcon(App& app);
 void RemoveTrayIcon(App& app);
+// Adds the icon again after the taskbar was created anew.
+void RestoreTrayIcon(App& app);
 void HookWindowProc(App& app, WindowHandle window);
 void RestoreWindowProc(App& app);
 std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,

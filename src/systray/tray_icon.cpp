@@ -56,6 +56,23 @@ void AddTrayIcon(App& app) {
   HookWindowProc(app, app.platform.HostWindow());
 }
 
+void RestoreTrayIcon(App& app) {
+  // The taskbar was made anew (Explorer restarted) and has forgotten the icon:
+  // it comes back with the picture shown now and the current tip. A program
+  // whose first add failed is hooked now, so its clicks start to arrive.
+  PrepareRecordHeader(app);
+  TrayIconRecord record = app.TrayIcon;
+  record.uFlags = kNifMessageIconTip;
+  record.hIcon = app.platform.FormIcon();
+  if (!app.platform.ShellNotifyIcon(kNimAdd, record)) {
+    return;
+  }
+  app.platform.ShellNotifyIcon(kNimSetVersion, record);
+  if (app.OldWindowProc == 0) {
+    HookWindowProc(app, app.platform.HostWindow());
+  }
+}
+
 void RemoveTrayIcon(App& app) {
   PrepareRecordHeader(app);
   app.platform.ShellNotifyIcon(kNimDelete, app.TrayIcon);

@@ -3,8 +3,6 @@
 // scripted message-box answers, a URL table and a log of every tray record.
 #pragma once
 
-#include "platform/platform.hpp"
-
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -12,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/platform.hpp"
 
 namespace velmora::fake {
 

@@ -1,0 +1,155 @@
+// Script error reports: the scriptError handler, else the error log in silent
+// mode, else a box; run results; and set silentErrors.
+#include <gtest/gtest.h>
+
+#include "harness.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/errors.hpp"
+#include "script_trace.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Harness;
+using testing::Script;
+using testing::Tips;
+using Texts = std::vector<std::wstring>;
+
+const std::wstring kLog = L"C:\\App\\errors.log";
+
+TEST(ReportScriptError, BoxCaptionIsTheTitleOrParsingError) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"", L"Parsing Error"},
+      {L"Execution Error", L"Execution Error"},
+  };
+  for (const auto& [title, caption] : cases) {
+    Harness h;
+    ReportScriptError(h.app, L"Can't understand 'answer' command.", title);
+    ASSERT_EQ(h.fake.boxes.size(), 1u);
+    EXPECT_EQ(h.fake.boxes[0].text, L"Can't understand 'answer' command.");
+    EXPECT_EQ(h.fake.boxes[0].caption, caption);
+    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    EXPECT_FALSE(h.fake.Exists(kLog));
+  }
+}
+
+TEST(ReportScriptError, SilentModeAppendsOnlyTheMessageToTheLog) {
+  Harness h;
+  h.app.SilentErrors = true;
+  ReportScriptError(h.app, L"first", L"Execution Error");
+  EXPECT_EQ(h.fake.Contents(kLog), "first\r\n");
+
+  h.fake.AddFile(kLog, "old\r\n");
+  ReportScriptError(h.app, L"a");
+  ReportScriptError(h.app, L"b", L"Script Parsing Error");
+  ReportScriptError(h.app, L"c");
+  EXPECT_EQ(h.fake.Contents(kLog), "old\r\na\r\nb\r\nc\r\n");
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(ReportScriptError, ScriptErrorHandlerTakesEveryReport) {
+  for (const bool silent : {false, true}) {
+    Harness h;
+    h.app.SilentErrors = silent;
+    h.app.handlers[Slot::ScriptError] =
+        Script({L"on scriptError", L"set tooltip \"handled\"", L"end scriptError"});
+    ReportScriptError(h.app, L"oops");
+    EXPECT_EQ(ExecuteCommand(h.app, L"frobnicate"), CommandResult::Error);
+    EXPECT_EQ(Tips(h.fake), (Texts{L"handled", L"handled"}));
+    EXPECT_TRUE(h.fake.boxes.empty());
+    EXPECT_FALSE(h.fake.Exists(kLog));
+  }
+}
+
+TEST(ReportScriptError, FailureInsideTheScriptErrorHandlerTakesTheOtherRoutes) {
+  for (const bool silent : {false, true}) {
+    Harness h;
+    h.app.SilentErrors = silent;
+    h.app.handlers[Slot::ScriptError] =
+        Script({L"on scriptError", L"set tooltip \"handled\"", L"frobnicate", L"end scriptError"});
+    ReportScriptError(h.app, L"first");
+    ReportScriptError(h.app, L"second");
+    // The handler ran once per report, and its own failure went to the log
+    // or a box each time instead of running it again.
+    EXPECT_EQ(Tips(h.fake), (Texts{L"handled", L"handled"}));
+    const Texts reported(2, L"Can't understand 'frobnicate'.");
+    if (silent) {
+      EXPECT_EQ(h.fake.Contents(kLog),
+                "Can't understand 'frobnicate'.\r\nCan't understand 'frobnicate'.\r\n");
+      EXPECT_TRUE(h.fake.boxes.empty());
+    } else {
+      EXPECT_EQ(h.BoxTexts(), reported);
+    }
+  }
+}
+
+TEST(ReportScriptError, UnwritableLogLosesTheLineNotTheProgram) {
+  Harness h;
+  h.app.SilentErrors = true;
+  h.fake.SetFolderReadOnly(L"C:\\App", true);
+  ReportScriptError(h.app, L"lost");
+  EXPECT_FALSE(h.fake.Exists(kLog));
+
+  h.fake.SetFolderReadOnly(L"C:\\App", false);
+  h.fake.AddFile(kLog, "");
+  h.fake.File(kLog)->readOnly = true;
+  ReportScriptError(h.app, L"lost too");
+  h.fake.File(kLog)->readOnly = false;
+  ReportScriptError(h.app, L"kept");
+
+  EXPECT_EQ(h.fake.Contents(kLog), "kept\r\n");
+  EXPECT_EQ(h.fake.closePosts, 0);
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(ReportRunResult, ReportsOnlyIncompleteAndError) {
+  struct RunReportCase {
+    RunResult result;
+    Texts boxes;
+  };
+  const RunReportCase cases[] = {
+      {RunResult::Incomplete, {L"Incomplete 'rightClick' handler."}},
+      {RunResult::Error, {L"Error in 'rightClick' handler."}},
+      {RunResult::Ok, {}},
+      {RunResult::NotFound, {}},
+  };
+  for (const RunReportCase& c : cases) {
+    Harness h;
+    ReportRunResult(h.app, c.result, L"rightClick");
+    EXPECT_EQ(h.BoxTexts(), c.boxes);
+    for (const auto& box : h.fake.boxes) {
+      EXPECT_EQ(box.caption, L"Execution Error");
+    }
+  }
+}
+
+TEST(SetSilentErrors, ValueIsTheLastWordInLowerCase) {
+  struct SilentCase {
+    bool before;
+    const wchar_t* line;
+    bool after;
+  };
+  const SilentCase accepted[] = {
+      {false, L"set silentErrors true", true},
+      {true, L"set the silentErrors to false", false},
+      {false, L"SET SILENTERRORS true", true},
+      {false, L"set silentErrors now and forever true  ", true},
+  };
+  for (const SilentCase& c : accepted) {
+    Harness h;
+    h.app.SilentErrors = c.before;
+    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
+    EXPECT_EQ(h.app.SilentErrors, c.after) << c.line;
+  }
+  const wchar_t* refused[] = {L"set silentErrors True", L"set silentErrors",
+                              L"set silentErrors \"true\""};
+  for (const wchar_t* line : refused) {
+    Harness h;
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
+    EXPECT_FALSE(h.app.SilentErrors) << line;
+    EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set silentErrors' command."}) << line;
+  }
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,141 @@
+// Paths, file tests, folder listings, the settings file and appended lines.
+#include <gtest/gtest.h>
+
+#include "coolcode/files.hpp"
+#include "coolcode/text.hpp"
+#include "harness.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Harness;
+using testing::kAppFolder;
+
+TEST(AppFolder, EndsInExactlyOneBackslash) {
+  Harness h;
+  EXPECT_EQ(AppFolder(h.app), kAppFolder);
+
+  fake::FakePlatform rootFake(L"C:\\");
+  App rootApp(rootFake);
+  EXPECT_EQ(AppFolder(rootApp), L"C:\\");
+}
+
+TEST(ResolvePath, AgainstTheApplicationFolder) {
+  fake::FakePlatform fake(L"C:\\Tools\\Tray");
+  App app(fake);
+  const struct {
+    const wchar_t* written;
+    const wchar_t* resolved;
+  } cases[] = {
+      {L"", L"C:\\Tools\\Tray\\"},
+      {L"icons/a.ico", L"C:\\Tools\\Tray\\icons\\a.ico"},
+      {L"C:/x", L"C:\\x"},
+      {L"D:\\y.txt", L"D:\\y.txt"},
+      {L"\\\\srv\\share\\y.txt", L"\\\\srv\\share\\y.txt"},
+      {L"//srv/share/y.txt", L"\\\\srv\\share\\y.txt"},
+      {L".\\x", L"C:\\Tools\\Tray\\.\\x"},
+      {L"\\x", L"C:\\Tools\\Tray\\\\x"},
+      {L"..\\x.exe", L"C:\\Tools\\x.exe"},
+      {L"../x.exe", L"C:\\Tools\\x.exe"},
+      {L"..\\..\\x.exe", L"C:\\x.exe"},
+      // Climbing past the drive empties the base: the root of the current drive.
+      {L"..\\..\\..\\x.exe", L"\\x.exe"},
+      {L"..\\..\\..\\..\\x.exe", L"\\x.exe"},
+      // Only leading steps are climbed.
+      {L"sub\\..\\x", L"C:\\Tools\\Tray\\sub\\..\\x"},
+      {L"..", L"C:\\Tools\\Tray\\.."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ResolvePath(app, c.written), c.resolved) << c.written;
+  }
+}
+
+TEST(ResolvePath, ClimbingFromADriveRoot) {
+  fake::FakePlatform fake(L"C:\\");
+  App app(fake);
+  EXPECT_EQ(ResolvePath(app, L"a.txt"), L"C:\\a.txt");
+  EXPECT_EQ(ResolvePath(app, L"..\\a.txt"), L"\\a.txt");
+}
+
+TEST(FileExists, OnlyNormalFilesCount) {
+  Harness h;
+  h.fake.AddFolder(L"C:\\App\\folder");
+  h.fake.AddFile(L"C:\\App\\hidden.txt", "");
+  h.fake.File(L"C:\\App\\hidden.txt")->hidden = true;
+  h.fake.AddFile(L"C:\\App\\system.txt", "");
+  h.fake.File(L"C:\\App\\system.txt")->system = true;
+  h.fake.AddFile(L"C:\\App\\locked.txt", "");
+  h.fake.File(L"C:\\App\\locked.txt")->readOnly = true;
+  h.fake.AddFile(L"C:\\App\\in\\a.txt", "");
+  h.fake.AddFile(L"C:\\App\\in\\.hidden.log", "");
+  h.fake.File(L"C:\\App\\in\\.hidden.log")->hidden = true;
+
+  const struct {
+    const wchar_t* path;
+    bool exists;
+  } cases[] = {
+      {L"C:\\App\\folder", false},      {L"C:\\App\\hidden.txt", false},
+      {L"C:\\App\\system.txt", false},  {L"C:\\App\\locked.txt", true},
+      {L"c:\\app\\LOCKED.TXT", true},   {L"C:\\App\\in\\*.txt", true},
+      {L"C:\\App\\in\\?.txt", true},    {L"C:\\App\\in\\*.log", false},
+      {L"C:\\App\\missing.txt", false}, {L"Q:\\nowhere\\a.txt", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileExists(h.app, c.path), c.exists) << c.path;
+  }
+}
+
+TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
+  Harness h;
+  h.fake.AddFile(L"C:\\App\\zeta.scp", "");
+  h.fake.AddFile(L"C:\\App\\notes.txt", "");
+  h.fake.AddFile(L"C:\\App\\noscp", "");
+  h.fake.AddFolder(L"C:\\App\\dir.scp");
+  h.fake.AddFile(L"C:\\App\\Alpha.SCP", "");
+  h.fake.AddFile(L"C:\\App\\sub\\inner.scp", "");
+
+  const std::wstring expected = L"zeta.scp\r\ndir.scp\r\nAlpha.SCP";
+  EXPECT_EQ(ListFilesByExtension(h.app, L"", L".scp"), expected);
+  EXPECT_EQ(ListFilesByExtension(h.app, L"", L"scp"), expected);
+  EXPECT_EQ(ListFilesByExtension(h.app, L"sub\\", L"scp"), L"inner.scp");
+  EXPECT_EQ(ListFilesByExtension(h.app, L"missing\\", L".scp"), L"");
+}
+
+TEST(ListFilesByExtension, NoMatchGivesAnEmptyList) {
+  Harness h;
+  const std::wstring list = ListFilesByExtension(h.app, L"", L".scp");
+  EXPECT_EQ(list, L"");
+  EXPECT_EQ(CountLines(list), 1);
+  EXPECT_EQ(GetLine(list, 1), L"-1");
+}
+
+TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
+  Harness h;
+  const std::wstring ini = kAppFolder + L"velmora.ini";
+  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"LastID", ini), L"");
+  EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"first", ini));
+  EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"second", ini));
+  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"LastID", ini), L"second");
+  EXPECT_EQ(ReadIniValue(h.app, L"Other", L"LastID", ini), L"");
+
+  h.fake.AddFile(ini, "[Updates]\r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n");
+  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"Empty", ini), L"");
+  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"Long", ini), std::wstring(254, L'x'));
+}
+
+TEST(AppendTextLine, AppendsOneLineRelativeToTheApplicationFolder) {
+  Harness h;
+  h.fake.AddFile(kAppFolder + L"errors.log", "old\r\n");
+  h.fake.AddFolder(L"C:\\App\\logs");
+  EXPECT_TRUE(AppendTextLine(h.app, L"first", L"errors.log"));
+  EXPECT_TRUE(AppendTextLine(h.app, L"two\r\nlines", L"logs/out.txt"));
+  EXPECT_TRUE(AppendTextLine(h.app, L"second", L"errors.log"));
+  EXPECT_EQ(h.fake.Contents(kAppFolder + L"errors.log"), "old\r\nfirst\r\nsecond\r\n");
+  EXPECT_EQ(h.fake.Contents(L"C:\\App\\logs\\out.txt"), "two\r\nlines\r\n");
+
+  h.fake.File(kAppFolder + L"errors.log")->readOnly = true;
+  EXPECT_FALSE(AppendTextLine(h.app, L"lost", L"errors.log"));
+}
+
+} // namespace
+} // namespace velmora

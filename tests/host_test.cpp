@@ -1,0 +1,345 @@
+// Start-up, loading scripts, the command drop, quitting and unloading.
+#include <gtest/gtest.h>
+
+#include "harness.hpp"
+#include "host/host.hpp"
+#include "systray/tray.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::Harness;
+using testing::kAppFolder;
+using testing::Script;
+
+const std::wstring kBoot = kAppFolder + L"boot.scp";
+
+std::string OpenScriptSetting(const std::wstring& tip) {
+  return Bytes(
+      Script({L"on openScript", (L"set tooltip \"" + tip + L"\"").c_str(), L"end openScript"}));
+}
+
+std::string FailingOpenScript(const wchar_t* word) {
+  return Bytes(Script({L"on openScript", word, L"end openScript"}));
+}
+
+bool Enabled(Harness& h, TimerId timer) {
+  return h.fake.Timer(timer).enabled;
+}
+
+TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
+  Harness h;
+  h.fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
+  h.app.SilentErrors = true;
+  h.app.DownloadBusy = true;
+  StartUp(h.app);
+
+  ASSERT_EQ(h.fake.trayCalls.size(), 3u);
+  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
+  EXPECT_EQ(h.fake.trayCalls[0].record.szTip, FixedWidth(L"Velmora", kTipChars));
+  EXPECT_EQ(h.fake.trayCalls[2].message, kNimModify);
+  EXPECT_EQ(h.fake.trayCalls[2].record.szTip, FixedWidth(L"booted", kTipChars));
+  EXPECT_EQ(h.fake.windowProc, fake::FakePlatform::kTrayWindowProc);
+  EXPECT_FALSE(h.app.SilentErrors);
+  EXPECT_FALSE(h.app.DownloadBusy);
+  EXPECT_FALSE(Enabled(h, TimerId::Swap));
+  EXPECT_TRUE(Enabled(h, TimerId::Poll));
+  EXPECT_TRUE(h.fake.hostHidden);
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_EQ(h.fake.closePosts, 0);
+}
+
+TEST(StartUp, ReadsLastIdOnlyFromAnExistingSettingsFile) {
+  Harness withIni;
+  withIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
+  withIni.fake.AddFile(kAppFolder + L"velmora.ini", "[Updates]\r\nLastID=v7\r\n");
+  StartUp(withIni.app);
+  EXPECT_EQ(withIni.app.LastID, L"v7");
+
+  Harness withoutIni;
+  withoutIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
+  withoutIni.app.LastID = L"stale";
+  StartUp(withoutIni.app);
+  EXPECT_EQ(withoutIni.app.LastID, L"");
+}
+
+TEST(StartUp, MissingBootScpTellsTheUserAndQuits) {
+  Harness h;
+  h.fake.AddFile(kAppFolder + L"other.scp", OpenScriptSetting(L"other"));
+  StartUp(h.app);
+
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_EQ(h.fake.boxes[0].text,
+            L"Cannot locate 'boot.scp' script file. Velmora cannot continue.");
+  EXPECT_EQ(h.fake.boxes[0].caption, L"File Missing");
+  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
+  EXPECT_EQ(h.fake.closePosts, 1);
+  EXPECT_FALSE(Enabled(h, TimerId::Poll));
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"other.scp"));
+}
+
+TEST(StartUp, BootScpWithoutOpenScriptIsFatal) {
+  Harness h;
+  h.fake.AddFile(kBoot, Bytes(Script({L"on click", L"nothing", L"end click"})));
+  StartUp(h.app);
+
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_EQ(h.fake.boxes[0].text, L"Velmora requires an 'on openScript' handler in order to "
+                                  L"function properly. Velmora cannot continue.");
+  EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Found");
+  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  // The quit sequence ran, and start-up still finished its own steps.
+  EXPECT_EQ(h.fake.cursorRestores, 1);
+  EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
+  EXPECT_EQ(h.fake.closePosts, 1);
+  EXPECT_TRUE(h.fake.hostHidden);
+}
+
+TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
+  Harness h;
+  h.fake.AddFile(kBoot, FailingOpenScript(L"bogus"));
+  StartUp(h.app);
+  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'bogus'."});
+  EXPECT_FALSE(Enabled(h, TimerId::Poll));
+  EXPECT_TRUE(h.fake.hostHidden);
+  EXPECT_EQ(h.fake.closePosts, 0);
+}
+
+TEST(LoadScript, EditorLineEndsBecomeCrLf) {
+  for (const char* end : {"\r\n", "\n", "\r"}) {
+    Harness h;
+    const std::string e(end);
+    h.fake.AddFile(kAppFolder + L"x.scp",
+                   "on openScript" + e + "set tooltip \"ran\"" + e + "end openScript" + e);
+    EXPECT_EQ(LoadScript(h.app, kAppFolder + L"x.scp"), CommandResult::Ok);
+    EXPECT_EQ(h.app.TooltipText, L"ran") << static_cast<int>(e.back());
+  }
+  EXPECT_EQ(NormalizeLineEnds(L"a\nb\rc\r\nd\n\re"), L"a\r\nb\r\nc\r\nd\r\n\r\ne");
+}
+
+// A started program whose boot.scp marks every run of its openScript.
+struct Running : Harness {
+  Running() {
+    fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"set tooltip \"boot\"", L"end openScript",
+                                      L"on click", L"nothing", L"end click", L"on timerEvent",
+                                      L"do", L"end timerEvent"})));
+    StartUp(app);
+    app.TooltipText.clear();
+  }
+
+  void Drop(const std::wstring& name, const std::string& bytes) {
+    fake.AddFile(kAppFolder + name, bytes);
+  }
+
+  void Poll() { fake.AdvanceClock(fake.TimerInterval(TimerId::Poll)); }
+};
+
+TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedFirst) {
+  Running h;
+  h.Drop(L"zz.scp", FailingOpenScript(L"first"));
+  h.Drop(L"aa.scp", FailingOpenScript(L"second"));
+  std::vector<std::pair<bool, bool>> presentDuringBoxes;
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
+    presentDuringBoxes.emplace_back(h.fake.Exists(kAppFolder + L"zz.scp"),
+                                    h.fake.Exists(kAppFolder + L"aa.scp"));
+    return std::nullopt;
+  };
+  h.Poll();
+  EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'first'.",
+                                                     L"Can't understand 'second'."}));
+  EXPECT_EQ(presentDuringBoxes, (std::vector<std::pair<bool, bool>>{{true, true}, {false, true}}));
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"aa.scp"));
+  EXPECT_TRUE(h.fake.Exists(kBoot));
+}
+
+TEST(CheckForCommands, BootScpIsSkippedByItsExactName) {
+  Running h;
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_TRUE(h.fake.Exists(kBoot));
+
+  // Start-up finds BOOT.SCP, the file system ignoring case, but the command
+  // drop skips only the exact name: the file runs again and is deleted.
+  Harness upper;
+  upper.fake.AddFile(kAppFolder + L"BOOT.SCP", OpenScriptSetting(L"boot"));
+  StartUp(upper.app);
+  upper.app.TooltipText.clear();
+  upper.fake.AdvanceClock(500);
+  EXPECT_EQ(upper.app.TooltipText, L"boot");
+  EXPECT_FALSE(upper.fake.Exists(kBoot));
+}
+
+TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
+  Running h;
+  const HandlerTable before = h.app.handlers;
+  h.Drop(L"menu.scp", Bytes(Script({L"on itemSelect", L"nothing", L"end itemSelect"})));
+  h.Poll();
+  // Without an openScript of its own, the stored one runs again.
+  EXPECT_EQ(h.app.TooltipText, L"boot");
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"menu.scp"));
+  EXPECT_NE(h.app.handlers[Slot::ItemSelect].find(L"on itemSelect"), std::wstring::npos);
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    const Slot slot = static_cast<Slot>(i);
+    if (slot != Slot::ItemSelect) {
+      EXPECT_EQ(h.app.handlers[slot], before[slot]) << i;
+    }
+  }
+}
+
+TEST(CheckForCommands, NothingRunsWhileADownloadIsUnderWay) {
+  Running h;
+  h.Drop(L"cmd.scp", OpenScriptSetting(L"dropped"));
+  h.app.DownloadBusy = true;
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"cmd.scp"));
+  h.app.DownloadBusy = false;
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"dropped");
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
+}
+
+TEST(CheckForCommands, APollDuringADroppedScriptsBoxDoesNotRunItAgain) {
+  Running h;
+  h.Drop(L"ask.scp", FailingOpenScript(L"waits"));
+  int ticksDelivered = 0;
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
+    if (ticksDelivered++ == 0) {
+      h.Drop(L"later.scp", OpenScriptSetting(L"later"));
+      PollTimer_Timer(h.app);
+    }
+    return std::nullopt;
+  };
+  h.Poll();
+  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'waits'."});
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"ask.scp"));
+  // The drop that arrived meanwhile waits for the next poll.
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"later.scp"));
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"later");
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"later.scp"));
+}
+
+TEST(CheckForCommands, AFileStillBeingWrittenIsTakenLater) {
+  Running h;
+  h.Drop(L"cmd.scp", OpenScriptSetting(L"dropped"));
+  h.fake.File(kAppFolder + L"cmd.scp")->inUse = true;
+  h.Poll();
+  h.Poll();
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_EQ(h.app.TooltipText, L"");
+  h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"dropped");
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
+}
+
+TEST(CheckForCommands, AnUnreadableDropIsReportedOnceUntilItChanges) {
+  Running h;
+  const std::wstring path = kAppFolder + L"bad.scp";
+  h.Drop(L"bad.scp", OpenScriptSetting(L"dropped"));
+  h.fake.File(path)->unreadable = true;
+  h.Poll();
+  h.Poll();
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
+  EXPECT_EQ(h.app.TooltipText, L"");
+
+  // Rewritten, still unreadable: one more report.
+  h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
+  h.Poll();
+  h.Poll();
+  EXPECT_EQ(h.fake.boxes.size(), 2u);
+
+  h.fake.File(path)->unreadable = false;
+  h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"fixed");
+  EXPECT_FALSE(h.fake.Exists(path));
+  EXPECT_EQ(h.fake.boxes.size(), 2u);
+}
+
+TEST(CheckForCommands, AnUndeletableDropRunsOnceUntilItChanges) {
+  Running h;
+  const std::wstring path = kAppFolder + L"stuck.scp";
+  h.Drop(L"stuck.scp", OpenScriptSetting(L"stuck"));
+  h.fake.File(path)->undeletable = true;
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"stuck");
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
+
+  h.app.TooltipText.clear();
+  h.Poll();
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.fake.boxes.size(), 1u);
+
+  h.fake.File(path)->undeletable = false;
+  h.Drop(L"stuck.scp", OpenScriptSetting(L"changed"));
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"changed");
+  EXPECT_FALSE(h.fake.Exists(path));
+}
+
+TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
+  Harness quit;
+  Harness shutDown;
+  for (Harness* h : {&quit, &shutDown}) {
+    AddTrayIcon(h->app);
+    h->fake.trayCalls.clear();
+    for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+      h->fake.SetTimerEnabled(timer, true);
+    }
+  }
+  Quit(quit.app);
+  ShutDown(shutDown.app);
+
+  EXPECT_FALSE(Enabled(quit, TimerId::Swap));
+  EXPECT_FALSE(Enabled(quit, TimerId::Poll));
+  EXPECT_TRUE(Enabled(quit, TimerId::TimerEvent));
+  EXPECT_EQ(quit.fake.cursorRestores, 0);
+  EXPECT_TRUE(quit.fake.trayCalls.empty());
+  EXPECT_EQ(quit.fake.closePosts, 1);
+
+  EXPECT_FALSE(Enabled(shutDown, TimerId::Swap));
+  EXPECT_FALSE(Enabled(shutDown, TimerId::Poll));
+  EXPECT_FALSE(Enabled(shutDown, TimerId::TimerEvent));
+  EXPECT_EQ(shutDown.fake.cursorRestores, 1);
+  EXPECT_TRUE(shutDown.fake.cursorsSet.empty());
+  ASSERT_EQ(shutDown.fake.trayCalls.size(), 1u);
+  EXPECT_EQ(shutDown.fake.trayCalls[0].message, kNimDelete);
+  EXPECT_EQ(shutDown.fake.trayCalls[0].record.uID, 999u);
+  EXPECT_EQ(shutDown.fake.trayCalls[0].record.hWnd, fake::FakePlatform::kHostWindow);
+  EXPECT_EQ(shutDown.fake.closePosts, 1);
+}
+
+TEST(FormUnload, RemovesTheIconAndRestoresOnlyAHookedProcedure) {
+  Running h;
+  h.fake.trayCalls.clear();
+  Form_Unload(h.app);
+  ASSERT_EQ(h.fake.trayCalls.size(), 1u);
+  EXPECT_EQ(h.fake.trayCalls[0].message, kNimDelete);
+  EXPECT_EQ(h.fake.windowProc, 0x1000u);
+  // Closing the window is a way out too: the user's cursors come back.
+  EXPECT_EQ(h.fake.cursorRestores, 1);
+
+  // Once restored, or never hooked, the window's procedure is left alone.
+  h.fake.windowProc = 0x3000;
+  Form_Unload(h.app);
+  EXPECT_EQ(h.fake.windowProc, 0x3000u);
+
+  Harness unhooked;
+  unhooked.fake.trayAddSucceeds = false;
+  unhooked.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
+  StartUp(unhooked.app);
+  unhooked.fake.windowProc = 0x3000;
+  Form_Unload(unhooked.app);
+  EXPECT_EQ(unhooked.fake.windowProc, 0x3000u);
+}
+
+} // namespace
+} // namespace velmora

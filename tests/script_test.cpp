@@ -1,0 +1,327 @@
+// Script texts: compaction, finding and folding handler blocks, loading them
+// into the handler table, and the install command.
+#include <gtest/gtest.h>
+
+#include "harness.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/run.hpp"
+#include "interpreter/script.hpp"
+#include "script_trace.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Harness;
+using testing::Script;
+using testing::Tips;
+
+// A handler text as the extractor gives it: every line preceded by CR LF.
+std::wstring Extracted(std::initializer_list<const wchar_t*> lines) {
+  std::wstring text;
+  for (const wchar_t* line : lines) {
+    text += L"\r\n";
+    text += line;
+  }
+  return text;
+}
+
+TEST(CompactSpaces, ShrinksRunsOfSpacesAndTightensEquals) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"  a    b  ", L"a b"},
+      {L"\r\n on  x \t", L"on x"},
+      {L"answer \"1 + 1 = 2\"", L"answer \"1 + 1=2\""},
+      {L"x   =   y", L"x=y"},
+      {L"a\t\tb", L"a\t\tb"},
+      {L"a" + std::wstring(150, L' ') + L"b" + std::wstring(101, L' ') + L"c", L"a b c"},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(CompactSpaces(text), expected) << text;
+  }
+}
+
+struct ExtractCase {
+  std::wstring script;
+  const wchar_t* name;
+  std::wstring expected;
+};
+
+TEST(ExtractHandler, FindsBlocksByContainmentIgnoringCase) {
+  const ExtractCase cases[] = {
+      {Script({L"ON OPENSCRIPT", L"  set tooltip \"a\"  ", L"End openscript"}), L"openScript",
+       Extracted({L"ON OPENSCRIPT", L"set tooltip \"a\"", L"End openscript"})},
+      {Script({L"on    openScript", L"-- note", L"# note", L"", L"quit", L"end openScript"}),
+       L"openScript", Extracted({L"on openScript", L"quit", L"end openScript"})},
+      // A tab is no word break in a script.
+      {Script({L"on\topenScript", L"quit", L"end openScript"}), L"openScript", L""},
+      // A closing line before the opening line gives no block and no message.
+      {Script({L"end timerEvent", L"on timerEvent", L"quit"}), L"timerEvent", L""},
+      {Script({L"on timerEvent", L"quit"}), L"timerEvent", kIncomplete},
+      // A quoted text naming the closing line closes the block there.
+      {Script({L"on itemSelect", L"set tooltip \"end itemSelect\"", L"quit", L"end itemSelect"}),
+       L"itemSelect", Extracted({L"on itemSelect", L"set tooltip \"end itemSelect\""})},
+      // So does a comment naming the opening line: the block then starts there
+      // and takes in the blocks that follow it.
+      {Script({L"-- handles on leftClick", L"on openScript", L"quit", L"end openScript",
+               L"on leftClick", L"nothing", L"end leftClick"}),
+       L"leftClick",
+       Extracted({L"on openScript", L"quit", L"end openScript", L"on leftClick", L"nothing",
+                  L"end leftClick"})},
+  };
+  for (const ExtractCase& c : cases) {
+    Harness h;
+    EXPECT_EQ(ExtractHandler(h.app, c.name, c.script, Mode::Optional), c.expected) << c.script;
+    EXPECT_TRUE(h.fake.boxes.empty());
+  }
+}
+
+TEST(ExtractHandler, MissingMandatoryHandlerEndsTheProgram) {
+  struct FatalCase {
+    std::wstring script;
+    const wchar_t* text;
+    const wchar_t* caption;
+  };
+  const FatalCase cases[] = {
+      {Script({L"on leftClick", L"end leftClick"}),
+       L"Velmora requires an 'on openScript' handler in order to function properly. Velmora "
+       L"cannot continue.",
+       L"Handler Not Found"},
+      {Script({L"on openScript", L"quit"}),
+       L"An 'on openScript' was found without a corresponding 'end openScript'. Velmora cannot "
+       L"continue.",
+       L"Handler Not Terminated Properly"},
+  };
+  for (const FatalCase& c : cases) {
+    Harness h;
+    testing::StartAllTimers(h.fake);
+    EXPECT_EQ(ExtractHandler(h.app, L"openScript", c.script, Mode::Mandatory), L"");
+    ASSERT_EQ(h.fake.boxes.size(), 1u);
+    EXPECT_EQ(h.fake.boxes[0].text, c.text);
+    EXPECT_EQ(h.fake.boxes[0].caption, c.caption);
+    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    testing::ExpectShutDownStarted(h.fake);
+  }
+}
+
+struct FoldCase {
+  std::initializer_list<const wchar_t*> body;
+  std::initializer_list<const wchar_t*> stored;
+};
+
+// The stored text of an openScript block holding the given body lines.
+std::wstring StoredOpenScript(Harness& h, std::initializer_list<const wchar_t*> body) {
+  std::wstring script = L"on openScript";
+  for (const wchar_t* line : body) {
+    script += L"\r\n";
+    script += line;
+  }
+  script += L"\r\nend openScript";
+  return ExtractHandler(h.app, L"openScript", script, Mode::Optional);
+}
+
+TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
+  const FoldCase cases[] = {
+      {{L"nothing", L"install handler:", L"on leftClick", L"set tooltip \"x\"", L"-- note",
+        L"  end leftClick  ", L"quit"},
+       {L"nothing", L"install handler \"on leftClick\\nset tooltip \\^x\\^\\nend leftClick\"",
+        L"quit"}},
+      {{L"install:", L"on timerEvent", L"end timerEvent"},
+       {L"install handler \"on timerEvent\\nend timerEvent\""}},
+      // The one-line form stays; other install lines are dropped.
+      {{L"install handler \"on a\\nend a\"", L"install foo", L"install"},
+       {L"install handler \"on a\\nend a\""}},
+      // Control words are exact: a capitalised one folds nothing.
+      {{L"INSTALL handler:", L"on leftClick", L"end leftClick"},
+       {L"INSTALL handler:", L"on leftClick", L"end leftClick"}},
+      {{L"answer \"Save?\" with \"YesNo\"", L"-- ask", L"switch result", L"case \"Yes\"", L"quit",
+        L"# none", L"case \"No\"", L"end switch", L"nothing"},
+       {L"answer \"Save?\" with \"YesNo\"",
+        L"checkSwitch \"switch result\\ncase \\^Yes\\^\\nquit\\ncase \\^No\\^\\nend switch\"",
+        L"nothing"}},
+      {{L"check \"u\"", L"switch result", L"case \"same\"", L"end switch"},
+       {L"check \"u\"", L"checkSwitch \"switch result\\ncase \\^same\\^\\nend switch\""}},
+      {{L"Answer \"a\"", L"switch result", L"case \"OK\"", L"end switch"},
+       {L"Answer \"a\"", L"switch result", L"case \"OK\"", L"end switch"}},
+      // Only the line right after answer may open a switch block, and that
+      // line is kept as it stands, even when it would open a block itself.
+      {{L"answer \"a\"", L"answer \"b\"", L"switch result", L"case \"OK\"", L"end switch"},
+       {L"answer \"a\"", L"answer \"b\"", L"switch result", L"case \"OK\"", L"end switch"}},
+      {{L"answer \"a\"", L"install handler:", L"on leftClick", L"end leftClick"},
+       {L"answer \"a\"", L"install handler:", L"on leftClick", L"end leftClick"}},
+  };
+  for (const FoldCase& c : cases) {
+    Harness h;
+    std::wstring expected = L"\r\non openScript";
+    for (const wchar_t* line : c.stored) {
+      expected += L"\r\n";
+      expected += line;
+    }
+    expected += L"\r\nend openScript";
+    EXPECT_EQ(StoredOpenScript(h, c.body), expected) << *c.body.begin();
+  }
+}
+
+TEST(ExtractHandler, UnclosedOrMismatchedFoldIsIncomplete) {
+  const std::initializer_list<const wchar_t*> bodies[] = {
+      {L"install handler:", L"on leftClick", L"quit", L"end rightClick"},
+      {L"install handler:", L"on leftClick", L"end switch", L"end leftClick"},
+      {L"install:", L"on leftClick", L"quit"},
+      {L"answer \"a\"", L"switch result", L"case \"OK\""},
+      {L"answer \"a\"", L"switch result", L"end if", L"end switch"},
+  };
+  for (const auto& body : bodies) {
+    Harness h;
+    EXPECT_EQ(StoredOpenScript(h, body), kIncomplete) << *body.begin();
+  }
+}
+
+TEST(RemoveHandlerBlock, CutsTheLinesFromOpeningToClosing) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {Script({L"on a", L"x", L"END A", L"y"}), L"y"},
+      {Script({L"p", L"On a", L"x", L"end a", L"q"}), Script({L"p", L"q"})},
+      {Script({L"p", L"on a", L"end a"}), L"p\r\n"},
+      {Script({L"on a", L"x"}), Script({L"on a", L"x"})},
+      // The text is not compacted here.
+      {Script({L"on  a", L"end a"}), Script({L"on  a", L"end a"})},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(RemoveHandlerBlock(L"a", text), expected) << text;
+  }
+}
+
+TEST(ParseScript, ShorterNameFirstFillsBothSlots) {
+  Harness h;
+  ParseScript(h.app, Script({L"on leftClick", L"nothing", L"end leftClick", L"on leftClickOneTime",
+                             L"quit", L"end leftClickOneTime"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick],
+            Extracted({L"on leftClick", L"nothing", L"end leftClick"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime],
+            Extracted({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"}));
+}
+
+TEST(ParseScript, LongerNameFirstIsTakenForTheShorter) {
+  const std::wstring oneTime = Script({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"});
+  const std::wstring scripts[] = {
+      oneTime + L"\r\n" + Script({L"on leftClick", L"nothing", L"end leftClick"}),
+      oneTime,
+  };
+  for (const std::wstring& script : scripts) {
+    Harness h;
+    ParseScript(h.app, script);
+    EXPECT_EQ(h.app.handlers[Slot::LeftClick],
+              Extracted({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"}));
+    EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], L"");
+    EXPECT_TRUE(h.fake.boxes.empty());
+  }
+}
+
+TEST(ParseScript, ShortClickNamesGoToTheirLeftButtonSlots) {
+  Harness h;
+  ParseScript(h.app, Script({L"on click", L"end click", L"on clickOneTime", L"end clickOneTime",
+                             L"on doubleClick", L"end doubleClick", L"on doubleClickOneTime",
+                             L"end doubleClickOneTime"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick], Extracted({L"on click", L"end click"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime],
+            Extracted({L"on clickOneTime", L"end clickOneTime"}));
+  EXPECT_EQ(h.app.handlers[Slot::DoubleLeftClick],
+            Extracted({L"on doubleClick", L"end doubleClick"}));
+  EXPECT_EQ(h.app.handlers[Slot::DoubleLeftClickOneTime],
+            Extracted({L"on doubleClickOneTime", L"end doubleClickOneTime"}));
+
+  // The long name is searched after the short one and wins the slot.
+  ParseScript(h.app, Script({L"on click", L"end click", L"on leftClick", L"end leftClick"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick], Extracted({L"on leftClick", L"end leftClick"}));
+}
+
+TEST(ParseScript, IncompleteBlockIsReportedAndTheRestLoads) {
+  Harness h;
+  ParseScript(h.app, Script({L"on openScript", L"nothing", L"on timerEvent", L"quit",
+                             L"end timerEvent", L"on rightClick"}));
+  ASSERT_EQ(h.fake.boxes.size(), 2u);
+  EXPECT_EQ(h.fake.boxes[0].text,
+            L"Handler 'openScript' has a script error: Incomplete script block detected.");
+  EXPECT_EQ(h.fake.boxes[0].caption, L"Script Parsing Error");
+  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.boxes[1].text,
+            L"Handler 'rightClick' has a script error: Incomplete script block detected.");
+  EXPECT_EQ(h.app.handlers[Slot::OpenScript], L"");
+  EXPECT_EQ(h.app.handlers[Slot::TimerEvent],
+            Extracted({L"on timerEvent", L"quit", L"end timerEvent"}));
+}
+
+TEST(ParseScript, LaterScriptReplacesOnlyItsOwnSlots) {
+  Harness h;
+  ParseScript(h.app, Script({L"on openScript", L"nothing", L"end openScript", L"on rightClick",
+                             L"quit", L"end rightClick"}));
+  const std::wstring rightClick = h.app.handlers[Slot::RightClick];
+  ParseScript(h.app, Script({L"on openScript", L"do it", L"end openScript"}));
+  EXPECT_EQ(h.app.handlers[Slot::OpenScript],
+            Extracted({L"on openScript", L"do it", L"end openScript"}));
+  EXPECT_EQ(h.app.handlers[Slot::RightClick], rightClick);
+  EXPECT_FALSE(rightClick.empty());
+}
+
+TEST(Install, FoldedBlockInstallsAHandlerThatRuns) {
+  Harness h;
+  ParseScript(h.app, Script({L"on openScript", L"install handler:", L"on leftClick",
+                             L"set tooltip \"installed\"", L"end leftClick", L"end openScript"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick], L"");
+  ASSERT_EQ(RunHandler(h.app, h.app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory),
+            RunResult::Ok);
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick],
+            Script({L"on leftClick", L"set tooltip \"installed\"", L"end leftClick"}));
+  EXPECT_EQ(RunHandler(h.app, h.app.handlers[Slot::LeftClick], L"leftClick", Mode::Optional),
+            RunResult::Ok);
+  EXPECT_EQ(Tips(h.fake), std::vector<std::wstring>{L"installed"});
+}
+
+TEST(Install, StoresByExactNameShortNamesInLeftButtonSlots) {
+  const std::pair<const wchar_t*, Slot> cases[] = {
+      {L"leftClick", Slot::LeftClick},
+      {L"click", Slot::LeftClick},
+      {L"clickOneTime", Slot::LeftClickOneTime},
+      {L"doubleClick", Slot::DoubleLeftClick},
+      {L"doubleClickOneTime", Slot::DoubleLeftClickOneTime},
+      {L"rightClickOneTime", Slot::RightClickOneTime},
+      {L"scriptError", Slot::ScriptError},
+  };
+  for (const auto& [name, slot] : cases) {
+    Harness h;
+    h.app.handlers[slot] = L"old";
+    const std::wstring n(name);
+    EXPECT_EQ(ExecuteCommand(h.app, L"Install: \"on " + n + L"\\nset tooltip \\^" + n +
+                                        L"\\^\\nend " + n + L"\""),
+              CommandResult::Ok);
+    EXPECT_EQ(h.app.handlers[slot],
+              Script({(L"on " + n).c_str(), (L"set tooltip \"" + n + L"\"").c_str(),
+                      (L"end " + n).c_str()}));
+    // The handler runs under the name it was installed with.
+    EXPECT_EQ(RunHandler(h.app, h.app.handlers[slot], n, Mode::Optional), RunResult::Ok);
+    EXPECT_EQ(Tips(h.fake), std::vector<std::wstring>{n});
+  }
+}
+
+TEST(Install, RefusedLinesReportAndChangeNoSlot) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"install handler", L"Can't understand 'install' command."},
+      {L"install handler \"on openScript\\nend openScript\"",
+       L"Install cannot be used to install an 'openScript' handler."},
+      {L"install handler \"on leftclick\\nend leftclick\"",
+       L"Handler 'leftclick' is not valid and cannot be installed."},
+      {L"install handler \"on balloonClick\\nend balloonClick\"",
+       L"Handler 'balloonClick' is not valid and cannot be installed."},
+      {L"install handler \"\"", L"Handler '-1' is not valid and cannot be installed."},
+  };
+  for (const auto& [line, message] : cases) {
+    Harness h;
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
+    ASSERT_EQ(h.fake.boxes.size(), 1u);
+    EXPECT_EQ(h.fake.boxes[0].text, message);
+    EXPECT_EQ(h.fake.boxes[0].caption, L"Parsing Error");
+    EXPECT_EQ(h.app.handlers[Slot::OpenScript], L"");
+    EXPECT_EQ(h.app.handlers[Slot::LeftClick], L"");
+    EXPECT_EQ(h.app.handlers[Slot::BalloonClick], L"");
+  }
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,108 @@
+// Version names, the Shlwapi test, the cursor, centring and the About window.
+#include <gtest/gtest.h>
+
+#include "coolcode/system.hpp"
+#include "harness.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Harness;
+
+TEST(WindowsVersionName, OnlyTheKnownPairsHaveNames) {
+  const struct {
+    std::uint32_t major;
+    std::uint32_t minor;
+    const wchar_t* name;
+  } cases[] = {
+      {4, 0, L"Win95"},
+      {4, 10, L"Win98"},
+      {4, 90, L"WinME"},
+      {4, 3, L""},
+      {5, 0, L"Win2K"},
+      {5, 1, L"WinXP"},
+      {5, 2, L"WinServer2003"},
+      {5, 3, L""},
+      {6, 0, L"WinVista"},
+      {6, 1, L""},
+      {10, 0, L""},
+      {0, 0, L""},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.fake.osVersion = {c.major, c.minor};
+    EXPECT_EQ(WindowsVersionName(h.app), c.name) << c.major << "." << c.minor;
+  }
+}
+
+TEST(IsShlwapi5OrLater, FromTheMajorVersion) {
+  const struct {
+    std::uint32_t major;
+    bool later;
+  } cases[] = {{0, false}, {4, false}, {5, true}, {6, true}};
+  for (const auto& c : cases) {
+    Harness h;
+    h.fake.shlwapiMajor = c.major;
+    EXPECT_EQ(IsShlwapi5OrLater(h.app), c.later) << c.major;
+  }
+}
+
+TEST(SetCursorStyle, OnlyTheExactWordGivesTheBusyArrow) {
+  Harness h;
+  SetCursorStyle(h.app, L"Hourglass");
+  EXPECT_EQ(h.fake.cursorsSet, std::vector<std::uint32_t>{32650});
+  EXPECT_EQ(h.fake.cursorRestores, 0);
+
+  for (const wchar_t* style : {L"Normal", L"hourglass", L"HOURGLASS", L""}) {
+    Harness other;
+    SetCursorStyle(other.app, style);
+    EXPECT_TRUE(other.fake.cursorsSet.empty()) << style;
+    EXPECT_EQ(other.fake.cursorRestores, 1) << style;
+  }
+}
+
+TEST(CenteredPosition, TopIsCutLeftIsRoundedHalfToEven) {
+  const struct {
+    int width;
+    int height;
+    int left;
+    int top;
+  } cases[] = {
+      {300, 200, 362, 284}, {301, 201, 362, 283}, // left 361.5 rounds up to the even 362
+      {303, 203, 360, 282},                       // left 360.5 rounds down to the even 360
+      {1025, 768, 0, 0},                          // left -0.5 rounds to 0
+      {1027, 768, -2, 0},                         // left -1.5 rounds to -2
+  };
+  for (const auto& c : cases) {
+    const FormGeometry form{false, false, 5, 5, c.width, c.height, 1024, 768};
+    const std::optional<Position> position = CenteredPosition(form);
+    ASSERT_TRUE(position) << c.width;
+    EXPECT_EQ(position->left, c.left) << c.width;
+    EXPECT_EQ(position->top, c.top) << c.height;
+  }
+}
+
+TEST(CenteredPosition, MinimisedOrMaximisedStaysWhereItIs) {
+  EXPECT_FALSE(CenteredPosition({true, false, 5, 5, 300, 200, 1024, 768}));
+  EXPECT_FALSE(CenteredPosition({false, true, 0, 0, 1024, 768, 1024, 768}));
+}
+
+TEST(ShowAboutWindow, BeepsCreatesCentresAndShows) {
+  Harness h;
+  ShowAboutWindow(h.app);
+  EXPECT_EQ(h.fake.beeps, 1);
+  EXPECT_TRUE(h.fake.aboutCreated);
+  EXPECT_EQ(h.fake.aboutMoves, (std::vector<std::pair<int, int>>{{362, 284}}));
+  EXPECT_EQ(h.fake.aboutShows, 1);
+}
+
+TEST(ShowAboutWindow, AMaximisedWindowIsShownWithoutMoving) {
+  Harness h;
+  h.fake.aboutGeometry.maximized = true;
+  ShowAboutWindow(h.app);
+  EXPECT_TRUE(h.fake.aboutMoves.empty());
+  EXPECT_EQ(h.fake.aboutShows, 1);
+}
+
+} // namespace
+} // namespace velmora

@@ -1,0 +1,370 @@
+// The tray record, the hooked window procedure with its click and balloon
+// handlers, and the set icon / set tooltip commands.
+#include <gtest/gtest.h>
+
+#include "coolcode/files.hpp"
+#include "harness.hpp"
+#include "systray/tray.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Harness;
+using testing::kAppFolder;
+
+constexpr std::uint32_t kCallback = 1025;
+constexpr std::intptr_t kLeftUp = 514;
+constexpr std::intptr_t kLeftDouble = 515;
+constexpr std::intptr_t kRightUp = 517;
+constexpr std::intptr_t kRightDouble = 518;
+
+// A handler block whose body sets the tip to a marker, so a test can see
+// which handler ran last.
+std::wstring MarkerBlock(const std::wstring& name, const std::wstring& marker) {
+  return L"on " + name + L"\r\nset tooltip \"" + marker + L"\"\r\nend " + name;
+}
+
+std::wstring FailingBlock(const std::wstring& name) {
+  return L"on " + name + L"\r\nbogus\r\nend " + name;
+}
+
+// The record's tip field for a text: cut to 128 characters, padded with NULs.
+std::wstring TipField(const std::wstring& text) {
+  std::wstring field = text.substr(0, 128);
+  return field + std::wstring(128 - field.size(), L'\0');
+}
+
+std::intptr_t Callback(Harness& h, std::intptr_t lParam) {
+  return TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kCallback, 0, lParam);
+}
+
+std::vector<std::wstring> Captions(const Harness& h) {
+  std::vector<std::wstring> captions;
+  for (const auto& box : h.fake.boxes) {
+    captions.push_back(box.caption);
+  }
+  return captions;
+}
+
+TEST(ChooseTrayRecordSize, FollowsShell32sMajorVersion) {
+  const struct {
+    std::optional<std::uint16_t> shell32;
+    std::uint32_t size;
+  } cases[] = {
+      {std::nullopt, kTrayRecordSizeOld},
+      {4, kTrayRecordSizeOld},
+      {5, kTrayRecordSizeV5},
+      {6, kTrayRecordSizeV6},
+      {10, kTrayRecordSizeV6},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.fake.shell32Major = c.shell32;
+    AddTrayIcon(h.app);
+    EXPECT_EQ(h.app.TrayRecordSize, c.size) << c.shell32.value_or(0);
+    ASSERT_FALSE(h.fake.trayCalls.empty());
+    EXPECT_EQ(h.fake.trayCalls[0].record.cbSize, c.size);
+  }
+}
+
+TEST(AddTrayIcon, SendsTheRecordThenSetsTheVersionAndHooks) {
+  Harness h;
+  AddTrayIcon(h.app);
+  ASSERT_EQ(h.fake.trayCalls.size(), 2u);
+  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
+  EXPECT_EQ(h.fake.trayCalls[1].message, kNimSetVersion);
+  for (const auto& call : h.fake.trayCalls) {
+    const TrayIconRecord& record = call.record;
+    EXPECT_EQ(record.cbSize, kTrayRecordSizeV6);
+    EXPECT_EQ(record.hWnd, fake::FakePlatform::kHostWindow);
+    EXPECT_EQ(record.uID, 999u);
+    EXPECT_EQ(record.uFlags, 7u);
+    EXPECT_EQ(record.uCallbackMessage, 1025u);
+    EXPECT_EQ(record.hIcon, 1u);
+    EXPECT_EQ(record.szTip, TipField(L"Velmora"));
+    EXPECT_EQ(record.uTimeoutOrVersion, 3u);
+  }
+  EXPECT_EQ(h.fake.windowProc, fake::FakePlatform::kTrayWindowProc);
+  EXPECT_EQ(h.app.OldWindowProc, 0x1000u);
+}
+
+TEST(AddTrayIcon, AFailedAddLeavesTheWindowUnhooked) {
+  Harness h;
+  h.fake.trayAddSucceeds = false;
+  AddTrayIcon(h.app);
+  ASSERT_EQ(h.fake.trayCalls.size(), 1u);
+  EXPECT_EQ(h.fake.windowProc, 0x1000u);
+  EXPECT_EQ(h.app.OldWindowProc, 0u);
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(RestoreTrayIcon, AddsTheIconBackWithTheCurrentTipAndPicture) {
+  Harness h;
+  h.fake.trayAddSucceeds = false; // no taskbar yet when the program started
+  AddTrayIcon(h.app);
+  ExecuteCommand(h.app, L"set tooltip \"Build green\"");
+  h.fake.SetBlankFormIcon();
+  h.fake.trayAddSucceeds = true;
+  h.fake.trayCalls.clear();
+
+  RestoreTrayIcon(h.app);
+  ASSERT_EQ(h.fake.trayCalls.size(), 2u);
+  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
+  EXPECT_EQ(h.fake.trayCalls[0].record.szTip, TipField(L"Build green"));
+  EXPECT_EQ(h.fake.trayCalls[0].record.hIcon, h.fake.formIcon);
+  EXPECT_EQ(h.fake.trayCalls[0].record.uFlags, 7u);
+  // The late add hooks the window, so clicks start to arrive.
+  EXPECT_EQ(h.fake.windowProc, fake::FakePlatform::kTrayWindowProc);
+}
+
+TEST(TrayWindowProc, ForwardsOtherMessagesAndIgnoresOtherCodes) {
+  Harness h;
+  const std::wstring handlers = MarkerBlock(L"click", L"ran") + L"\r\n" +
+                                MarkerBlock(L"balloonShow", L"ran") + L"\r\n" +
+                                MarkerBlock(L"balloonClose", L"ran");
+  for (const Slot slot :
+       {Slot::LeftClick, Slot::LeftClickOneTime, Slot::BalloonShow, Slot::BalloonClose}) {
+    h.app.handlers[slot] = handlers;
+  }
+  TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, 16, 0, kLeftUp);
+  TrayWindowProc(h.app, 0x77, kCallback, 0, kLeftUp);
+  EXPECT_EQ(h.fake.forwardedMessages, 2);
+  EXPECT_EQ(h.fake.foregroundCalls, 0);
+
+  // Left button down and balloon hidden run nothing, yet every callback
+  // brings the window to the foreground.
+  EXPECT_EQ(Callback(h, 513), 0);
+  EXPECT_EQ(Callback(h, 1027), 0);
+  EXPECT_EQ(h.fake.foregroundCalls, 2);
+  EXPECT_EQ(h.fake.forwardedMessages, 2);
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+struct PairCase {
+  std::intptr_t lParam;
+  Slot oneTimeSlot;
+  const wchar_t* oneTimeName;
+  Slot permanentSlot;
+  const wchar_t* permanentName;
+};
+
+const PairCase kPairCases[] = {
+    {kLeftUp, Slot::LeftClickOneTime, L"leftClickOneTime", Slot::LeftClick, L"leftClick"},
+    {kLeftUp, Slot::LeftClickOneTime, L"clickOneTime", Slot::LeftClick, L"click"},
+    {kLeftDouble, Slot::DoubleLeftClickOneTime, L"doubleLeftClickOneTime", Slot::DoubleLeftClick,
+     L"doubleLeftClick"},
+    {kLeftDouble, Slot::DoubleLeftClickOneTime, L"doubleClickOneTime", Slot::DoubleLeftClick,
+     L"doubleClick"},
+    {kRightUp, Slot::RightClickOneTime, L"rightClickOneTime", Slot::RightClick, L"rightClick"},
+    {kRightDouble, Slot::DoubleRightClickOneTime, L"doubleRightClickOneTime",
+     Slot::DoubleRightClick, L"doubleRightClick"},
+};
+
+TEST(TrayWindowProc, TheOneTimeHandlerServesTheFirstEventOnly) {
+  for (const PairCase& c : kPairCases) {
+    Harness h;
+    h.app.handlers[c.oneTimeSlot] = MarkerBlock(c.oneTimeName, L"once");
+    h.app.handlers[c.permanentSlot] = MarkerBlock(c.permanentName, L"always");
+    std::vector<std::wstring> seen;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Callback(h, c.lParam), 0);
+      seen.push_back(h.app.TooltipText);
+    }
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"once", L"always", L"always"})) << c.oneTimeName;
+    EXPECT_TRUE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
+    EXPECT_FALSE(h.app.handlers[c.permanentSlot].empty()) << c.permanentName;
+    EXPECT_TRUE(h.fake.boxes.empty()) << c.oneTimeName;
+  }
+}
+
+TEST(TrayWindowProc, AFailingOneTimeHandlerStaysAndIsReportedEachTime) {
+  for (const PairCase& c : kPairCases) {
+    Harness h;
+    h.app.handlers[c.oneTimeSlot] = FailingBlock(c.oneTimeName);
+    h.app.handlers[c.permanentSlot] = MarkerBlock(c.permanentName, L"always");
+    Callback(h, c.lParam);
+    Callback(h, c.lParam);
+    const std::wstring report = L"Error in '" + std::wstring(c.oneTimeName) + L"' handler.";
+    EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'bogus'.", report,
+                                                       L"Can't understand 'bogus'.", report}));
+    EXPECT_EQ(Captions(h), (std::vector<std::wstring>{L"Parsing Error", L"Execution Error",
+                                                      L"Parsing Error", L"Execution Error"}));
+    EXPECT_EQ(h.fake.boxes[1].style, 16u);
+    EXPECT_FALSE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
+    EXPECT_EQ(h.app.TooltipText, L"") << "the permanent handler must not run";
+  }
+}
+
+TEST(TrayWindowProc, AFailingPermanentHandlerIsReportedUnderItsOwnName) {
+  for (const PairCase& c : kPairCases) {
+    Harness h;
+    h.app.handlers[c.permanentSlot] = FailingBlock(c.permanentName);
+    Callback(h, c.lParam);
+    ASSERT_EQ(h.fake.boxes.size(), 2u) << c.permanentName;
+    EXPECT_EQ(h.fake.boxes[1].text, L"Error in '" + std::wstring(c.permanentName) + L"' handler.");
+    EXPECT_EQ(h.fake.boxes[1].caption, L"Execution Error");
+  }
+}
+
+TEST(TrayWindowProc, TheLongNameWinsInASharedSlot) {
+  Harness h;
+  h.app.handlers[Slot::LeftClickOneTime] =
+      MarkerBlock(L"clickOneTime", L"short") + L"\r\n" + MarkerBlock(L"leftClickOneTime", L"long");
+  Callback(h, kLeftUp);
+  EXPECT_EQ(h.app.TooltipText, L"long");
+  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+}
+
+TEST(TrayWindowProc, NotFoundIsNeverReportedButIncompleteIs) {
+  Harness h;
+  // A one-time slot without the named handler still serves the event: the
+  // permanent handler does not run, and the slot is kept.
+  h.app.handlers[Slot::LeftClickOneTime] = MarkerBlock(L"somethingElse", L"other");
+  h.app.handlers[Slot::LeftClick] = MarkerBlock(L"click", L"always");
+  h.app.handlers[Slot::RightClick] = MarkerBlock(L"somethingElse", L"other");
+  Callback(h, kLeftUp);
+  Callback(h, kRightUp);
+  Callback(h, kLeftDouble);
+  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_FALSE(h.app.handlers[Slot::LeftClickOneTime].empty());
+  EXPECT_TRUE(h.fake.boxes.empty());
+
+  h.app.handlers[Slot::LeftClickOneTime].clear();
+  h.app.handlers[Slot::LeftClick] = L"on click\r\nset tooltip \"never\"";
+  Callback(h, kLeftUp);
+  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Incomplete 'click' handler."});
+  EXPECT_EQ(h.fake.boxes[0].caption, L"Execution Error");
+}
+
+TEST(TrayWindowProc, BalloonCodesRunTheirHandlers) {
+  const struct {
+    std::intptr_t lParam;
+    Slot slot;
+    const wchar_t* name;
+  } cases[] = {
+      {1026, Slot::BalloonShow, L"balloonShow"},
+      {1028, Slot::BalloonClose, L"balloonClose"},
+      {1029, Slot::BalloonClick, L"balloonClick"},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.app.handlers[c.slot] = MarkerBlock(c.name, c.name);
+    Callback(h, c.lParam);
+    EXPECT_EQ(h.app.TooltipText, c.name);
+    EXPECT_FALSE(h.app.handlers[c.slot].empty()) << c.name;
+
+    h.app.handlers[c.slot] = FailingBlock(c.name);
+    Callback(h, c.lParam);
+    EXPECT_EQ(h.BoxTexts(),
+              (std::vector<std::wstring>{L"Can't understand 'bogus'.",
+                                         L"Error in '" + std::wstring(c.name) + L"' handler."}));
+  }
+}
+
+TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
+  Harness h;
+  h.app.handlers[Slot::RightClick] = FailingBlock(L"rightClick");
+  h.app.handlers[Slot::LeftClickOneTime] = MarkerBlock(L"clickOneTime", L"once");
+  h.app.handlers[Slot::LeftClick] = MarkerBlock(L"click", L"always");
+  std::vector<std::wstring> tipsInsideTheBox;
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall& box) -> std::optional<int> {
+    if (box.text == L"Can't understand 'bogus'.") {
+      Callback(h, kLeftUp);
+      tipsInsideTheBox.push_back(h.app.TooltipText);
+      Callback(h, kLeftUp);
+      tipsInsideTheBox.push_back(h.app.TooltipText);
+    }
+    return std::nullopt;
+  };
+  Callback(h, kRightUp);
+  EXPECT_EQ(tipsInsideTheBox, (std::vector<std::wstring>{L"once", L"always"}));
+  EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'bogus'.",
+                                                     L"Error in 'rightClick' handler."}));
+  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+}
+
+TEST(SetIcon, LoadsThePictureAndResendsTheRecord) {
+  Harness h;
+  AddTrayIcon(h.app);
+  h.fake.AddFile(kAppFolder + L"icons\\busy.ico", "ico");
+  h.fake.Timer(TimerId::Swap).enabled = true;
+  EXPECT_EQ(ExecuteCommand(h.app, L"set the icon \"icons/busy.ico\""), CommandResult::Ok);
+  EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled);
+  EXPECT_EQ(h.app.FirstIconFile, L"C:\\App\\icons\\busy.ico");
+  EXPECT_EQ(h.app.ShownIconFile, L"C:\\App\\icons\\busy.ico");
+  const fake::TrayCall& call = h.fake.trayCalls.back();
+  EXPECT_EQ(call.message, kNimModify);
+  EXPECT_EQ(call.record.hIcon, h.fake.formIcon);
+  EXPECT_NE(call.record.hIcon, 1u);
+  EXPECT_EQ(call.record.uFlags, 7u);
+  EXPECT_EQ(call.record.szTip, TipField(L"Velmora"));
+}
+
+TEST(SetIcon, FailuresKeepTheIconButStopTheSwapTimer) {
+  const struct {
+    const wchar_t* line;
+    const wchar_t* message;
+  } cases[] = {
+      {L"set icon", L"Can't understand 'set icon' command."},
+      {L"set icon \"icons/None.ico\"",
+       L"Can't understand 'set' command. (File 'icons/None.ico' doesn't exist.)"},
+      {L"set icon \"readme.txt\"", L"Can't understand 'set icon' command."},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    AddTrayIcon(h.app);
+    h.fake.AddFile(kAppFolder + L"readme.txt", "text");
+    h.fake.unloadablePictures.push_back(kAppFolder + L"readme.txt");
+    h.fake.Timer(TimerId::Swap).enabled = true;
+    const std::size_t callsBefore = h.fake.trayCalls.size();
+    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Error) << c.line;
+    EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{c.message});
+    EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled) << c.line;
+    EXPECT_EQ(h.fake.trayCalls.size(), callsBefore) << c.line;
+    EXPECT_EQ(h.app.TrayIcon.hIcon, 1u) << c.line;
+    EXPECT_EQ(h.app.FirstIconFile, L"") << c.line;
+  }
+}
+
+TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
+  const struct {
+    std::uint32_t shlwapi;
+    std::wstring quoted;
+    std::wstring tip;
+  } cases[] = {
+      {5, std::wstring(200, L'x'), std::wstring(127, L'x')},
+      {4, std::wstring(200, L'x'), std::wstring(63, L'x')},
+      {0, std::wstring(200, L'x'), std::wstring(63, L'x')},
+      // The cut splits the placeholder, which then stays as text.
+      {4, std::wstring(61, L'a') + L"%d%", std::wstring(61, L'a') + L"%d"},
+      // A placeholder inside the limit makes the tip longer than the limit.
+      {4, std::wstring(60, L'a') + L"%d%", std::wstring(60, L'a') + L"12/7/2026"},
+      {5, L"Up since %d% at %t%\\nline two", L"Up since 12/7/2026 at 9:41:07 AM\r\nline two"},
+      // The record's field holds only the first 128 characters.
+      {5, std::wstring(124, L'a') + L"%d%", std::wstring(124, L'a') + L"12/7/2026"},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.fake.shlwapiMajor = c.shlwapi;
+    EXPECT_EQ(ExecuteCommand(h.app, L"set the tooltip \"" + c.quoted + L"\""), CommandResult::Ok);
+    EXPECT_EQ(h.app.TooltipText, c.tip);
+    ASSERT_FALSE(h.fake.trayCalls.empty());
+    const fake::TrayCall& call = h.fake.trayCalls.back();
+    EXPECT_EQ(call.message, kNimModify);
+    EXPECT_EQ(call.record.uFlags, 7u);
+    EXPECT_EQ(call.record.szTip, TipField(c.tip));
+  }
+}
+
+TEST(SetTooltip, WithoutQuotesNothingIsSent) {
+  Harness h;
+  h.app.TooltipText = L"kept";
+  EXPECT_EQ(ExecuteCommand(h.app, L"set tooltip Hello"), CommandResult::Error);
+  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'set tooltip' command."});
+  EXPECT_EQ(h.app.TooltipText, L"kept");
+  EXPECT_TRUE(h.fake.trayCalls.empty());
+}
+
+} // namespace
+} // namespace velmora
