@@ -20,10 +20,11 @@ cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
 
-for preset in win32 win64; do
-  step "Windows build ($preset)"
-  cmake --preset "$preset" >/dev/null
-  cmake --build "build/$preset" -j"$jobs"
+for preset in win32:pe32 win64:pe32+; do
+  step "Windows program (${preset%%:*})"
+  cmake --preset "${preset%%:*}" >/dev/null
+  cmake --build "build/${preset%%:*}" -j"$jobs"
+  bash scripts/check-exe.sh "build/${preset%%:*}/velmora.exe" "${preset##*:}"
 done
 
 if command -v clang++-14 >/dev/null; then

@@ -1,0 +1,129 @@
+// The program's entry: the hidden host window "Form1", its message loop, and
+// the routing of its messages to the core's event routines.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <commctrl.h>
+
+#include "coolcode/system.hpp"
+#include "host/host.hpp"
+#include "platform/win32/win32_platform.hpp"
+#include "systray/tray.hpp"
+
+namespace {
+
+using velmora::App;
+using velmora::win32::Win32Platform;
+
+constexpr char kHostClass[] = "VelmoraHost";
+constexpr UINT_PTR kPollTimerId = static_cast<UINT_PTR>(velmora::TimerId::Poll) + 1;
+
+// The shell sends this message to every top-level window when the taskbar
+// is created anew, as after Explorer restarts.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+App* AppOf(HWND window) {
+  return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The procedure the tray hook puts in front of the host window's own.
+LRESULT CALLBACK TrayHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return velmora::TrayWindowProc(*AppOf(window), reinterpret_cast<velmora::WindowHandle>(window),
+                                 message, wParam, lParam);
+}
+
+LRESULT OnTimer(App& app, WPARAM timerId) {
+  if (timerId == kPollTimerId) {
+    velmora::PollTimer_Timer(app);
+  }
+  return 0;
+}
+
+LRESULT OnClose(App& app, HWND window) {
+  velmora::Form_Unload(app);
+  DestroyWindow(window);
+  return 0;
+}
+
+LRESULT OnEndSession(App& app, WPARAM ending) {
+  if (ending) {
+    velmora::ShutDown(app);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  App* app = AppOf(window);
+  if (app == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  if (message == TaskbarCreatedMessage()) {
+    velmora::RestoreTrayIcon(*app);
+    return 0;
+  }
+  switch (message) {
+  case WM_TIMER:
+    return OnTimer(*app, wParam);
+  case WM_CLOSE:
+    return OnClose(*app, window);
+  case WM_ENDSESSION:
+    return OnEndSession(*app, wParam);
+  case WM_DESTROY:
+    PostQuitMessage(0);
+    return 0;
+  default:
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+HWND CreateHostWindow(HINSTANCE instance, App& app) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = HostWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  windowClass.lpszClassName = kHostClass;
+  if (RegisterClassExA(&windowClass) == 0) {
+    return nullptr;
+  }
+  return CreateWindowExA(0, kHostClass, "Form1", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                         320, 240, nullptr, nullptr, instance, &app);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // The shell's open verb may hand work to shell extensions, which need COM.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  App* linkTarget = nullptr;
+  Win32Platform platform(instance, TrayHookProc, [&linkTarget](const std::wstring& url) {
+    velmora::ShellOpen(*linkTarget, url);
+  });
+  App app(platform);
+  linkTarget = &app;
+
+  const HWND window = CreateHostWindow(instance, app);
+  if (window == nullptr) {
+    return 1;
+  }
+  platform.AttachHostWindow(window);
+  velmora::StartUp(app);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    platform.DispatchOne(message);
+  }
+  CoUninitialize();
+  return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,140 @@
+// Files, folder searches and settings files over the A-form calls.
+#include "platform/win32/ansi.hpp"
+#include "platform/win32/win32_platform.hpp"
+
+namespace velmora::win32 {
+
+namespace {
+
+std::wstring FolderOf(const std::wstring& pattern) {
+  const std::size_t slash = pattern.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                     nullptr) != FALSE &&
+                           written == bytes.size());
+}
+
+bool WriteText(const std::wstring& path, const std::wstring& text, DWORD access,
+               DWORD disposition) {
+  const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), access, FILE_SHARE_READ, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && WriteAll(file.get(), ToAnsi(text));
+}
+
+} // namespace
+
+std::wstring Win32Platform::ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of('\\');
+  // A drive root keeps its backslash, as Windows writes it.
+  if (slash == 2 && path.size() > 1 && path[1] == ':') {
+    return FromAnsi(path.substr(0, 3));
+  }
+  return FromAnsi(path.substr(0, slash == std::string::npos ? 0 : slash));
+}
+
+ReadStatus Win32Platform::ReadTextFile(const std::wstring& path, std::wstring& text) {
+  // Sharing read access only: a file that a writer still holds open is not
+  // opened, so a half-written script is never taken.
+  const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return GetLastError() == ERROR_SHARING_VIOLATION ? ReadStatus::InUse : ReadStatus::Failed;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) {
+    return ReadStatus::Failed;
+  }
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size())) {
+    return ReadStatus::Failed;
+  }
+  text = FromAnsi(bytes);
+  return ReadStatus::Ok;
+}
+
+bool Win32Platform::AppendTextFile(const std::wstring& path, const std::wstring& text) {
+  return WriteText(path, text, FILE_APPEND_DATA, OPEN_ALWAYS);
+}
+
+bool Win32Platform::CreateTextFile(const std::wstring& path, const std::wstring& text) {
+  return WriteText(path, text, GENERIC_WRITE, CREATE_ALWAYS);
+}
+
+bool Win32Platform::DeleteFiles(const std::wstring& pattern) {
+  const std::wstring folder = FolderOf(pattern);
+  bool any = false;
+  bool all = true;
+  for (const FoundFile& entry : FindFiles(pattern)) {
+    if (entry.directory) {
+      continue;
+    }
+    any = true;
+    const std::wstring name = entry.nameField.substr(0, entry.nameField.find(L'\0'));
+    all = DeleteFileA(ToAnsi(folder + name).c_str()) != FALSE && all;
+  }
+  return any && all;
+}
+
+std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
+  std::vector<FoundFile> found;
+  WIN32_FIND_DATAA data{};
+  const UniqueFind search(FindFirstFileA(ToAnsi(pattern).c_str(), &data));
+  if (!search) {
+    return found;
+  }
+  do {
+    FoundFile entry;
+    entry.nameField = FromAnsi(std::string_view(data.cFileName, sizeof data.cFileName));
+    entry.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    entry.system = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.lastWrite = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    found.push_back(std::move(entry));
+  } while (FindNextFileA(search.get(), &data));
+  return found;
+}
+
+std::wstring Win32Platform::ShortPathName(const std::wstring& path) {
+  char buffer[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameA(ToAnsi(path).c_str(), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return L"";
+  }
+  return FromAnsi(std::string_view(buffer, length));
+}
+
+std::wstring Win32Platform::ReadProfileString(const std::wstring& section, const std::wstring& key,
+                                              const std::wstring& defaultValue, std::uint32_t size,
+                                              const std::wstring& file) {
+  std::string buffer(size, '\0');
+  const DWORD copied = GetPrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
+                                                ToAnsi(defaultValue).c_str(), buffer.data(), size,
+                                                ToAnsi(file).c_str());
+  return FromAnsi(std::string_view(buffer.data(), copied));
+}
+
+bool Win32Platform::WriteProfileValue(const std::wstring& section, const std::wstring& key,
+                                      const std::wstring& value, const std::wstring& file) {
+  return WritePrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
+                                    ToAnsi(value).c_str(), ToAnsi(file).c_str()) != FALSE;
+}
+
+} // namespace velmora::win32

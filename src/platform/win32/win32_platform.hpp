@@ -1,0 +1,104 @@
+// The Platform over the real Windows services: thin A-form calls, results
+// checked, handles owned.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "platform/platform.hpp"
+#include "platform/win32/handles.hpp"
+
+namespace velmora::win32 {
+
+// Menu item n of the pop-up menu sends this command id plus n.
+constexpr UINT kMenuCommandBase = 1000;
+
+class Win32Platform : public Platform {
+public:
+  // trayWindowProc is the procedure that hands the host window's messages to
+  // the core's TrayWindowProc; onAboutLink opens a link of the About window.
+  Win32Platform(HINSTANCE instance, WNDPROC trayWindowProc,
+                std::function<void(const std::wstring&)> onAboutLink);
+
+  // The hidden host window, once created, with its design-time icons.
+  void AttachHostWindow(HWND window);
+  // The About window, when open, so the message loop can route its keys.
+  HWND AboutWindow() const { return about_; }
+  // Runs the loop's work for one message: dialog keys, then dispatch.
+  void DispatchOne(MSG& message);
+
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     std::uint32_t style) override;
+  void DefaultBeep() override;
+  bool ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+  WindowHandle HostWindow() override;
+  void HideHostWindow() override;
+  void PostCloseToHost() override;
+  void SetForegroundHostWindow() override;
+  IconHandle FormIcon() override;
+  IconHandle LoadFormIconFromFile(const std::wstring& path) override;
+  IconHandle SetBlankFormIcon() override;
+  ProcAddress HookTrayWindowProc(WindowHandle window) override;
+  void SetWindowProcAddress(WindowHandle window, ProcAddress procedure) override;
+  std::intptr_t CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
+                                      std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) override;
+  void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override;
+  std::uint32_t TimerInterval(TimerId timer) override;
+  void SetTimerEnabled(TimerId timer, bool enabled) override;
+  void SetMenuItems(const std::vector<MenuItem>& items) override;
+  void PopupMenu() override;
+  std::wstring ProgramFolder() override;
+  ReadStatus ReadTextFile(const std::wstring& path, std::wstring& text) override;
+  bool AppendTextFile(const std::wstring& path, const std::wstring& text) override;
+  bool CreateTextFile(const std::wstring& path, const std::wstring& text) override;
+  bool DeleteFiles(const std::wstring& pattern) override;
+  std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;
+  std::wstring ShortPathName(const std::wstring& path) override;
+  std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& defaultValue, std::uint32_t size,
+                                 const std::wstring& file) override;
+  bool WriteProfileValue(const std::wstring& section, const std::wstring& key,
+                         const std::wstring& value, const std::wstring& file) override;
+  bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) override;
+  bool ForgetUrlCacheEntry(const std::wstring& url) override;
+  void ShellExecuteOpen(const std::wstring& target,
+                        const std::optional<std::wstring>& parameters) override;
+  bool StartProcess(const std::wstring& commandLine) override;
+  void SetSystemArrowCursor(std::uint32_t cursorId) override;
+  void RestoreSystemCursors() override;
+  OsVersion GetOsVersion() override;
+  std::uint32_t ShlwapiMajorVersion() override;
+  std::optional<std::uint16_t> Shell32MajorVersion() override;
+  std::wstring ShortDateText() override;
+  std::wstring LongTimeText() override;
+  void CreateAboutWindow() override;
+  FormGeometry AboutWindowGeometry() override;
+  void MoveAboutWindow(int left, int top) override;
+  void ShowAboutWindowModeless() override;
+
+private:
+  struct TimerControl {
+    std::uint32_t interval = 500;
+    bool enabled = false;
+  };
+
+  void ApplyTimer(TimerId timer);
+  void SetFormIcon(UniqueHicon icon);
+  static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HINSTANCE instance_;
+  WNDPROC trayWindowProc_;
+  std::function<void(const std::wstring&)> onAboutLink_;
+  HWND host_ = nullptr;
+  HWND about_ = nullptr;
+  UniqueHicon formIcon_;
+  UniqueHicon bigFormIcon_;
+  UniqueMenu menu_;
+  // Design time: the swap timer runs, the other two wait to be enabled.
+  std::array<TimerControl, 3> timers_{{{500, true}, {500, false}, {500, false}}};
+};
+
+} // namespace velmora::win32

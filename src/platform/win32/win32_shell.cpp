@@ -1,0 +1,119 @@
+// The shell, processes, the system cursor, versions, and date and time texts.
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include "platform/win32/ansi.hpp"
+#include "platform/win32/win32_platform.hpp"
+
+namespace velmora::win32 {
+
+namespace {
+// The system cursor slot of the normal arrow.
+constexpr DWORD kOcrNormal = 32512;
+} // namespace
+
+void Win32Platform::ShellExecuteOpen(const std::wstring& target,
+                                     const std::optional<std::wstring>& parameters) {
+  const std::string file = ToAnsi(target);
+  const std::string params = parameters ? ToAnsi(*parameters) : std::string();
+  ShellExecuteA(GetDesktopWindow(), "open", file.c_str(), parameters ? params.c_str() : nullptr,
+                nullptr, SW_SHOWNORMAL);
+}
+
+bool Win32Platform::StartProcess(const std::wstring& commandLine) {
+  std::string line = ToAnsi(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  // The program runs on its own; nothing waits for it.
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void Win32Platform::SetSystemArrowCursor(std::uint32_t cursorId) {
+  // SetSystemCursor takes ownership of the cursor it is given, so a shared
+  // cursor is copied first.
+  const HCURSOR shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(cursorId));
+  if (shared == nullptr) {
+    return;
+  }
+  const HCURSOR copy = CopyCursor(shared);
+  if (copy != nullptr && !SetSystemCursor(copy, kOcrNormal)) {
+    DestroyCursor(copy);
+  }
+}
+
+void Win32Platform::RestoreSystemCursors() {
+  SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
+}
+
+OsVersion Win32Platform::GetOsVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info)) {
+    return {};
+  }
+#pragma GCC diagnostic pop
+  return {info.dwMajorVersion, info.dwMinorVersion};
+}
+
+std::uint32_t Win32Platform::ShlwapiMajorVersion() {
+  const UniqueModule shlwapi(LoadLibraryA("shlwapi.dll"));
+  if (!shlwapi) {
+    return 0;
+  }
+  const auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+      reinterpret_cast<void*>(GetProcAddress(shlwapi.get(), "DllGetVersion")));
+  if (getVersion == nullptr) {
+    return 0;
+  }
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof info;
+  return SUCCEEDED(getVersion(&info)) ? info.dwMajorVersion : 0;
+}
+
+std::optional<std::uint16_t> Win32Platform::Shell32MajorVersion() {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA("shell32.dll", &ignored);
+  if (size == 0) {
+    return std::nullopt;
+  }
+  std::string block(size, '\0');
+  if (!GetFileVersionInfoA("shell32.dll", 0, size, block.data())) {
+    return std::nullopt;
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr || length < sizeof *fixed) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint16_t>(HIWORD(fixed->dwFileVersionMS));
+}
+
+std::wstring Win32Platform::ShortDateText() {
+  char buffer[128] = {};
+  const int length =
+      GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, sizeof buffer);
+  return length > 0 ? FromAnsi(buffer) : L"";
+}
+
+std::wstring Win32Platform::LongTimeText() {
+  char buffer[128] = {};
+  const int length =
+      GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, sizeof buffer);
+  return length > 0 ? FromAnsi(buffer) : L"";
+}
+
+} // namespace velmora::win32

@@ -1,0 +1,212 @@
+// The host window's services: boxes, the tray call, the form icon, the hooked
+// window procedure, the three timers and the pop-up menu.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "platform/win32/ansi.hpp"
+#include "platform/win32/picture.hpp"
+#include "platform/win32/win32_platform.hpp"
+
+namespace velmora::win32 {
+
+namespace {
+
+// The shell reads our mirror of its record: every field must sit where the
+// shell's own declaration puts it.
+static_assert(offsetof(NotifyIconDataLayout, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
+static_assert(offsetof(NotifyIconDataLayout, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
+static_assert(offsetof(NotifyIconDataLayout, szTip) == offsetof(NOTIFYICONDATAA, szTip));
+static_assert(offsetof(NotifyIconDataLayout, szInfo) == offsetof(NOTIFYICONDATAA, szInfo));
+static_assert(offsetof(NotifyIconDataLayout, uTimeoutOrVersion) ==
+              offsetof(NOTIFYICONDATAA, uTimeout));
+static_assert(offsetof(NotifyIconDataLayout, szInfoTitle) ==
+              offsetof(NOTIFYICONDATAA, szInfoTitle));
+static_assert(offsetof(NotifyIconDataLayout, dwInfoFlags) ==
+              offsetof(NOTIFYICONDATAA, dwInfoFlags));
+static_assert(offsetof(NotifyIconDataLayout, guidItem) == offsetof(NOTIFYICONDATAA, guidItem));
+
+// Copies a fixed-width text field into the shell's 8-bit field, always
+// leaving it NUL-terminated.
+template <std::size_t N> void CopyField(char (&field)[N], const std::wstring& text) {
+  const std::string ansi = ToAnsi(text.substr(0, text.find(L'\0')));
+  const std::size_t length = ansi.size() < N ? ansi.size() : N - 1;
+  std::memcpy(field, ansi.data(), length);
+  field[length] = '\0';
+}
+
+UINT_PTR TimerEventId(TimerId timer) {
+  return static_cast<UINT_PTR>(timer) + 1;
+}
+
+} // namespace
+
+Win32Platform::Win32Platform(HINSTANCE instance, WNDPROC trayWindowProc,
+                             std::function<void(const std::wstring&)> onAboutLink)
+    : instance_(instance), trayWindowProc_(trayWindowProc), onAboutLink_(std::move(onAboutLink)) {}
+
+void Win32Platform::AttachHostWindow(HWND window) {
+  host_ = window;
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  const int big = GetSystemMetrics(SM_CXICON);
+  bigFormIcon_.reset(static_cast<HICON>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+  SendMessageA(host_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigFormIcon_.get()));
+  SetFormIcon(UniqueHicon(static_cast<HICON>(
+      LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, small, small, LR_DEFAULTCOLOR))));
+  for (TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+    ApplyTimer(timer);
+  }
+}
+
+void Win32Platform::DispatchOne(MSG& message) {
+  if (about_ != nullptr && IsDialogMessageA(about_, &message)) {
+    return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+}
+
+int Win32Platform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                                  std::uint32_t style) {
+  // A tray program has no window in front: the box brings itself forward.
+  return MessageBoxA(nullptr, ToAnsi(text).c_str(), ToAnsi(caption).c_str(),
+                     style | MB_SETFOREGROUND);
+}
+
+void Win32Platform::DefaultBeep() {
+  MessageBeep(MB_OK);
+}
+
+bool Win32Platform::ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
+  NotifyIconDataLayout data{};
+  data.cbSize = record.cbSize;
+  data.hWnd = record.hWnd;
+  data.uID = record.uID;
+  data.uFlags = record.uFlags;
+  data.uCallbackMessage = record.uCallbackMessage;
+  data.hIcon = record.hIcon;
+  CopyField(data.szTip, record.szTip);
+  data.dwState = record.dwState;
+  data.dwStateMask = record.dwStateMask;
+  CopyField(data.szInfo, record.szInfo);
+  data.uTimeoutOrVersion = record.uTimeoutOrVersion;
+  CopyField(data.szInfoTitle, record.szInfoTitle);
+  data.dwInfoFlags = record.dwInfoFlags;
+  return Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&data)) != FALSE;
+}
+
+WindowHandle Win32Platform::HostWindow() {
+  return reinterpret_cast<WindowHandle>(host_);
+}
+
+void Win32Platform::HideHostWindow() {
+  ShowWindow(host_, SW_HIDE);
+}
+
+void Win32Platform::PostCloseToHost() {
+  PostMessageA(host_, WM_CLOSE, 0, 0);
+}
+
+void Win32Platform::SetForegroundHostWindow() {
+  SetForegroundWindow(host_);
+}
+
+IconHandle Win32Platform::FormIcon() {
+  return reinterpret_cast<IconHandle>(formIcon_.get());
+}
+
+void Win32Platform::SetFormIcon(UniqueHicon icon) {
+  SendMessageA(host_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
+  // The shell keeps its own copy of a tray icon, so the old one can go.
+  formIcon_ = std::move(icon);
+}
+
+IconHandle Win32Platform::LoadFormIconFromFile(const std::wstring& path) {
+  UniqueHicon icon = LoadPictureAsIcon(path, GetSystemMetrics(SM_CXSMICON));
+  if (!icon) {
+    return 0;
+  }
+  SetFormIcon(std::move(icon));
+  return FormIcon();
+}
+
+IconHandle Win32Platform::SetBlankFormIcon() {
+  SetFormIcon(MakeBlankIcon(GetSystemMetrics(SM_CXSMICON)));
+  return FormIcon();
+}
+
+ProcAddress Win32Platform::HookTrayWindowProc(WindowHandle window) {
+  return static_cast<ProcAddress>(SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC,
+                                                    reinterpret_cast<LONG_PTR>(trayWindowProc_)));
+}
+
+void Win32Platform::SetWindowProcAddress(WindowHandle window, ProcAddress procedure) {
+  SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC, static_cast<LONG_PTR>(procedure));
+}
+
+std::intptr_t Win32Platform::CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
+                                                   std::uint32_t message, std::uintptr_t wParam,
+                                                   std::intptr_t lParam) {
+  if (procedure == 0) {
+    return DefWindowProcA(reinterpret_cast<HWND>(window), message, wParam, lParam);
+  }
+  return CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), reinterpret_cast<HWND>(window),
+                         message, wParam, lParam);
+}
+
+void Win32Platform::ApplyTimer(TimerId timer) {
+  const TimerControl& control = timers_[static_cast<std::size_t>(timer)];
+  if (host_ == nullptr) {
+    return;
+  }
+  // Like a timer control: changing either setting restarts the count, and an
+  // interval of 0 never ticks.
+  KillTimer(host_, TimerEventId(timer));
+  if (control.enabled && control.interval > 0) {
+    SetTimer(host_, TimerEventId(timer), control.interval, nullptr);
+  }
+}
+
+void Win32Platform::SetTimerInterval(TimerId timer, std::uint32_t milliseconds) {
+  timers_[static_cast<std::size_t>(timer)].interval = milliseconds;
+  ApplyTimer(timer);
+}
+
+std::uint32_t Win32Platform::TimerInterval(TimerId timer) {
+  return timers_[static_cast<std::size_t>(timer)].interval;
+}
+
+void Win32Platform::SetTimerEnabled(TimerId timer, bool enabled) {
+  TimerControl& control = timers_[static_cast<std::size_t>(timer)];
+  if (control.enabled == enabled) {
+    return;
+  }
+  control.enabled = enabled;
+  ApplyTimer(timer);
+}
+
+void Win32Platform::SetMenuItems(const std::vector<MenuItem>& items) {
+  menu_.reset(CreatePopupMenu());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const UINT flags = MF_STRING | (items[i].enabled ? MF_ENABLED : MF_GRAYED);
+    AppendMenuA(menu_.get(), flags, kMenuCommandBase + i + 1, ToAnsi(items[i].caption).c_str());
+  }
+}
+
+void Win32Platform::PopupMenu() {
+  if (!menu_) {
+    return;
+  }
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  // The menu closes when the user clicks elsewhere only if our window is in
+  // front while it is open, and the posted message lets it close at once.
+  SetForegroundWindow(host_);
+  TrackPopupMenu(menu_.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, host_, nullptr);
+  PostMessageA(host_, WM_NULL, 0, 0);
+}
+
+} // namespace velmora::win32
