@@ -8,6 +8,7 @@
 #include "host/host.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
+#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {
@@ -21,11 +22,7 @@ constexpr std::intptr_t kCallbackCodes[] = {513, 514, 515, 516, 517, 518, 1026, 
 void Drive(const std::string& script) {
   velmora::fake::FakePlatform fake(L"C:\\App");
   App app(fake);
-  fake.onTick = [&app](TimerId timer) {
-    if (timer == TimerId::Poll) {
-      velmora::PollTimer_Timer(app);
-    }
-  };
+  fake.onTick = [&app](TimerId timer) { velmora::DeliverTick(app, timer); };
   // Boxes are answered in turn with each button a box can give.
   int answer = 0;
   fake.onMessageBox = [&answer](const velmora::fake::MessageBoxCall&) -> std::optional<int> {
@@ -34,6 +31,10 @@ void Drive(const std::string& script) {
   };
   fake.AddFile(L"C:\\App\\boot.scp", script);
   fake.AddFile(L"C:\\App\\icon.ico", "picture");
+  fake.AddFile(L"C:\\App\\other.png", "picture");
+  // Downloads and update checks fetch the same script, or fail.
+  fake.urls[L"http://example.test/boot.scp"] = {200, script};
+  fake.urls[L"http://example.test/missing"] = {404, "not found"};
   velmora::StartUp(app);
   for (const std::intptr_t code : kCallbackCodes) {
     velmora::TrayWindowProc(app, fake.HostWindow(), velmora::kTrayCallbackMessage, 999, code);
@@ -45,6 +46,9 @@ void Drive(const std::string& script) {
     const std::wstring text = app.handlers[*handler.loadSlot];
     velmora::RunHandler(app, text, handler.name, Mode::Optional);
     velmora::RunHandler(app, text, handler.name, Mode::Optional, std::wstring(L"Open"));
+  }
+  for (int item = 0; item <= static_cast<int>(app.MenuItems.size()); ++item) {
+    velmora::mFile_Click(app, item);
   }
   velmora::Form_Unload(app);
 }

@@ -67,8 +67,30 @@ struct App {
   std::uint32_t TrayRecordSize = 0;
   ProcAddress OldWindowProc = 0;
   std::wstring TooltipText;
+
+  // Balloons.
+  std::wstring BalloonText;
+  std::wstring BalloonTitle;
+  std::wstring BalloonKind = L"0";
+  bool BalloonPending = false;
+
+  // Icon flashing and swapping.
   std::wstring FirstIconFile;
+  std::wstring SecondIconFile;
   std::wstring ShownIconFile;
+  std::uint32_t SwapInterval = 500;
+
+  // The pop-up menu: item 1 exists from the start and is never removed.
+  std::vector<MenuItem> MenuItems{{L"dummy", true}};
+  bool MenuCreated = false;
+  bool MenuHasQuit = false;
+
+  // The timerEvent period and what is counted of it, in milliseconds.
+  std::int32_t TimerPeriod = 0;
+  std::int32_t TimerElapsed = 0;
+  // Changes whenever a script sets or stops the timer, so that a tick can
+  // tell that its own handler did and leave the new setting alone.
+  std::uint32_t TimerGeneration = 0;
 
   // True while the scriptError handler runs: reports made meanwhile take the
   // log or dialog route, so a failing command in it cannot recurse for ever.

@@ -38,11 +38,7 @@ struct Harness {
   App app{fake};
 
   Harness() {
-    fake.onTick = [this](TimerId timer) {
-      if (timer == TimerId::Poll) {
-        PollTimer_Timer(app);
-      }
-    };
+    fake.onTick = [this](TimerId timer) { DeliverTick(app, timer); };
   }
 
   // Messages shown in boxes, in order.

@@ -155,21 +155,19 @@ TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedFirst) {
   EXPECT_TRUE(h.fake.Exists(kBoot));
 }
 
-TEST(CheckForCommands, BootScpIsSkippedByItsExactName) {
-  Running h;
-  h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"");
-  EXPECT_TRUE(h.fake.Exists(kBoot));
-
-  // Start-up finds BOOT.SCP, the file system ignoring case, but the command
-  // drop skips only the exact name: the file runs again and is deleted.
-  Harness upper;
-  upper.fake.AddFile(kAppFolder + L"BOOT.SCP", OpenScriptSetting(L"boot"));
-  StartUp(upper.app);
-  upper.app.TooltipText.clear();
-  upper.fake.AdvanceClock(500);
-  EXPECT_EQ(upper.app.TooltipText, L"boot");
-  EXPECT_FALSE(upper.fake.Exists(kBoot));
+TEST(CheckForCommands, TheStartUpScriptIsNeverTakenWhateverItsCase) {
+  for (const wchar_t* name : {L"boot.scp", L"BOOT.SCP", L"Boot.scp"}) {
+    // Start-up finds the script in any letter case; the drop must leave it
+    // alone in the same way, or the user's start-up script would be lost.
+    Harness h;
+    h.fake.AddFile(kAppFolder + name, OpenScriptSetting(L"boot"));
+    StartUp(h.app);
+    ASSERT_EQ(h.app.TooltipText, L"boot") << name;
+    h.app.TooltipText.clear();
+    h.fake.AdvanceClock(5000);
+    EXPECT_EQ(h.app.TooltipText, L"") << name;
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
+  }
 }
 
 TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {

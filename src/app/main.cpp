@@ -9,6 +9,7 @@
 #include "coolcode/system.hpp"
 #include "host/host.hpp"
 #include "platform/win32/win32_platform.hpp"
+#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {
@@ -17,7 +18,6 @@ using velmora::App;
 using velmora::win32::Win32Platform;
 
 constexpr char kHostClass[] = "VelmoraHost";
-constexpr UINT_PTR kPollTimerId = static_cast<UINT_PTR>(velmora::TimerId::Poll) + 1;
 
 // The shell sends this message to every top-level window when the taskbar
 // is created anew, as after Explorer restarts.
@@ -37,8 +37,19 @@ LRESULT CALLBACK TrayHookProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 LRESULT OnTimer(App& app, WPARAM timerId) {
-  if (timerId == kPollTimerId) {
-    velmora::PollTimer_Timer(app);
+  for (const velmora::TimerId timer :
+       {velmora::TimerId::Swap, velmora::TimerId::Poll, velmora::TimerId::TimerEvent}) {
+    if (timerId == velmora::win32::TimerEventId(timer)) {
+      velmora::DeliverTick(app, timer);
+    }
+  }
+  return 0;
+}
+
+LRESULT OnCommand(App& app, WPARAM wParam) {
+  const UINT id = LOWORD(wParam);
+  if (HIWORD(wParam) == 0 && id > velmora::win32::kMenuCommandBase) {
+    velmora::mFile_Click(app, static_cast<int>(id - velmora::win32::kMenuCommandBase));
   }
   return 0;
 }
@@ -72,6 +83,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
   case WM_TIMER:
     return OnTimer(*app, wParam);
+  case WM_COMMAND:
+    return OnCommand(*app, wParam);
   case WM_CLOSE:
     return OnClose(*app, window);
   case WM_ENDSESSION:

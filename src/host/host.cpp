@@ -1,12 +1,15 @@
 // Start-up, script loading, the command drop and the two ways of quitting.
 #include "host/host.hpp"
 
+#include "commands/commands.hpp"
 #include "coolcode/files.hpp"
 #include "coolcode/system.hpp"
 #include "coolcode/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
+#include "systray/animation.hpp"
+#include "systray/balloon.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -133,7 +136,9 @@ void CheckForCommands(App& app) {
   }
   const std::wstring list = ListFilesByExtension(app, L"", L".scp");
   for (const std::wstring& name : SplitLines(list)) {
-    if (name == kAbsent || name == L"boot.scp") {
+    // The start-up script is never a dropped one, however its name is
+    // written: start-up finds it in any letter case, so must the drop.
+    if (name == kAbsent || LowerCase(name) == L"boot.scp") {
       continue;
     }
     const std::wstring path = AppFolder(app) + name;
@@ -141,11 +146,30 @@ void CheckForCommands(App& app) {
       continue;
     }
     TakeDroppedScript(app, path);
+    if (app.BalloonPending) {
+      ShowBalloon(app,
+                  static_cast<std::uint32_t>(std::wcstoul(app.BalloonKind.c_str(), nullptr, 10)));
+      app.BalloonPending = false;
+    }
   }
 }
 
 void PollTimer_Timer(App& app) {
   CheckForCommands(app);
+}
+
+void DeliverTick(App& app, TimerId timer) {
+  switch (timer) {
+  case TimerId::Swap:
+    SwapTimer_Timer(app);
+    break;
+  case TimerId::Poll:
+    PollTimer_Timer(app);
+    break;
+  case TimerId::TimerEvent:
+    TimerEventTimer_Timer(app);
+    break;
+  }
 }
 
 void Quit(App& app) {

@@ -13,6 +13,8 @@ void StartUp(App& app);
 CommandResult LoadScript(App& app, const std::wstring& path);
 void CheckForCommands(App& app);
 void PollTimer_Timer(App& app);
+// Hands a tick of one of the host window's timers to its routine.
+void DeliverTick(App& app, TimerId timer);
 void Quit(App& app);
 void ShutDown(App& app);
 void Form_Unload(App& app);

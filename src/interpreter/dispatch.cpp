@@ -2,11 +2,15 @@
 // lower-cased in a fixed order.
 #include "interpreter/dispatch.hpp"
 
+#include "commands/commands.hpp"
 #include "coolcode/text.hpp"
 #include "host/host.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/switch.hpp"
+#include "systray/animation.hpp"
+#include "systray/balloon.hpp"
+#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -31,15 +35,15 @@ CommandResult QuitCommand(App& app, const CommandLine&) {
   return CommandResult::Ok;
 }
 
-// Subjects of commands that are not built yet: a line naming one is reported
-// as not understood rather than passed over as if it had worked.
-const wchar_t* const kUnbuiltSetSubjects[] = {L"outputfile", L"polling", L"scriptid", L"timer"};
-
 CommandResult SetCommand(App& app, const CommandLine& command) {
   const std::wstring& subject = command.w2 == L"the" ? command.w3 : command.w2;
   static constexpr Command kSubjects[] = {
       {L"icon", SetIconCommand},
+      {L"outputfile", SetOutputFileCommand},
+      {L"polling", SetPollingCommand},
+      {L"scriptid", SetScriptIdCommand},
       {L"silenterrors", SetSilentErrorsCommand},
+      {L"timer", SetTimerCommand},
       {L"tooltip", SetTooltipCommand},
   };
   for (const Command& entry : kSubjects) {
@@ -47,24 +51,23 @@ CommandResult SetCommand(App& app, const CommandLine& command) {
       return entry.run(app, command);
     }
   }
-  for (const wchar_t* unbuilt : kUnbuiltSetSubjects) {
-    if (subject == unbuilt) {
-      return Fail(app, L"Can't understand '" + command.w1 + L"'.");
-    }
-  }
   // Any other subject is accepted and does nothing.
   return CommandResult::Ok;
 }
 
+// In the order the words are compared.
 constexpr Command kCommands[] = {
-    {L"checkswitch", CheckSwitchCommand},
-    {L"do", DoNothing},
-    {L"install", InstallCommand},
-    {L"install:", InstallCommand},
-    {L"nothing", DoNothing},
-    {L"set", SetCommand},
-    {L"quit", QuitCommand},
-    {L"exit", QuitCommand},
+    {L"answer", AnswerCommand},   {L"beep", BeepCommand},
+    {L"check", CheckCommand},     {L"checkswitch", CheckSwitchCommand},
+    {L"create", CreateCommand},   {L"delete", DeleteCommand},
+    {L"do", DoNothing},           {L"download", DownloadCommand},
+    {L"flash", FlashCommand},     {L"gourl", GoUrlCommand},
+    {L"install", InstallCommand}, {L"install:", InstallCommand},
+    {L"launch", LaunchCommand},   {L"nothing", DoNothing},
+    {L"popup", PopupCommand},     {L"set", SetCommand},
+    {L"show", ShowCommand},       {L"stop", StopCommand},
+    {L"swap", SwapCommand},       {L"write", WriteCommand},
+    {L"quit", QuitCommand},       {L"exit", QuitCommand},
 };
 
 } // namespace

@@ -26,6 +26,9 @@ constexpr std::uint32_t kNifMessageIconTip = 7;
 constexpr std::uint32_t kNifInfo = 16;
 
 bool ShellVersionAtLeast(App& app, std::uint16_t major);
+// Chooses the record size if none is chosen yet and fills in the record's
+// size, window and icon id before a call to the shell.
+void PrepareRecordHeader(App& app);
 void ChooseTrayRecordSize(App& app);
 void AddTrayIcon(App& app);
 void RemoveTrayIcon(App& app);

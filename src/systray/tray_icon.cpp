@@ -4,8 +4,6 @@
 
 namespace velmora {
 
-namespace {
-
 // The first tray operation that finds no size chosen chooses it.
 void PrepareRecordHeader(App& app) {
   if (app.TrayRecordSize == 0) {
@@ -15,8 +13,6 @@ void PrepareRecordHeader(App& app) {
   app.TrayIcon.hWnd = app.platform.HostWindow();
   app.TrayIcon.uID = kTrayIconId;
 }
-
-} // namespace
 
 std::wstring FixedWidth(std::wstring_view text, std::size_t width) {
   std::wstring field(text.substr(0, width));

@@ -15,6 +15,11 @@ namespace velmora::win32 {
 // Menu item n of the pop-up menu sends this command id plus n.
 constexpr UINT kMenuCommandBase = 1000;
 
+// The WM_TIMER id of each timer control.
+constexpr UINT_PTR TimerEventId(TimerId timer) {
+  return static_cast<UINT_PTR>(timer) + 1;
+}
+
 class Win32Platform : public Platform {
 public:
   // trayWindowProc is the procedure that hands the host window's messages to

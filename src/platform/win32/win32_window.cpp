@@ -9,6 +9,9 @@
 #include "platform/win32/ansi.hpp"
 #include "platform/win32/picture.hpp"
 #include "platform/win32/win32_platform.hpp"
+#ifdef VELMORA_TEST_HOOKS
+#include "platform/win32/tray_log.hpp"
+#endif
 
 namespace velmora::win32 {
 
@@ -35,10 +38,6 @@ template <std::size_t N> void CopyField(char (&field)[N], const std::wstring& te
   const std::size_t length = ansi.size() < N ? ansi.size() : N - 1;
   std::memcpy(field, ansi.data(), length);
   field[length] = '\0';
-}
-
-UINT_PTR TimerEventId(TimerId timer) {
-  return static_cast<UINT_PTR>(timer) + 1;
 }
 
 } // namespace
@@ -95,7 +94,11 @@ bool Win32Platform::ShellNotifyIcon(std::uint32_t message, const TrayIconRecord&
   data.uTimeoutOrVersion = record.uTimeoutOrVersion;
   CopyField(data.szInfoTitle, record.szInfoTitle);
   data.dwInfoFlags = record.dwInfoFlags;
-  return Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&data)) != FALSE;
+  const BOOL result = Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&data));
+#ifdef VELMORA_TEST_HOOKS
+  LogTrayCall(message, data, result);
+#endif
+  return result != FALSE;
 }
 
 WindowHandle Win32Platform::HostWindow() {

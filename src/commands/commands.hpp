@@ -1,0 +1,47 @@
+// The command set: dialogs, files and programs, downloads and updates, and
+// the event timer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app_state.hpp"
+#include "interpreter/dispatch.hpp"
+
+namespace velmora {
+
+// Dialogs.
+int ButtonSetCode(std::wstring_view name);
+CommandResult AnswerCommand(App& app, const CommandLine& command);
+CommandResult BeepCommand(App& app, const CommandLine& command);
+
+// Files and programs. WriteOutput appends a result to the output file and
+// makes it the last result.
+void WriteOutput(App& app, const std::wstring& text);
+CommandResult WriteCommand(App& app, const CommandLine& command);
+CommandResult SetOutputFileCommand(App& app, const CommandLine& command);
+CommandResult DeleteCommand(App& app, const CommandLine& command);
+CommandResult LaunchCommand(App& app, const CommandLine& command);
+CommandResult GoUrlCommand(App& app, const CommandLine& command);
+
+// Downloads and update checks.
+CommandResult DownloadCommand(App& app, const CommandLine& command);
+CommandResult CheckCommand(App& app, const CommandLine& command);
+CommandResult SetScriptIdCommand(App& app, const CommandLine& command);
+CommandResult SetPollingCommand(App& app, const CommandLine& command);
+
+// The event timer.
+CommandResult SetTimerCommand(App& app, const CommandLine& command);
+void StopTimer(App& app);
+void TimerEventTimer_Timer(App& app);
+
+// The numeric test a script's number words pass: an optional sign, digits
+// with an optional decimal point, an optional exponent, blanks around.
+std::optional<double> ParseNumber(std::wstring_view word);
+// The value of the first word exactly equal to one of the keywords whose
+// next word is a number; none when no keyword is followed by one.
+std::optional<double> NumberAfterKeyword(std::wstring_view line, std::wstring_view keyword,
+                                         std::wstring_view otherKeyword = L"");
+
+} // namespace velmora

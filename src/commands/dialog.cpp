@@ -1,0 +1,92 @@
+// The commands that speak to the user: answer and beep.
+#include "commands/commands.hpp"
+#include "coolcode/text.hpp"
+#include "interpreter/escapes.hpp"
+
+namespace velmora {
+
+namespace {
+
+std::uint32_t IconStyle(std::wstring_view iconWord) {
+  if (iconWord == L"question") {
+    return 32;
+  }
+  if (iconWord == L"warning") {
+    return 48;
+  }
+  if (iconWord == L"error") {
+    return 16;
+  }
+  // "info", "information", and any other second word (usually the opening
+  // of the quoted message).
+  return 64;
+}
+
+const wchar_t* AnswerWord(int button) {
+  switch (button) {
+  case 1:
+    return L"OK";
+  case 2:
+    return L"Cancel";
+  case 6:
+    return L"Yes";
+  case 7:
+    return L"No";
+  default:
+    return nullptr;
+  }
+}
+
+} // namespace
+
+int ButtonSetCode(std::wstring_view name) {
+  if (name == L"OKCancel") {
+    return 1;
+  }
+  if (name == L"YesNo") {
+    return 4;
+  }
+  if (name == L"YesNoCancel") {
+    return 3;
+  }
+  return 0;
+}
+
+CommandResult AnswerCommand(App& app, const CommandLine& command) {
+  std::uint32_t style = IconStyle(command.w2);
+  const std::wstring message = GetQuotedText(command.line);
+  if (message == kNoQuote) {
+    return Fail(app, L"Can't understand 'answer' command.");
+  }
+  // The order is fixed: the message, then the button set behind "with",
+  // then the title. A second quoted text without "with" is the title.
+  const std::wstring rest = GetTextAfterQuotes(command.line);
+  std::wstring title;
+  if (!rest.empty()) {
+    const std::wstring second = GetQuotedText(rest);
+    if (second != kNoQuote) {
+      if (GetItem(rest, 1, L' ') == L"with") {
+        style += static_cast<std::uint32_t>(ButtonSetCode(second));
+        title = GetQuotedText(GetTextAfterQuotes(rest));
+        if (title == kNoQuote) {
+          title.clear();
+        }
+      } else {
+        title = second;
+      }
+    }
+  }
+  const int button = app.platform.ShowMessageBox(ExpandEscapes(app, message, false),
+                                                 ExpandEscapes(app, title, false), style);
+  if (const wchar_t* word = AnswerWord(button)) {
+    WriteOutput(app, word);
+  }
+  return CommandResult::Ok;
+}
+
+CommandResult BeepCommand(App& app, const CommandLine&) {
+  app.platform.DefaultBeep();
+  return CommandResult::Ok;
+}
+
+} // namespace velmora

@@ -1,0 +1,127 @@
+// Commands on files and other programs, and the output file through which
+// results reach the programs that wait for them.
+#include "commands/commands.hpp"
+#include "coolcode/files.hpp"
+#include "coolcode/system.hpp"
+#include "coolcode/text.hpp"
+#include "interpreter/errors.hpp"
+#include "interpreter/escapes.hpp"
+
+namespace velmora {
+
+namespace {
+
+bool EndsWithExe(const std::wstring& path) {
+  return path.size() >= 4 && LowerCase(path.substr(path.size() - 4)) == L".exe";
+}
+
+} // namespace
+
+void WriteOutput(App& app, const std::wstring& text) {
+  app.LastResult = text;
+  if (app.OutputFile.empty()) {
+    app.OutputFile = AppFolder(app) + L"output.txt";
+  }
+  // An answer that cannot be written is reported, never lost in silence; it
+  // is still the last result, so the switch after it runs the right case.
+  const std::wstring path = ResolvePath(app, app.OutputFile);
+  if (!app.platform.AppendTextFile(path, text + kCrLf)) {
+    ReportScriptError(app, L"Can't write to file '" + path + L"'.");
+  }
+}
+
+CommandResult WriteCommand(App& app, const CommandLine& command) {
+  const std::wstring text = GetQuotedText(command.line);
+  if (text == kNoQuote) {
+    return Fail(app, L"Can't understand 'write' command.");
+  }
+  std::wstring file = GetQuotedText(GetTextAfterQuotes(command.line));
+  if (file == kNoQuote) {
+    // The output file, without making the default the chosen one.
+    file = app.OutputFile.empty() ? L"output.txt" : app.OutputFile;
+  }
+  const std::wstring path = ResolvePath(app, file);
+  if (file.empty() || !AppendTextLine(app, ExpandEscapes(app, text, false), file)) {
+    return Fail(app, L"Can't write to file '" + path + L"'.");
+  }
+  return CommandResult::Ok;
+}
+
+CommandResult SetOutputFileCommand(App& app, const CommandLine& command) {
+  const std::wstring name = GetQuotedText(command.line);
+  if (name == kNoQuote) {
+    return Fail(app, L"Can't understand 'set outputFile' command.");
+  }
+  // Kept as written and resolved at every write; "" brings the default back.
+  app.OutputFile = name;
+  return CommandResult::Ok;
+}
+
+CommandResult DeleteCommand(App& app, const CommandLine& command) {
+  if (command.w2 != L"file") {
+    return CommandResult::Ok;
+  }
+  const std::wstring name = GetQuotedText(command.line);
+  if (name == kNoQuote) {
+    return Fail(app, L"Can't understand 'delete' command.");
+  }
+  const std::wstring path = ResolvePath(app, name);
+  if (!FileExists(app, path)) {
+    return Fail(app, L"Can't understand 'delete' command. File <filePath> does not exist.");
+  }
+  // The name is a pattern: wildcards in its last part select every match.
+  if (!app.platform.DeleteFiles(path)) {
+    return Fail(app, L"Can't delete file '" + path + L"'.");
+  }
+  return CommandResult::Ok;
+}
+
+CommandResult LaunchCommand(App& app, const CommandLine& command) {
+  const std::wstring file = GetQuotedText(command.line);
+  const std::wstring rest = GetTextAfterQuotes(command.line);
+  std::wstring parameter;
+  if (GetItem(rest, 1, L' ') == L"with") {
+    parameter = GetQuotedText(rest);
+    // "with" and nothing quoted after it is a mistake in the line, not a
+    // parameter to hand to the program.
+    if (parameter == kNoQuote) {
+      return Fail(app, L"Can't understand 'launch' command.");
+    }
+    // An existing file goes in its short form, which needs no quotes.
+    if (FileExists(app, parameter)) {
+      parameter = app.platform.ShortPathName(parameter);
+    }
+  }
+  if (file == kNoQuote) {
+    return Fail(app, L"Can't understand 'launch' command.");
+  }
+  const std::wstring path = ResolvePath(app, file);
+  if (!FileExists(app, path)) {
+    return Fail(app, L"Can't understand 'launch' command. (File '" + file + L"' does not exist.)");
+  }
+  if (!EndsWithExe(path)) {
+    ShellOpen(app, path, parameter.empty() ? std::nullopt : std::optional(parameter));
+    return CommandResult::Ok;
+  }
+  // The program's path is quoted, so a folder with spaces in its name works
+  // and a program named by the first part of the path cannot start instead.
+  std::wstring commandLine = L"\"" + path + L"\"";
+  if (!parameter.empty()) {
+    commandLine += L" " + parameter;
+  }
+  if (!app.platform.StartProcess(commandLine)) {
+    return Fail(app, L"Can't launch '" + path + L"'.");
+  }
+  return CommandResult::Ok;
+}
+
+CommandResult GoUrlCommand(App& app, const CommandLine& command) {
+  const std::wstring address = GetQuotedText(command.line);
+  if (address == kNoQuote) {
+    return Fail(app, L"Can't understand 'goURL' command.");
+  }
+  ShellOpen(app, address);
+  return CommandResult::Ok;
+}
+
+} // namespace velmora

@@ -1,0 +1,67 @@
+// Number words in script lines.
+#include <cmath>
+#include <cwctype>
+
+#include "commands/commands.hpp"
+#include "coolcode/text.hpp"
+
+namespace velmora {
+
+std::optional<double> ParseNumber(std::wstring_view word) {
+  const std::wstring text = TrimBlanks(word);
+  std::size_t i = 0;
+  const auto digits = [&text, &i] {
+    const std::size_t start = i;
+    while (i < text.size() && std::iswdigit(static_cast<std::wint_t>(text[i]))) {
+      ++i;
+    }
+    return i - start;
+  };
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+    ++i;
+  }
+  std::size_t mantissa = digits();
+  if (i < text.size() && text[i] == L'.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) {
+    return std::nullopt;
+  }
+  if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+      ++i;
+    }
+    if (digits() == 0) {
+      return std::nullopt;
+    }
+  }
+  if (i != text.size()) {
+    return std::nullopt;
+  }
+  std::string ascii(text.begin(), text.end());
+  const double value = std::strtod(ascii.c_str(), nullptr);
+  if (!std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<double> NumberAfterKeyword(std::wstring_view line, std::wstring_view keyword,
+                                         std::wstring_view otherKeyword) {
+  const std::vector<std::wstring_view> words = SplitItems(line, L' ');
+  for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+    const bool isKeyword =
+        words[i] == keyword || (!otherKeyword.empty() && words[i] == otherKeyword);
+    if (!isKeyword || words[i + 1].empty()) {
+      continue;
+    }
+    if (const std::optional<double> value = ParseNumber(words[i + 1])) {
+      return value;
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace velmora

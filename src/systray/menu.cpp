@@ -1,0 +1,67 @@
+// The pop-up menu: create menu builds it from a comma-separated list, the
+// right button and popup show it, and a choice runs itemSelect or quits.
+#include "systray/menu.hpp"
+
+#include "commands/commands.hpp"
+#include "coolcode/text.hpp"
+#include "host/host.hpp"
+#include "interpreter/run.hpp"
+
+namespace velmora {
+
+CommandResult CreateCommand(App& app, const CommandLine& command) {
+  if (command.w2 != L"menu") {
+    return Fail(app, L"Can't understand 'create' command.");
+  }
+  app.MenuHasQuit = false;
+  const std::wstring list =
+      TrimBlanks(GetItemRange(command.line, 3, CountItems(command.line, L" "), L' '), true);
+  // Captions are kept as written: a blank after a comma belongs to the next
+  // caption, and "(" before a caption disables its item.
+  std::vector<MenuItem> items;
+  for (std::wstring_view item : SplitItems(list, L',')) {
+    MenuItem menuItem{std::wstring(item), true};
+    if (!item.empty() && item.front() == L'(') {
+      menuItem.enabled = false;
+      menuItem.caption.erase(0, 1);
+    }
+    if (menuItem.caption == L"Quit" || menuItem.caption == L"Exit") {
+      app.MenuHasQuit = true;
+    }
+    items.push_back(std::move(menuItem));
+  }
+  app.MenuItems = std::move(items);
+  app.platform.SetMenuItems(app.MenuItems);
+  app.MenuCreated = true;
+  return CommandResult::Ok;
+}
+
+CommandResult PopupCommand(App& app, const CommandLine&) {
+  if (app.MenuCreated) {
+    app.platform.PopupMenu();
+  }
+  return CommandResult::Ok;
+}
+
+void mFile_Click(App& app, int index) {
+  if (index < 1 || static_cast<std::size_t>(index) > app.MenuItems.size()) {
+    return;
+  }
+  const std::wstring caption = app.MenuItems[static_cast<std::size_t>(index) - 1].caption;
+  if (caption == L"Cancel") {
+    return;
+  }
+  // "Quit" and "Exit" end the program unless the script has a case for them.
+  if ((caption == L"Quit" || caption == L"Exit") &&
+      app.handlers[Slot::ItemSelect].find(L"case \"" + caption + L"\"") == std::wstring::npos) {
+    Quit(app);
+    return;
+  }
+  const RunResult result =
+      RunHandler(app, app.handlers[Slot::ItemSelect], L"itemSelect", Mode::Optional, caption);
+  if (result == RunResult::NotFound) {
+    WriteOutput(app, caption);
+  }
+}
+
+} // namespace velmora
