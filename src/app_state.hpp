@@ -98,6 +98,9 @@ struct App {
   // True while a dropped script runs, so that a poll tick delivered during one
   // of its dialogs does not run the same file again inside it.
   bool DropRunning = false;
+  // Set once the program has begun to close. A box still open then is
+  // closed with its owner window; what it returns is no user's answer.
+  bool Closing = false;
   // Dropped files already reported as unreadable or undeletable, by path.
   std::map<std::wstring, FileSignature> StuckDrops;
 };

@@ -315,6 +315,22 @@ TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
   EXPECT_EQ(shutDown.fake.closePosts, 1);
 }
 
+TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
+  Running h;
+  h.Drop(L"ask.scp",
+         Bytes(Script({L"on openScript", L"answer \"Go on?\" with \"YesNo\"", L"end openScript"})));
+  // The window closes with the box still open; Windows then ends the box
+  // with a button value no user pressed.
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
+    Quit(h.app);
+    return 1;
+  };
+  h.Poll();
+  EXPECT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"output.txt"));
+  EXPECT_TRUE(h.app.LastResult.empty());
+}
+
 TEST(FormUnload, RemovesTheIconAndRestoresOnlyAHookedProcedure) {
   Running h;
   h.fake.trayCalls.clear();

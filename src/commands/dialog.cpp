@@ -78,6 +78,11 @@ CommandResult AnswerCommand(App& app, const CommandLine& command) {
   }
   const int button = app.platform.ShowMessageBox(ExpandEscapes(app, message, false),
                                                  ExpandEscapes(app, title, false), style);
+  // A box closed because the program quits meanwhile was answered by no
+  // one: nothing is recorded, so no other program reads a made-up choice.
+  if (app.Closing) {
+    return CommandResult::Ok;
+  }
   if (const wchar_t* word = AnswerWord(button)) {
     WriteOutput(app, word);
   }

@@ -173,12 +173,14 @@ void DeliverTick(App& app, TimerId timer) {
 }
 
 void Quit(App& app) {
+  app.Closing = true;
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   app.platform.SetTimerEnabled(TimerId::Poll, false);
   app.platform.PostCloseToHost();
 }
 
 void ShutDown(App& app) {
+  app.Closing = true;
   SetCursorStyle(app, L"Normal");
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   app.platform.SetTimerEnabled(TimerId::Poll, false);
@@ -188,6 +190,7 @@ void ShutDown(App& app) {
 }
 
 void Form_Unload(App& app) {
+  app.Closing = true;
   RemoveTrayIcon(app);
   RestoreWindowProc(app);
   // Every way out puts back the user's cursors, so no busy arrow outlives us.
