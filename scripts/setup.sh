@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the build, the tests and the run need on Debian 12.
+# Installs everything the build, the tests, the run and the package need on
+# Debian 12.
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   clang-14 libclang-rt-14-dev clang-format
   wine64 xvfb xdotool imagemagick x11-apps
+  python3 zip
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the unit tests natively, again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the Windows builds of the
-# core, and a short fuzz run when clang is present.
+# core, the end-to-end tests of the real program under Wine, and a short fuzz
+# run when clang is present.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,7 +26,11 @@ for preset in win32:pe32 win64:pe32+; do
   cmake --preset "${preset%%:*}" >/dev/null
   cmake --build "build/${preset%%:*}" -j"$jobs"
   bash scripts/check-exe.sh "build/${preset%%:*}/velmora.exe" "${preset##*:}"
+  bash scripts/check-exe.sh "build/${preset%%:*}/velmoractl.exe" "${preset##*:}" console
 done
+
+step "end-to-end tests under Wine (soak of ${VELMORA_SOAK_DROPS:-200} drops)"
+bash scripts/e2e.sh
 
 if command -v clang++-14 >/dev/null; then
   step "fuzz target (30 s)"

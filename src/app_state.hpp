@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -103,6 +104,9 @@ struct App {
   bool Closing = false;
   // Dropped files already reported as unreadable or undeletable, by path.
   std::map<std::wstring, FileSignature> StuckDrops;
+  // When set, every script error is handed here instead of being reported:
+  // how a tool learns the very message a line would give.
+  std::function<void(const std::wstring& message)> ReportSink;
 };
 
 } // namespace velmora

@@ -317,8 +317,11 @@ TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
 
 TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
   Running h;
+  // An earlier answer must not be taken for this one by the switch.
+  h.app.LastResult = L"Yes";
   h.Drop(L"ask.scp",
-         Bytes(Script({L"on openScript", L"answer \"Go on?\" with \"YesNo\"", L"end openScript"})));
+         Bytes(Script({L"on openScript", L"answer \"Go on?\" with \"YesNo\"", L"switch result",
+                       L"case \"Yes\"", L"write \"stale\"", L"end switch", L"end openScript"})));
   // The window closes with the box still open; Windows then ends the box
   // with a button value no user pressed.
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {

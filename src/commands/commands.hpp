@@ -33,6 +33,11 @@ CommandResult SetPollingCommand(App& app, const CommandLine& command);
 
 // The event timer.
 CommandResult SetTimerCommand(App& app, const CommandLine& command);
+// The unit word of a set timer line: the word after the first "to"/"for" and
+// number ("" when none follows), and its factor to milliseconds (none for a
+// word that is no unit).
+std::wstring TimerUnitWord(std::wstring_view line);
+std::optional<double> TimerUnitFactor(std::wstring_view unit);
 void StopTimer(App& app);
 void TimerEventTimer_Timer(App& app);
 

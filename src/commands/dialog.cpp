@@ -79,8 +79,10 @@ CommandResult AnswerCommand(App& app, const CommandLine& command) {
   const int button = app.platform.ShowMessageBox(ExpandEscapes(app, message, false),
                                                  ExpandEscapes(app, title, false), style);
   // A box closed because the program quits meanwhile was answered by no
-  // one: nothing is recorded, so no other program reads a made-up choice.
+  // one: nothing is recorded, so no other program reads a made-up choice,
+  // and a following switch matches no earlier answer either.
   if (app.Closing) {
+    app.LastResult.clear();
     return CommandResult::Ok;
   }
   if (const wchar_t* word = AnswerWord(button)) {

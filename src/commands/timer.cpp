@@ -15,7 +15,13 @@ namespace {
 constexpr std::int32_t kLongestTick = 65535;
 constexpr std::int32_t kMinuteTick = 60000;
 
-double UnitFactor(std::wstring_view unit) {
+std::uint32_t TickFor(std::int32_t period) {
+  return static_cast<std::uint32_t>(period <= kLongestTick ? period : kMinuteTick);
+}
+
+} // namespace
+
+std::optional<double> TimerUnitFactor(std::wstring_view unit) {
   static constexpr struct {
     const wchar_t* word;
     double factor;
@@ -30,12 +36,10 @@ double UnitFactor(std::wstring_view unit) {
       return entry.factor;
     }
   }
-  // Unknown words, capitalised ones included, and no word mean milliseconds.
-  return 1;
+  return std::nullopt;
 }
 
-// The word after the first "to"/"for" that is followed by a number.
-std::wstring UnitAfterNumber(std::wstring_view line) {
+std::wstring TimerUnitWord(std::wstring_view line) {
   const std::vector<std::wstring_view> words = SplitItems(line, L' ');
   for (std::size_t i = 0; i + 1 < words.size(); ++i) {
     if ((words[i] == L"to" || words[i] == L"for") && !words[i + 1].empty() &&
@@ -46,18 +50,14 @@ std::wstring UnitAfterNumber(std::wstring_view line) {
   return L"";
 }
 
-std::uint32_t TickFor(std::int32_t period) {
-  return static_cast<std::uint32_t>(period <= kLongestTick ? period : kMinuteTick);
-}
-
-} // namespace
-
 CommandResult SetTimerCommand(App& app, const CommandLine& command) {
   const std::optional<double> number = NumberAfterKeyword(command.line, L"to", L"for");
   if (!number) {
     return Fail(app, L"Can't understand 'set timer' command.");
   }
-  const double period = *number * UnitFactor(UnitAfterNumber(command.line));
+  // Unknown unit words, capitalised ones included, and no word mean
+  // milliseconds.
+  const double period = *number * TimerUnitFactor(TimerUnitWord(command.line)).value_or(1);
   // The period is kept as a 32-bit count of milliseconds; a negative one or
   // one beyond that is refused and the timer keeps its state.
   if (period < 0 || period >= static_cast<double>(INT32_MAX) + 1) {

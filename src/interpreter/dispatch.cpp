@@ -36,7 +36,7 @@ CommandResult QuitCommand(App& app, const CommandLine&) {
 }
 
 CommandResult SetCommand(App& app, const CommandLine& command) {
-  const std::wstring& subject = command.w2 == L"the" ? command.w3 : command.w2;
+  const std::wstring& subject = SetSubject(command);
   static constexpr Command kSubjects[] = {
       {L"icon", SetIconCommand},
       {L"outputfile", SetOutputFileCommand},
@@ -71,6 +71,19 @@ constexpr Command kCommands[] = {
 };
 
 } // namespace
+
+const std::wstring& SetSubject(const CommandLine& command) {
+  return command.w2 == L"the" ? command.w3 : command.w2;
+}
+
+bool IsCommandWord(std::wstring_view word) {
+  for (const Command& entry : kCommands) {
+    if (word == entry.word) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::wstring LineWord(std::wstring_view line, int k) {
   return LowerCase(TrimBlanks(GetItem(line, k, L' ')));

@@ -24,6 +24,10 @@ std::wstring LineWord(std::wstring_view line, int k);
 std::wstring LastWord(std::wstring_view line);
 
 CommandResult ExecuteCommand(App& app, std::wstring_view line);
+// Whether a line's first word (lower-cased) names a command.
+bool IsCommandWord(std::wstring_view word);
+// The subject of a set line: its second word, or its third after "the".
+const std::wstring& SetSubject(const CommandLine& command);
 
 // Reports a command's failure without a title and gives "error".
 CommandResult Fail(App& app, const std::wstring& message);

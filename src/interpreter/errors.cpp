@@ -12,6 +12,10 @@ constexpr std::uint32_t kErrorOk = 16;
 } // namespace
 
 void ReportScriptError(App& app, const std::wstring& message, const std::wstring& title) {
+  if (app.ReportSink) {
+    app.ReportSink(message);
+    return;
+  }
   // While the scriptError handler runs, a failure inside it is reported as if
   // there were no handler; otherwise it would run itself again without end.
   if (!app.handlers[Slot::ScriptError].empty() && !app.InScriptErrorHandler) {

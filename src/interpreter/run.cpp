@@ -9,10 +9,16 @@
 
 namespace velmora {
 
-std::wstring HandlerBody(std::wstring_view text) {
+std::wstring LineHead(std::wstring_view line) {
+  return LowerCase(CompactSpaces(GetItemRange(line, 1, 2, L' ')));
+}
+
+std::wstring HandlerBody(std::wstring_view text, std::vector<int>* keptLines) {
   std::wstring body;
   std::wstring current;
+  int number = 0;
   for (const std::wstring& raw : SplitLines(text)) {
+    ++number;
     const std::wstring line = TrimBlanks(raw);
     if (line == kAbsent) {
       continue;
@@ -24,7 +30,7 @@ std::wstring HandlerBody(std::wstring_view text) {
       continue;
     }
     // Opening and closing lines are dropped whatever their case or spacing.
-    const std::wstring head = LowerCase(CompactSpaces(GetItemRange(line, 1, 2, L' ')));
+    const std::wstring head = LineHead(line);
     if (head == L"on " + current || head == L"end " + current) {
       continue;
     }
@@ -32,6 +38,9 @@ std::wstring HandlerBody(std::wstring_view text) {
       body += kCrLf;
     }
     body += line;
+    if (keptLines != nullptr) {
+      keptLines->push_back(number);
+    }
   }
   return body;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app_state.hpp"
 #include "interpreter/results.hpp"
@@ -12,6 +13,11 @@ namespace velmora {
 
 RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mode mode,
                      const std::optional<std::wstring>& switchValue = std::nullopt);
-std::wstring HandlerBody(std::wstring_view text);
+// The handler's command lines, joined with CR LF; keptLines, when given,
+// receives the number of each line of the text that was kept.
+std::wstring HandlerBody(std::wstring_view text, std::vector<int>* keptLines = nullptr);
+// The first two words of a line, compacted and lower-cased: what tells an
+// opening ("on x") or closing ("end x") line.
+std::wstring LineHead(std::wstring_view line);
 
 } // namespace velmora

@@ -34,6 +34,13 @@ std::wstring Fatal(App& app, const std::wstring& text, const std::wstring& capti
   return L"";
 }
 
+// How many lines the trimming of a text's start takes away: those of the
+// blanks before its first other character.
+int LinesTrimmedAtStart(std::wstring_view text) {
+  const std::size_t kept = TrimBlanks(std::wstring(text) + L"x").size() - 1;
+  return CountLines(text.substr(0, text.size() - kept)) - 1;
+}
+
 // Joins lines [from, to) of a text with CR LF.
 std::wstring JoinLines(const std::vector<std::wstring_view>& lines, std::size_t from,
                        std::size_t to) {
@@ -73,21 +80,45 @@ std::wstring CompactSpaces(std::wstring_view text) {
   return ReplaceAll(compacted, L" = ", L"=");
 }
 
-std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode) {
+std::wstring MissingHandlerMessage(std::wstring_view name) {
+  const std::wstring n(name);
+  return L"Velmora requires an 'on " + n +
+         L"' handler in order to function properly. Velmora cannot continue.";
+}
+
+std::wstring IncompleteBlockMessage(std::wstring_view name) {
+  return L"Handler '" + std::wstring(name) +
+         L"' has a script error: Incomplete script block detected.";
+}
+
+BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
+  const std::wstring n(name);
+  const int open = FindLineContaining(L"on " + n, text);
+  if (open == 0) {
+    return {};
+  }
+  return {open, FindLineContaining(L"end " + n, text)};
+}
+
+std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode,
+                            ExtractTrace* trace) {
   const std::wstring n(name);
   const std::wstring t = TrimBlanks(CompactSpaces(text));
-  const int first = FindLineContaining(L"on " + n, t);
-  if (first == 0) {
+  const BlockLines block = FindHandlerBlock(name, t);
+  // The trace counts lines of the text as given, whose leading blank lines
+  // the trimming took away.
+  const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
+  const auto at = [shift](int line) { return line == 0 ? 0 : line + shift; };
+  if (trace != nullptr) {
+    trace->block = {at(block.open), at(block.close)};
+  }
+  if (block.open == 0) {
     if (mode == Mode::Mandatory) {
-      return Fatal(app,
-                   L"Velmora requires an 'on " + n +
-                       L"' handler in order to function properly. Velmora cannot continue.",
-                   L"Handler Not Found");
+      return Fatal(app, MissingHandlerMessage(name), L"Handler Not Found");
     }
     return L"";
   }
-  const int last = FindLineContaining(L"end " + n, t);
-  if (last == 0) {
+  if (block.close == 0) {
     if (mode == Mode::Mandatory) {
       return Fatal(app,
                    L"An 'on " + n + L"' was found without a corresponding 'end " + n +
@@ -103,12 +134,33 @@ std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view 
   std::wstring nestedText;
   Kind kind = Kind::None;
   bool inSwitch = false;
-  const auto add = [&out](std::wstring_view line) {
+  int nestStart = 0;
+  std::vector<int> nestLines;
+  const auto add = [&](std::wstring_view line, ExtractedLine origin) {
     out += kCrLf;
     out += line;
+    if (trace != nullptr) {
+      trace->lines.push_back(std::move(origin));
+    }
+  };
+  const auto nest = [&](int i, bool first) {
+    if (trace == nullptr) {
+      return;
+    }
+    if (first) {
+      nestLines.clear();
+    }
+    nestLines.push_back(at(i));
+  };
+  const auto fault = [&](int i) {
+    if (trace != nullptr) {
+      trace->faultLine = at(i);
+      trace->faultNestLine = at(nestStart);
+    }
+    return kIncomplete;
   };
   const std::vector<std::wstring_view> lines = SplitRawLines(t);
-  for (int i = first; i <= last; ++i) {
+  for (int i = block.open; i <= block.close; ++i) {
     const std::wstring line = TrimBlanks(lines[static_cast<std::size_t>(i) - 1]);
     if (IsCommentLine(line)) {
       continue;
@@ -118,42 +170,50 @@ std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view 
     if (kind == Kind::None) {
       if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
         kind = Kind::Install;
+        nestStart = i;
       } else if (w1 == L"install") {
         // Only the one-line form is kept; any other install line is dropped.
         if (w2 == L"handler") {
-          add(line);
+          add(line, {at(i), FoldKind::None, {}});
         }
       } else if (w1 == L"answer" || w1 == L"check") {
-        add(line);
+        add(line, {at(i), FoldKind::None, {}});
         kind = Kind::Answer;
       } else {
-        add(line);
+        add(line, {at(i), FoldKind::None, {}});
       }
     } else if (kind == Kind::Install) {
       if (w1 == L"on") {
         nestedName = w2;
         nestedText = line;
+        nest(i, true);
       } else if (w1 == L"end") {
         if (w2 != nestedName) {
-          return kIncomplete;
+          return fault(i);
         }
         nestedText += kCrLf + line;
-        add(Folded(L"install handler ", nestedText));
+        nest(i, false);
+        add(Folded(L"install handler ", nestedText), {at(nestStart), FoldKind::Install, nestLines});
         kind = Kind::None;
       } else {
         nestedText += kCrLf + line;
+        nest(i, false);
       }
     } else if (w1 == L"switch" && w2 == L"result") {
       nestedText = line;
       inSwitch = true;
+      nestStart = i;
+      nest(i, true);
     } else if (inSwitch) {
       if (w1 != L"end") {
         nestedText += kCrLf + line;
+        nest(i, false);
       } else if (w2 != L"switch") {
-        return kIncomplete;
+        return fault(i);
       } else {
         nestedText += kCrLf + line;
-        add(Folded(L"checkSwitch ", nestedText));
+        nest(i, false);
+        add(Folded(L"checkSwitch ", nestedText), {at(nestStart), FoldKind::Switch, nestLines});
         inSwitch = false;
         kind = Kind::None;
       }
@@ -161,36 +221,41 @@ std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view 
       // A switch block is only recognised directly after its answer or check
       // line; any other line ends the chance and is kept as it stands.
       kind = Kind::None;
-      add(line);
+      add(line, {at(i), FoldKind::None, {}});
     }
   }
   return out;
 }
 
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  const std::wstring n(name);
-  const int o = FindLineContaining(L"on " + n, text);
-  const int e = FindLineContaining(L"end " + n, text);
-  if (o == 0 || e == 0) {
+  const BlockLines block = FindHandlerBlock(name, text);
+  if (block.open == 0 || block.close == 0) {
     return std::wstring(text);
   }
   const std::vector<std::wstring_view> lines = SplitRawLines(text);
-  const std::wstring after = JoinLines(lines, static_cast<std::size_t>(e), lines.size());
-  if (o == 1) {
+  const std::wstring after = JoinLines(lines, static_cast<std::size_t>(block.close), lines.size());
+  if (block.open == 1) {
     return after;
   }
-  return JoinLines(lines, 0, static_cast<std::size_t>(o) - 1) + kCrLf + after;
+  return JoinLines(lines, 0, static_cast<std::size_t>(block.open) - 1) + kCrLf + after;
 }
 
-void ParseScript(App& app, std::wstring_view script) {
+void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
   std::wstring text(script);
   for (const HandlerName& handler : kHandlerNames) {
-    const std::wstring block = ExtractHandler(app, handler.name, text, Mode::Optional);
+    ParseStep* step = nullptr;
+    if (trace != nullptr) {
+      step = &trace->steps.emplace_back();
+      step->name = handler.name;
+      step->text = text;
+    }
+    const std::wstring block = ExtractHandler(app, handler.name, text, Mode::Optional,
+                                              step != nullptr ? &step->extract : nullptr);
+    if (step != nullptr) {
+      step->block = block;
+    }
     if (block == kIncomplete) {
-      ReportScriptError(app,
-                        L"Handler '" + std::wstring(handler.name) +
-                            L"' has a script error: Incomplete script block detected.",
-                        L"Script Parsing Error");
+      ReportScriptError(app, IncompleteBlockMessage(handler.name), L"Script Parsing Error");
       continue;
     }
     if (block.empty()) {
@@ -198,6 +263,9 @@ void ParseScript(App& app, std::wstring_view script) {
     }
     if (handler.loadSlot) {
       app.handlers[*handler.loadSlot] = block;
+    }
+    if (step != nullptr) {
+      step->removed = FindHandlerBlock(handler.name, text);
     }
     text = RemoveHandlerBlock(handler.name, text);
   }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app_state.hpp"
 #include "interpreter/results.hpp"
@@ -12,9 +13,55 @@ namespace velmora {
 // What ExtractHandler gives for a block that is there but malformed.
 inline const std::wstring kIncomplete = L"incomplete";
 
+// Where a handler's block lies in a text: the first line that holds "on " and
+// the name, and the first that holds "end " and the name (0 when none does;
+// without an opening line the closing line is not looked for).
+struct BlockLines {
+  int open = 0;
+  int close = 0;
+};
+
+// How one line of an extracted block came about: a line of the script, or an
+// install or switch block folded into one quoted command line.
+enum class FoldKind { None, Install, Switch };
+struct ExtractedLine {
+  int line = 0; // the script line it stands for ("install:" or "switch result")
+  FoldKind fold = FoldKind::None;
+  std::vector<int> folded; // the lines folded into its quoted text
+};
+
+// What an extraction found, in line numbers of the text it was given, for
+// tools that point at a script as written.
+struct ExtractTrace {
+  BlockLines block;
+  std::vector<ExtractedLine> lines; // one per line the block text holds after its first CR LF
+  int faultLine = 0;                // the line that left the block incomplete
+  int faultNestLine = 0;            // where the install or switch block open there began
+};
+
+// One handler name searched by a load: the text searched, what the
+// extraction gave, and the lines taken out of the text afterwards.
+struct ParseStep {
+  std::wstring_view name;
+  std::wstring text;
+  std::wstring block;
+  ExtractTrace extract;
+  BlockLines removed;
+};
+struct ParseTrace {
+  std::vector<ParseStep> steps;
+};
+
 std::wstring CompactSpaces(std::wstring_view text);
-std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode);
+BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text);
+std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode,
+                            ExtractTrace* trace = nullptr);
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text);
-void ParseScript(App& app, std::wstring_view text);
+void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
+
+// The fatal message of a mandatory handler that is missing, and the report
+// of a block that a load finds malformed.
+std::wstring MissingHandlerMessage(std::wstring_view name);
+std::wstring IncompleteBlockMessage(std::wstring_view name);
 
 } // namespace velmora

@@ -10,23 +10,18 @@ namespace velmora {
 
 namespace {
 
-std::wstring FirstWord(std::wstring_view line) {
-  return TrimBlanks(GetItem(line, 1, L' '));
-}
-
 // The lines of every section whose value equals the last result exactly.
 std::vector<std::wstring> SelectedLines(App& app, std::wstring_view block) {
   const std::vector<std::wstring> lines = SplitLines(block);
   std::vector<std::wstring> selected;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::wstring line = TrimBlanks(ExpandEscapes(app, lines[i], false));
-    if (FirstWord(line) != L"case" || GetQuotedText(line) != app.LastResult) {
+    if (!IsCaseLine(line) || GetQuotedText(line) != app.LastResult) {
       continue;
     }
     for (std::size_t j = i + 1; j < lines.size(); ++j) {
       std::wstring sectionLine = TrimBlanks(lines[j]);
-      if (FirstWord(sectionLine) == L"case" ||
-          GetItemRange(sectionLine, 1, 2, L' ') == L"end switch") {
+      if (IsCaseLine(sectionLine) || GetItemRange(sectionLine, 1, 2, L' ') == L"end switch") {
         break;
       }
       selected.push_back(std::move(sectionLine));
@@ -36,6 +31,10 @@ std::vector<std::wstring> SelectedLines(App& app, std::wstring_view block) {
 }
 
 } // namespace
+
+bool IsCaseLine(std::wstring_view line) {
+  return TrimBlanks(GetItem(line, 1, L' ')) == L"case";
+}
 
 CommandResult CheckSwitchCommand(App& app, const CommandLine& command) {
   // A line without a quoted block selects nothing: the block is then the
@@ -72,7 +71,7 @@ std::wstring SelectCase(std::wstring_view body, std::wstring_view value) {
     if (line == kAbsent) {
       continue;
     }
-    if (FirstWord(line) == L"case") {
+    if (IsCaseLine(line)) {
       break;
     }
     if (!out.empty()) {

@@ -1,0 +1,226 @@
+// velmoractl: checks Velmora scripts, and hands scripts and questions to a
+// running Velmora from other programs. The command line is read here.
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ctl/ask.hpp"
+#include "ctl/check_command.hpp"
+#include "ctl/encoding.hpp"
+#include "ctl/send.hpp"
+
+namespace {
+
+using namespace velmora::ctl;
+
+constexpr int kBadUsage = 4;
+
+constexpr const char* kUsage =
+    "usage: velmoractl check [--quiet] [--format=text|json] FILE...\n"
+    "       velmoractl send [--folder DIR] [--wait SECONDS] [--force] FILE.scp...\n"
+    "       velmoractl ask [--folder DIR] [--icon info|question|warning|error]\n"
+    "                      [--buttons OK|OKCancel|YesNo|YesNoCancel] [--title TEXT]\n"
+    "                      [--timeout SECONDS] MESSAGE\n"
+    "\n"
+    "check  reads each script as Velmora loads it and reports its errors and the\n"
+    "       traps that make it do something else than it says, as\n"
+    "       FILE:LINE: error|warning: message [code]. --quiet prints errors only;\n"
+    "       --format=json prints one JSON array of {file, line, severity, code,\n"
+    "       message}. Exit status 0 without errors, 1 with errors, 2 when a file\n"
+    "       cannot be read.\n"
+    "send   drops each script into Velmora's folder under a new .scp name, never\n"
+    "       half written. A script without an openScript block is refused unless\n"
+    "       --force is given. --wait waits until Velmora has taken every script;\n"
+    "       exit status 3 when it has not within that time.\n"
+    "ask    shows MESSAGE in a box on the tray user's screen and prints the button\n"
+    "       pressed: OK, Cancel, Yes or No (the answer also lands in output.txt,\n"
+    "       as every answer does). Defaults: --icon question --buttons YesNo, no\n"
+    "       time-out. Exit status 0 for OK or Yes, 1 for No, 2 for Cancel, 3 on\n"
+    "       time-out.\n"
+    "\n"
+    "The folder defaults to velmoractl's own, which is Velmora's in the package.\n"
+    "Bad usage and I/O errors give exit status 4.\n";
+
+// The arguments after the subcommand, taken one at a time.
+class Arguments {
+public:
+  Arguments(int argc, char** argv) : args_(argv + std::min(argc, 2), argv + argc) {}
+
+  bool Done() const { return next_ >= args_.size(); }
+  // The next argument is the option name (as "--name VALUE" or "--name=VALUE").
+  bool Option(const std::string& name) {
+    const std::string& arg = args_[next_];
+    if (arg == name) {
+      ++next_;
+      value_ = next_ < args_.size() ? std::optional(args_[next_++]) : std::nullopt;
+      return true;
+    }
+    if (arg.rfind(name + "=", 0) == 0) {
+      ++next_;
+      value_ = arg.substr(name.size() + 1);
+      return true;
+    }
+    return false;
+  }
+  bool Flag(const std::string& name) {
+    if (args_[next_] != name) {
+      return false;
+    }
+    ++next_;
+    return true;
+  }
+  const std::optional<std::string>& Value() const { return value_; }
+  // The rest of the arguments; false when an unknown option is among them.
+  bool Rest(std::vector<std::string>& rest) {
+    bool optionsEnd = false;
+    for (; next_ < args_.size(); ++next_) {
+      const std::string& arg = args_[next_];
+      if (!optionsEnd && arg == "--") {
+        optionsEnd = true;
+      } else if (!optionsEnd && arg.size() > 1 && arg[0] == '-') {
+        return false;
+      } else {
+        rest.push_back(arg);
+      }
+    }
+    return true;
+  }
+  bool AtOption() const { return args_[next_].size() > 1 && args_[next_][0] == '-'; }
+
+private:
+  std::vector<std::string> args_;
+  std::size_t next_ = 0;
+  std::optional<std::string> value_;
+};
+
+std::optional<double> Seconds(const std::optional<std::string>& text) {
+  if (!text || text->empty()) {
+    return std::nullopt;
+  }
+  char* end = nullptr;
+  const double value = std::strtod(text->c_str(), &end);
+  if (*end != '\0' || !(value >= 0)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+int Usage(const std::string& problem) {
+  std::cerr << "velmoractl: " << problem << "\n" << kUsage;
+  return kBadUsage;
+}
+
+int Check(Arguments& args) {
+  CheckOptions options;
+  while (!args.Done() && args.AtOption()) {
+    if (args.Flag("--quiet")) {
+      options.errorsOnly = true;
+    } else if (args.Option("--format")) {
+      if (args.Value() != "text" && args.Value() != "json") {
+        return Usage("--format takes text or json");
+      }
+      options.json = args.Value() == "json";
+    } else {
+      break;
+    }
+  }
+  if (!args.Rest(options.files) || options.files.empty()) {
+    return Usage("check takes its options and one or more script files");
+  }
+  return RunCheck(options, std::cout, std::cerr);
+}
+
+int Send(Arguments& args) {
+  SendOptions options;
+  options.folder = ProgramFolder();
+  while (!args.Done() && args.AtOption()) {
+    if (args.Option("--folder")) {
+      if (!args.Value()) {
+        return Usage("--folder takes a folder");
+      }
+      options.folder = PathFromArgument(*args.Value());
+    } else if (args.Option("--wait")) {
+      options.waitSeconds = Seconds(args.Value());
+      if (!options.waitSeconds) {
+        return Usage("--wait takes a number of seconds");
+      }
+    } else if (args.Flag("--force")) {
+      options.force = true;
+    } else {
+      break;
+    }
+  }
+  if (!args.Rest(options.files) || options.files.empty()) {
+    return Usage("send takes its options and one or more script files");
+  }
+  return RunSend(options, std::cerr);
+}
+
+int Ask(Arguments& args) {
+  AskOptions options;
+  options.folder = ProgramFolder();
+  while (!args.Done() && args.AtOption()) {
+    std::wstring* text = nullptr;
+    if (args.Option("--folder")) {
+      if (!args.Value()) {
+        return Usage("--folder takes a folder");
+      }
+      options.folder = PathFromArgument(*args.Value());
+      continue;
+    }
+    if (args.Option("--timeout")) {
+      options.timeoutSeconds = Seconds(args.Value());
+      if (!options.timeoutSeconds) {
+        return Usage("--timeout takes a number of seconds");
+      }
+      continue;
+    }
+    if (args.Option("--icon")) {
+      text = &options.icon;
+    } else if (args.Option("--buttons")) {
+      text = &options.buttons;
+    } else if (args.Option("--title")) {
+      text = &options.title;
+    } else {
+      break;
+    }
+    if (!args.Value()) {
+      return Usage("an option lacks its value");
+    }
+    *text = DecodeArgument(*args.Value());
+  }
+  std::vector<std::string> rest;
+  if (!args.Rest(rest) || rest.size() != 1) {
+    return Usage("ask takes its options and one message");
+  }
+  options.message = DecodeArgument(rest.front());
+  return RunAsk(options, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "velmoractl " << VELMORA_VERSION_STRING << "\n";
+    return 0;
+  }
+  Arguments args(argc, argv);
+  if (command == "check") {
+    return Check(args);
+  }
+  if (command == "send") {
+    return Send(args);
+  }
+  if (command == "ask") {
+    return Ask(args);
+  }
+  return Usage(command.empty() ? "no command given" : "unknown command '" + command + "'");
+}

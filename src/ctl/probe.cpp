@@ -1,0 +1,191 @@
+// A system that only pretends, and the line probe built on it. Questions a
+// line asks of the system get the answer the script hopes for (every file is
+// there, the shell is new enough); everything that would act on the machine
+// does nothing but note that the line has acted.
+#include "ctl/probe.hpp"
+
+#include <array>
+
+#include "coolcode/files.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/errors.hpp"
+#include "interpreter/escapes.hpp"
+
+namespace velmora::ctl {
+
+namespace {
+
+class ProbePlatform final : public Platform {
+public:
+  bool acted = false;
+  std::vector<std::wstring> texts;
+
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     std::uint32_t) override {
+    Note(text);
+    Note(caption);
+    return 0;
+  }
+  void DefaultBeep() override { Act(); }
+  bool ShellNotifyIcon(std::uint32_t, const TrayIconRecord& record) override {
+    Note(StripAtNul(record.szTip));
+    Note(StripAtNul(record.szInfo));
+    Note(StripAtNul(record.szInfoTitle));
+    return true;
+  }
+
+  WindowHandle HostWindow() override { return 1; }
+  void HideHostWindow() override { Act(); }
+  void PostCloseToHost() override { Act(); }
+  void SetForegroundHostWindow() override { Act(); }
+  IconHandle FormIcon() override { return 1; }
+  IconHandle LoadFormIconFromFile(const std::wstring&) override {
+    Act();
+    return 1;
+  }
+  IconHandle SetBlankFormIcon() override {
+    Act();
+    return 1;
+  }
+  ProcAddress HookTrayWindowProc(WindowHandle) override {
+    Act();
+    return 0;
+  }
+  void SetWindowProcAddress(WindowHandle, ProcAddress) override { Act(); }
+  std::intptr_t CallWindowProcAddress(ProcAddress, WindowHandle, std::uint32_t, std::uintptr_t,
+                                      std::intptr_t) override {
+    Act();
+    return 0;
+  }
+
+  // The timers are state a line sets and reads back, not an act.
+  void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override {
+    intervals_[static_cast<std::size_t>(timer)] = milliseconds;
+  }
+  std::uint32_t TimerInterval(TimerId timer) override {
+    return intervals_[static_cast<std::size_t>(timer)];
+  }
+  void SetTimerEnabled(TimerId, bool) override {}
+
+  void SetMenuItems(const std::vector<MenuItem>&) override { Act(); }
+  void PopupMenu() override { Act(); }
+
+  std::wstring ProgramFolder() override { return L"C:\\Velmora"; }
+  ReadStatus ReadTextFile(const std::wstring&, std::wstring&) override {
+    Act();
+    return ReadStatus::Failed;
+  }
+  bool AppendTextFile(const std::wstring&, const std::wstring& text) override {
+    Note(text);
+    return true;
+  }
+  bool CreateTextFile(const std::wstring&, const std::wstring& text) override {
+    Note(text);
+    return true;
+  }
+  bool DeleteFiles(const std::wstring&) override {
+    Act();
+    return true;
+  }
+  // Whether a file is there is a matter of the machine the script runs on,
+  // not of the line: every file a line names is taken to exist.
+  std::vector<FoundFile> FindFiles(const std::wstring& pattern) override {
+    FoundFile file;
+    file.nameField = pattern.substr(pattern.find_last_of(L"\\/") + 1);
+    return {file};
+  }
+  std::wstring ShortPathName(const std::wstring& path) override { return path; }
+
+  std::wstring ReadProfileString(const std::wstring&, const std::wstring&,
+                                 const std::wstring& defaultValue, std::uint32_t,
+                                 const std::wstring&) override {
+    return defaultValue;
+  }
+  bool WriteProfileValue(const std::wstring&, const std::wstring&, const std::wstring&,
+                         const std::wstring&) override {
+    Act();
+    return true;
+  }
+
+  bool DownloadUrlToFile(const std::wstring&, const std::wstring&) override {
+    Act();
+    return false;
+  }
+  bool ForgetUrlCacheEntry(const std::wstring&) override {
+    Act();
+    return true;
+  }
+
+  void ShellExecuteOpen(const std::wstring&, const std::optional<std::wstring>&) override { Act(); }
+  bool StartProcess(const std::wstring&) override {
+    Act();
+    return true;
+  }
+
+  void SetSystemArrowCursor(std::uint32_t) override { Act(); }
+  void RestoreSystemCursors() override { Act(); }
+
+  OsVersion GetOsVersion() override { return {6, 1}; }
+  std::uint32_t ShlwapiMajorVersion() override { return 6; }
+  std::optional<std::uint16_t> Shell32MajorVersion() override { return 6; }
+
+  std::wstring ShortDateText() override { return L"1/2/2026"; }
+  std::wstring LongTimeText() override { return L"3:04:05 PM"; }
+
+  void CreateAboutWindow() override { Act(); }
+  FormGeometry AboutWindowGeometry() override { return {}; }
+  void MoveAboutWindow(int, int) override { Act(); }
+  void ShowAboutWindowModeless() override { Act(); }
+
+private:
+  void Act() { acted = true; }
+  void Note(const std::wstring& text) {
+    Act();
+    texts.push_back(text);
+  }
+
+  std::array<std::uint32_t, 3> intervals_{500, 500, 500};
+};
+
+} // namespace
+
+LineProbe ProbeLine(std::wstring_view line) {
+  ProbePlatform platform;
+  App app(platform);
+  LineProbe probe;
+  // A report made before the line first acts is the line's own refusal; one
+  // made after it tells how the act went, which only the real machine knows.
+  app.ReportSink = [&platform, &probe](const std::wstring& message) {
+    if (!platform.acted && !probe.refusal) {
+      probe.refusal = message;
+    }
+  };
+  ExecuteCommand(app, line);
+  probe.textsOut = std::move(platform.texts);
+  for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+    const std::wstring& text = app.handlers[static_cast<Slot>(slot)];
+    if (!text.empty()) {
+      probe.installed = text;
+    }
+  }
+  return probe;
+}
+
+QuietProgram::QuietProgram() : platform_(std::make_unique<ProbePlatform>()), app_(*platform_) {
+  app_.ReportSink = [](const std::wstring&) {};
+}
+
+std::wstring ExpandAsScript(std::wstring_view text, bool keepQuoteEscape) {
+  QuietProgram program;
+  return ExpandEscapes(program.app(), text, keepQuoteEscape);
+}
+
+std::wstring RunReport(RunResult result, std::wstring_view handlerName) {
+  QuietProgram program;
+  std::wstring report;
+  program.app().ReportSink = [&report](const std::wstring& message) { report = message; };
+  ReportRunResult(program.app(), result, handlerName);
+  return report;
+}
+
+} // namespace velmora::ctl

@@ -1,0 +1,23 @@
+// How the checker's findings are printed: the line form compilers use, or
+// one JSON array.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ctl/diagnostic.hpp"
+
+namespace velmora::ctl {
+
+struct FileDiagnostics {
+  std::wstring file; // as named on the command line
+  std::vector<Diagnostic> diagnostics;
+};
+
+// "FILE:LINE: error: message [code]", one line each.
+std::wstring FormatText(const std::vector<FileDiagnostics>& files, bool errorsOnly);
+// [{"file": ..., "line": ..., "severity": ..., "code": ..., "message": ...}, ...]
+// in plain ASCII: every other character is written as an escape.
+std::string FormatJson(const std::vector<FileDiagnostics>& files, bool errorsOnly);
+
+} // namespace velmora::ctl

@@ -1,0 +1,17 @@
+// Reading script files as the program reads them.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora::ctl {
+
+// A file's bytes; none when it cannot be read.
+std::optional<std::string> ReadBytes(const std::filesystem::path& path);
+// A script as the program holds it once read: its bytes in the ANSI code
+// page, every line end made CR LF.
+std::wstring ScriptText(std::string_view bytes);
+
+} // namespace velmora::ctl

@@ -1,0 +1,79 @@
+// velmoractl send: every script read and vetted first, then each dropped
+// under a name of its own, then, if asked, a wait until Velmora took them.
+#include "ctl/send.hpp"
+
+#include "ctl/drop.hpp"
+#include "ctl/encoding.hpp"
+#include "ctl/probe.hpp"
+#include "ctl/script_file.hpp"
+#include "interpreter/script.hpp"
+
+namespace velmora::ctl {
+
+bool HasOwnOpenScript(std::wstring_view text) {
+  QuietProgram program;
+  ParseScript(program.app(), text);
+  return !program.app().handlers[Slot::OpenScript].empty();
+}
+
+int RunSend(const SendOptions& options, std::ostream& err) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.folder, error)) {
+    err << "velmoractl: " << DisplayPath(options.folder) << " is not a folder\n";
+    return kSendFailed;
+  }
+  std::vector<std::string> scripts;
+  for (const std::string& file : options.files) {
+    std::optional<std::string> bytes = ReadBytes(PathFromArgument(file));
+    if (!bytes) {
+      err << "velmoractl: cannot read " << file << "\n";
+      return kSendFailed;
+    }
+    if (!options.force && !HasOwnOpenScript(ScriptText(*bytes))) {
+      err << "velmoractl: " << file
+          << " has no complete openScript block, so Velmora would run its last openScript "
+             "handler once more instead; use --force to send it anyway\n";
+      return kSendFailed;
+    }
+    scripts.push_back(std::move(*bytes));
+  }
+  std::vector<std::filesystem::path> dropped;
+  for (const std::string& bytes : scripts) {
+    std::string problem;
+    const std::optional<std::filesystem::path> script =
+        DropScript(options.folder, bytes, "velmoractl-send", problem);
+    if (!script) {
+      err << "velmoractl: " << problem << "\n";
+      return kSendFailed;
+    }
+    dropped.push_back(*script);
+  }
+  if (!options.waitSeconds) {
+    return kSendDone;
+  }
+  // The program deletes each script once it has run it.
+  const auto allTaken = [&dropped] {
+    std::error_code ignored;
+    for (const std::filesystem::path& script : dropped) {
+      if (std::filesystem::exists(script, ignored)) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (WaitUntil(allTaken, options.waitSeconds)) {
+    return kSendDone;
+  }
+  err << "velmoractl: Velmora did not take every script within " << *options.waitSeconds
+      << " seconds (is it running, with polling on?); left in the folder:";
+  std::error_code ignored;
+  for (const std::filesystem::path& script : dropped) {
+    if (std::filesystem::exists(script, ignored)) {
+      err << " " << DisplayPath(script.filename());
+    }
+  }
+  err << "\n";
+  return kSendTimedOut;
+}
+
+} // namespace velmora::ctl

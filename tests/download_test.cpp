@@ -1,0 +1,214 @@
+// Downloads, the update check with its settings file, set scriptID and
+// set polling.
+#include <gtest/gtest.h>
+#include <tuple>
+
+#include "harness.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/run.hpp"
+#include "script_trace.hpp"
+
+namespace velmora {
+namespace {
+
+using testing::Bytes;
+using testing::Harness;
+using testing::kAppFolder;
+using testing::Script;
+using testing::Tips;
+using Texts = std::vector<std::wstring>;
+
+constexpr std::uint32_t kBusyCursor = 32650;
+const std::wstring kUrl = L"http://host/files/report.pdf";
+const std::wstring kTemporary = kAppFolder + L"velmora.tmp";
+const std::wstring kSettings = kAppFolder + L"velmora.ini";
+
+TEST(Download, SavesUnderTheAddressesLastSegmentOrTheNameGiven) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"download \"" + kUrl + L"\"", kAppFolder + L"report.pdf"},
+      {L"DOWNLOAD \"" + kUrl + L"\" \"docs\\r.pdf\"", kAppFolder + L"docs\\r.pdf"},
+  };
+  for (const auto& [line, path] : cases) {
+    Harness h;
+    h.fake.AddFolder(kAppFolder + L"docs");
+    h.fake.urls[kUrl] = {200, "%PDF"};
+    bool busyMeanwhile = false;
+    h.fake.onDownload = [&] { busyMeanwhile = h.app.DownloadBusy; };
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
+    EXPECT_EQ(h.fake.Contents(path), "%PDF") << line;
+    EXPECT_TRUE(busyMeanwhile) << line;
+    EXPECT_FALSE(h.app.DownloadBusy) << line;
+    EXPECT_EQ(h.fake.cursorsSet, std::vector<std::uint32_t>{kBusyCursor}) << line;
+    EXPECT_EQ(h.fake.cursorRestores, 1) << line;
+    EXPECT_EQ(h.fake.deletedCacheEntries, Texts{kUrl}) << line;
+    EXPECT_TRUE(h.fake.boxes.empty()) << line;
+  }
+}
+
+TEST(Download, Failures) {
+  const std::pair<std::wstring, const wchar_t*> cases[] = {
+      {L"download", L"Can't understand 'download' command."},
+      {L"download \"" + kUrl + L"\" report.pdf", L"Can't understand 'download' command.."},
+      {L"download \"http://host/absent.pdf\"", L"Download failed. (Check parameters.)"},
+      {L"download \"http://host/404.pdf\"", L"Download failed. (Check parameters.)"},
+      // Saved, but hidden from a look at the folder.
+      {L"download \"" + kUrl + L"\" \"hidden.pdf\"",
+       L"Download failed. Invalid <filePath> parameter."},
+  };
+  for (const auto& [line, message] : cases) {
+    Harness h;
+    h.fake.urls[kUrl] = {200, "%PDF"};
+    h.fake.urls[L"http://host/404.pdf"] = {404, "Not Found"};
+    h.fake.AddFile(kAppFolder + L"hidden.pdf", "");
+    h.fake.File(kAppFolder + L"hidden.pdf")->hidden = true;
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
+    EXPECT_EQ(h.BoxTexts(), Texts{message}) << line;
+    EXPECT_FALSE(h.app.DownloadBusy) << line;
+    EXPECT_EQ(h.fake.cursorsSet.size(), static_cast<std::size_t>(h.fake.cursorRestores)) << line;
+  }
+}
+
+// A handler that checks the address and marks which way the switch went.
+const std::wstring kChecking = Script(
+    {L"on x", L"check \"http://host/new.scp\"", L"switch result", L"case \"different\"",
+     L"set tooltip \"took\"", L"case \"same\"", L"set tooltip \"kept\"", L"end switch", L"end x"});
+
+struct Checked : Harness {
+  explicit Checked(const std::wstring& openScript) {
+    fake.urls[L"http://host/new.scp"] = {200, Bytes(L"on openScript\r\n" + openScript +
+                                                    L"\r\nend openScript\r\n"
+                                                    L"on leftClick\r\nbeep\r\nend leftClick\r\n")};
+    app.LastID = L"1";
+    app.LastResult = L"before";
+  }
+  RunResult Check() { return RunHandler(app, kChecking, L"x", Mode::Optional); }
+};
+
+TEST(Check, TakesANewScriptOnceThenFindsItTheSame) {
+  Checked h(Script({L"set tooltip \"new\"", L"set scriptID to \"2\""}));
+  bool busyMeanwhile = false;
+  h.fake.onDownload = [&] { busyMeanwhile = h.app.DownloadBusy; };
+  EXPECT_EQ(h.Check(), RunResult::Ok);
+  EXPECT_TRUE(busyMeanwhile);
+  EXPECT_EQ(h.app.LastID, L"2");
+  EXPECT_EQ(h.fake.Contents(kSettings), "[Updates]\r\nLastID=2\r\n");
+  EXPECT_NE(h.app.handlers[Slot::LeftClick].find(L"beep"), std::wstring::npos);
+  EXPECT_EQ(Tips(h.fake), (Texts{L"new", L"took"}));
+  EXPECT_EQ(h.app.LastResult, L"different");
+  EXPECT_FALSE(h.fake.Exists(kTemporary));
+  EXPECT_TRUE(h.fake.cursorsSet.empty());
+
+  EXPECT_EQ(h.Check(), RunResult::Ok);
+  EXPECT_EQ(Tips(h.fake), (Texts{L"new", L"took", L"kept"}));
+  EXPECT_EQ(h.app.LastResult, L"same");
+  EXPECT_FALSE(h.fake.Exists(kTemporary));
+  EXPECT_EQ(h.fake.deletedCacheEntries.size(), 2u);
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(Check, AnExistingSettingsFileIsUpdatedInPlaceOrKept) {
+  const std::string settings = "[Window]\r\nTop=5\r\n[Updates]\r\nLastID=1\r\nSeen=yes\r\n";
+  // The identifier is the last word of the first line that declares it.
+  const std::tuple<std::wstring, const wchar_t*, std::string> cases[] = {
+      {L"set the scriptID \"v 7\"", L"7",
+       "[Window]\r\nTop=5\r\n[Updates]\r\nLastID=7\r\nSeen=yes\r\n"},
+      {Script({L"Set scriptID 3", L"set scriptID 4"}), L"4",
+       "[Window]\r\nTop=5\r\n[Updates]\r\nLastID=4\r\nSeen=yes\r\n"},
+      {L"set scriptID 1", L"1", settings},
+  };
+  for (const auto& [declarations, identifier, contents] : cases) {
+    Checked h(declarations);
+    h.fake.AddFile(kSettings, settings);
+    EXPECT_EQ(h.Check(), RunResult::Ok) << declarations;
+    EXPECT_EQ(h.app.LastID, identifier) << declarations;
+    EXPECT_EQ(h.fake.Contents(kSettings), contents) << declarations;
+    EXPECT_TRUE(h.fake.boxes.empty()) << declarations;
+  }
+}
+
+TEST(Check, FailuresChangeNothingAndTheProgramRunsOn) {
+  const std::pair<std::string, const wchar_t*> cases[] = {
+      {"<html>Sign in to the network</html>",
+       L"Check URL: 'openScript' handler not found in script file."},
+      {"on openScript\r\nset scriptID 2\r\n",
+       L"Check URL: 'openScript' handler not found in script file."},
+      {"on openScript\r\nend openScript\r\n",
+       L"Check URL: 'openScript' handler not found in script file."},
+      {"on openScript\r\nSet scriptID 2\r\nend openScript\r\n",
+       L"Check URL: Couldn't find 'set scriptID' in openScript handler."},
+      {"on openScript\r\nset scriptID \"\"\r\nend openScript\r\n",
+       L"Check URL: Script ID is invalid in 'set scriptID' command."},
+      {"404", L"Check URL: Download failed. (Check parameters.)"},
+      {"", L"Check URL: Download failed. (Check parameters.)"},
+  };
+  for (const auto& [body, message] : cases) {
+    Checked h(L"");
+    h.fake.urls.clear();
+    if (body == "404") {
+      h.fake.urls[L"http://host/new.scp"] = {404, "Not Found"};
+    } else if (!body.empty()) {
+      h.fake.urls[L"http://host/new.scp"] = {200, body};
+    }
+    // A temporary file left by an earlier run goes too.
+    h.fake.AddFile(kTemporary, "stale");
+    EXPECT_EQ(h.Check(), RunResult::Error) << message;
+    EXPECT_EQ(h.BoxTexts(), Texts{message}) << body;
+    EXPECT_EQ(h.app.LastID, L"1");
+    EXPECT_EQ(h.app.LastResult, L"before");
+    EXPECT_FALSE(h.app.DownloadBusy);
+    EXPECT_FALSE(h.fake.Exists(kTemporary)) << body;
+    EXPECT_FALSE(h.fake.Exists(kSettings)) << body;
+    EXPECT_EQ(h.fake.closePosts, 0) << body;
+  }
+  Harness h;
+  EXPECT_EQ(ExecuteCommand(h.app, L"check http://host/new.scp"), CommandResult::Error);
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'check' command."});
+}
+
+TEST(SetScriptId, ReplacesTheIdentifierInMemoryOnly) {
+  for (const wchar_t* line : {L"set the scriptID 7", L"SET SCRIPTID 7", L"set scriptID to \"7\""}) {
+    Harness h;
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
+    EXPECT_EQ(h.app.LastID, L"7") << line;
+    EXPECT_FALSE(h.fake.Exists(kSettings)) << line;
+  }
+  Harness h;
+  h.app.LastID = L"old";
+  EXPECT_EQ(ExecuteCommand(h.app, L"set scriptID \"\""), CommandResult::Error);
+  EXPECT_EQ(h.app.LastID, L"old");
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set scriptID' command."});
+}
+
+TEST(SetPolling, IntervalsAndRefusals) {
+  // The interval and whether the timer runs afterwards; a refused line leaves
+  // the running 500 ms timer as it was.
+  const std::tuple<const wchar_t*, std::uint32_t, bool, bool> cases[] = {
+      {L"set polling to 2000", 2000, true, true},
+      {L"set the polling to 1500.9", 1500, true, true},
+      {L"set polling to 65535", 65535, true, true},
+      {L"set polling to 65536", 60000, true, true},
+      {L"set polling to 1e9", 60000, true, true},
+      {L"set polling to 0", 500, false, true},
+      {L"set polling to fast to 300", 300, true, true},
+      {L"set polling 2000", 500, true, false},
+      {L"set polling to fast", 500, true, false},
+      {L"set polling to", 500, true, false},
+      {L"set polling TO 300", 500, true, false},
+      {L"set polling to -5", 500, true, false},
+      {L"set polling to -0.5", 500, true, false},
+  };
+  for (const auto& [line, interval, enabled, accepted] : cases) {
+    Harness h;
+    h.fake.SetTimerInterval(TimerId::Poll, 500);
+    h.fake.SetTimerEnabled(TimerId::Poll, true);
+    EXPECT_EQ(ExecuteCommand(h.app, line), accepted ? CommandResult::Ok : CommandResult::Error)
+        << line;
+    EXPECT_EQ(h.fake.TimerInterval(TimerId::Poll), interval) << line;
+    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, enabled) << line;
+    EXPECT_EQ(h.BoxTexts(), accepted ? Texts{} : Texts{L"Can't understand 'set polling' command."})
+        << line;
+  }
+}
+
+} // namespace
+} // namespace velmora

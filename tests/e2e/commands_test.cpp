@@ -1,0 +1,249 @@
+// End-to-end: each family of commands in the real program: answers, files,
+// launching, downloads and update checks, timers, balloons and icons.
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "http_server.hpp"
+#include "velmora_process.hpp"
+
+namespace velmora::e2e {
+namespace {
+
+// The run on a Windows 2000 setting, where the program has no balloons of
+// its own; scripts/e2e.sh runs it in a prefix set to that version.
+bool OnWindows2000() {
+  const char* value = std::getenv("VELMORA_E2E_WINDOWS");
+  return value != nullptr && std::string(value) == "2000";
+}
+
+// A file beside the test program, such as the launch tests' recorder.
+std::string BesideTestProgram(const std::string& name) {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string path(self, length);
+  return path.substr(0, path.find_last_of('\\') + 1) + name;
+}
+
+// A 16x16 icon file of one colour, 32 bits per pixel.
+std::string IconBytes(std::uint32_t bgra) {
+  std::string bytes;
+  const auto put = [&bytes](std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+      bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+  };
+  const std::uint32_t imageSize = 40 + 16 * 16 * 4 + 16 * 4;
+  put(0, 2), put(1, 2), put(1, 2);              // icon directory, one image
+  put(16, 1), put(16, 1), put(0, 1), put(0, 1); // 16x16, no palette
+  put(1, 2), put(32, 2), put(imageSize, 4), put(22, 4);
+  put(40, 4), put(16, 4), put(32, 4), put(1, 2), put(32, 2);        // bitmap header,
+  put(0, 4), put(0, 4), put(0, 4), put(0, 4), put(0, 4), put(0, 4); // twice the height
+  for (int i = 0; i < 16 * 16; ++i) {
+    put(bgra, 4);
+  }
+  put(0, 16 * 4); // the mask: every pixel opaque
+  return bytes;
+}
+
+// The modify calls a flash or swap tick sends: a record of its own, no tip.
+std::size_t TickCount(const VelmoraProcess& velmora) {
+  const std::vector<TrayCall> calls = velmora.TrayCalls();
+  return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const TrayCall& c) {
+    return c.at("msg") == kNimModify && c.at("szTip").empty();
+  }));
+}
+
+TEST(Answers, TheButtonPressedIsTheWordWritten) {
+  VelmoraProcess velmora(ScriptText({"on openScript", "end openScript", "on click",
+                                     "answer question \"Keep the file?\" with \"YesNoCancel\" "
+                                     "\"Velmora asks\"",
+                                     "end click"}));
+  ASSERT_TRUE(velmora.Start());
+  std::vector<std::string> expected;
+  for (const auto& [button, word] : {std::pair{IDNO, "No"}, {IDCANCEL, "Cancel"}, {IDYES, "Yes"}}) {
+    velmora.PostTrayCallback(WM_LBUTTONUP);
+    const std::optional<MessageBoxWindow> box = velmora.WaitForBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Velmora asks");
+    EXPECT_EQ(box->text, "Keep the file?");
+    EXPECT_EQ(box->buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO})); // by id
+    ASSERT_TRUE(velmora.PressButton(*box, button));
+    expected.push_back(word);
+    EXPECT_EQ(velmora.WaitForLines("output.txt", expected), expected);
+  }
+}
+
+TEST(Files, WrittenThenDeletedByWildcard) {
+  VelmoraProcess velmora(
+      ScriptText({"on openScript", "write \"first\\nsecond\" \"log-a.txt\"",
+                  "write \"third\" \"log-b.txt\"", "end openScript", "on click",
+                  "delete file \"log-?.txt\"", "write \"deleted\"", "end click"}));
+  ASSERT_TRUE(velmora.Start());
+  EXPECT_EQ(velmora.WaitForLines("log-a.txt", {"first", "second"}),
+            (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(velmora.WaitForLines("log-b.txt", {"third"}), std::vector<std::string>{"third"});
+
+  velmora.PostTrayCallback(WM_LBUTTONUP);
+  EXPECT_EQ(velmora.WaitForLines("output.txt", {"deleted"}), std::vector<std::string>{"deleted"});
+  EXPECT_EQ(GetFileAttributesA(velmora.AppPath("log-a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA(velmora.AppPath("log-b.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Launch, AProgramInAFolderWithSpacesStartsWithItsParameter) {
+  VelmoraProcess velmora(
+      ScriptText({"on openScript", "end openScript", "on click",
+                  "launch \"my tools\\record args.exe\" with \"--from-tray\"", "end click"}));
+  ASSERT_TRUE(CreateDirectoryA(velmora.AppPath("my tools").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(BesideTestProgram("record_args.exe").c_str(),
+                        velmora.AppPath("my tools\\record args.exe").c_str(), FALSE));
+  ASSERT_TRUE(velmora.Start());
+  velmora.PostTrayCallback(WM_LBUTTONUP);
+
+  std::vector<std::string> lines;
+  ASSERT_TRUE(WaitUntil([&] {
+    lines = velmora.AppFileLines("my tools\\args.txt");
+    return !lines.empty();
+  }));
+  // The whole path in quotes: the program's name is never taken from its
+  // first word alone.
+  EXPECT_EQ(lines[0], "\"" + velmora.AppPath("my tools\\record args.exe") + "\" --from-tray");
+  EXPECT_TRUE(velmora.OpenBoxes().empty());
+}
+
+TEST(Downloads, FilesAndTheWholeUpdateCycle) {
+  const std::string update =
+      ScriptText({"on openScript", "set scriptID v2", "write \"v2 running\"", "end openScript"});
+  HttpServer server({{"/data.txt", {200, "payload"}},
+                     {"/v2.scp", {200, update}},
+                     {"/portal.html", {200, "<html>Please sign in</html>"}}});
+  const auto check = [&](const std::string& path) {
+    return "check \"" + server.Url(path) +
+           "\"\r\nswitch result\r\ncase \"different\"\r\n"
+           "write \"took it\"\r\ncase \"same\"\r\nwrite \"had it\"\r\nend switch";
+  };
+  // Each failing command ends its handler; the reports go to errors.log.
+  VelmoraProcess velmora(
+      ScriptText({"on openScript", "set silentErrors true", "end openScript", "on click",
+                  "download \"" + server.Url("/data.txt") + "\"", "write \"downloaded\"",
+                  "download \"" + server.Url("/gone.txt") + "\" \"gone.txt\"", "end click",
+                  "on rightClick", check("/v2.scp"), "end rightClick", "on doubleLeftClick",
+                  check("/portal.html"), "end doubleLeftClick"}));
+  ASSERT_TRUE(velmora.Start());
+
+  velmora.PostTrayCallback(WM_LBUTTONUP);
+  std::vector<std::string> errors = {"Download failed. (Check parameters.)",
+                                     "Error in 'click' handler."};
+  EXPECT_EQ(velmora.WaitForLines("errors.log", errors), errors);
+  EXPECT_EQ(velmora.AppFileLines("output.txt"), std::vector<std::string>{"downloaded"});
+  EXPECT_EQ(velmora.AppFileLines("data.txt"), std::vector<std::string>{"payload"});
+  // A 404 is a failure, never its error page saved as the file.
+  EXPECT_EQ(GetFileAttributesA(velmora.AppPath("gone.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // The first check takes the new script and runs it; the second finds the
+  // same identifier and runs nothing.
+  velmora.PostTrayCallback(WM_RBUTTONUP);
+  velmora.PostTrayCallback(WM_RBUTTONUP);
+  const std::vector<std::string> cycle = {"downloaded", "v2 running", "took it", "had it"};
+  EXPECT_EQ(velmora.WaitForLines("output.txt", cycle), cycle);
+  EXPECT_EQ(velmora.AppFileLines("velmora.ini"),
+            (std::vector<std::string>{"[Updates]", "LastID=v2"}));
+
+  // A page that is no script is reported, and the program runs on.
+  velmora.PostTrayCallback(WM_LBUTTONDBLCLK);
+  errors.push_back("Check URL: 'openScript' handler not found in script file.");
+  errors.push_back("Error in 'doubleLeftClick' handler.");
+  EXPECT_EQ(velmora.WaitForLines("errors.log", errors), errors);
+  EXPECT_EQ(GetFileAttributesA(velmora.AppPath("velmora.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(velmora.IsRunning());
+  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/data.txt", "/gone.txt", "/v2.scp",
+                                                         "/v2.scp", "/portal.html"}));
+}
+
+TEST(Timers, TickUntilADroppedScriptStopsThem) {
+  VelmoraProcess velmora(ScriptText({"on openScript", "set timer to 200 ms", "end openScript",
+                                     "on timerEvent", "write \"tick\"", "end timerEvent"}));
+  ASSERT_TRUE(velmora.Start());
+  ASSERT_TRUE(WaitUntil([&] { return velmora.AppFileLines("output.txt").size() >= 2; }));
+
+  ASSERT_TRUE(velmora.Drop("stop.scp", ScriptText({"on openScript", "stop timer",
+                                                   "write \"stopped\"", "end openScript"})));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(WaitUntil([&] {
+    lines = velmora.AppFileLines("output.txt");
+    return !lines.empty() && lines.back() == "stopped";
+  }));
+  EXPECT_TRUE(
+      HoldsFor([&] { return velmora.AppFileLines("output.txt") == lines; }, Duration{1000}));
+}
+
+TEST(Balloons, TheShellReceivesTheBalloon) {
+  if (OnWindows2000()) {
+    GTEST_SKIP() << "no balloons of the program's own on this Windows version";
+  }
+  VelmoraProcess velmora(
+      ScriptText({"on openScript", "end openScript", "on altShowBalloon", "write \"alt\"",
+                  "end altShowBalloon", "on click",
+                  "show warning balloon \"Disk almost full\" \"Velmora\"", "end click"}));
+  ASSERT_TRUE(velmora.Start());
+  velmora.PostTrayCallback(WM_LBUTTONUP);
+  std::optional<TrayCall> balloon;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (const TrayCall& call : velmora.TrayCalls()) {
+      if (call.at("msg") == kNimModify && call.at("uFlags") == "16") {
+        balloon = call;
+      }
+    }
+    return balloon.has_value();
+  }));
+  EXPECT_EQ(balloon->at("szInfo"), "Disk almost full");
+  EXPECT_EQ(balloon->at("szInfoTitle"), "Velmora");
+  EXPECT_EQ(balloon->at("dwInfoFlags"), "2");
+  EXPECT_EQ(balloon->at("result"), "1");
+  EXPECT_TRUE(velmora.AppFileLines("output.txt").empty());
+}
+
+TEST(Windows2000, TheScriptShowsTheBalloonItself) {
+  if (!OnWindows2000()) {
+    GTEST_SKIP() << "runs in the Windows 2000 prefix of scripts/e2e.sh";
+  }
+  VelmoraProcess velmora(ScriptText(
+      {"on openScript", "end openScript", "on altShowBalloon", "write \"shown by the script\"",
+       "end altShowBalloon", "on click", "show info balloon \"Hello\" \"Velmora\"", "end click"}));
+  ASSERT_TRUE(velmora.Start());
+  velmora.PostTrayCallback(WM_LBUTTONUP);
+  EXPECT_EQ(velmora.WaitForLines("output.txt", {"shown by the script"}),
+            std::vector<std::string>{"shown by the script"});
+  for (const TrayCall& call : velmora.TrayCalls()) {
+    EXPECT_NE(call.at("uFlags"), "16");
+  }
+}
+
+TEST(Icons, SetFlashSwapAndStopWithoutABox) {
+  VelmoraProcess velmora(ScriptText(
+      {"on openScript", "set icon \"green.ico\"", "end openScript", "on click",
+       "flash icon every 100", "end click", "on rightClick",
+       "swap icons \"green.ico\" \"red.ico\" every 100", "end rightClick", "on doubleLeftClick",
+       "stop swapping", "write \"stopped\"", "end doubleLeftClick"}));
+  velmora.WriteAppFile("green.ico", IconBytes(0xFF20A020));
+  velmora.WriteAppFile("red.ico", IconBytes(0xFF2020C0));
+  ASSERT_TRUE(velmora.Start());
+  for (const TrayCall& call : velmora.TrayCalls()) {
+    EXPECT_EQ(call.at("hIcon"), "1");
+  }
+
+  for (const UINT code : {WM_LBUTTONUP, WM_RBUTTONUP}) {
+    const std::size_t before = TickCount(velmora);
+    velmora.PostTrayCallback(code);
+    EXPECT_TRUE(WaitUntil([&] { return TickCount(velmora) >= before + 4; })) << "code " << code;
+  }
+  velmora.PostTrayCallback(WM_LBUTTONDBLCLK);
+  ASSERT_EQ(velmora.WaitForLines("output.txt", {"stopped"}), std::vector<std::string>{"stopped"});
+  const std::size_t stoppedAt = TickCount(velmora);
+  EXPECT_TRUE(HoldsFor([&] { return TickCount(velmora) == stoppedAt; }, Duration{600}));
+  EXPECT_TRUE(velmora.OpenBoxes().empty());
+}
+
+} // namespace
+} // namespace velmora::e2e

@@ -1,0 +1,47 @@
+// A loopback HTTP server for the download tests: fixed answers by path, one
+// request per connection, on a free port of 127.0.0.1.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora::e2e {
+
+struct HttpResponse {
+  int status = 200;
+  std::string body;
+};
+
+class HttpServer {
+public:
+  // Starts listening at once; paths not served answer 404.
+  explicit HttpServer(std::map<std::string, HttpResponse> responses);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // "http://127.0.0.1:<port>" + path.
+  std::string Url(const std::string& path) const;
+  // Every path asked for, in order.
+  std::vector<std::string> Requests() const;
+
+private:
+  void Serve();
+  void Answer(SOCKET client);
+
+  std::map<std::string, HttpResponse> responses_;
+  SOCKET listener_ = INVALID_SOCKET;
+  int port_ = 0;
+  std::atomic<bool> stopping_{false};
+  mutable std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
+} // namespace velmora::e2e
