@@ -5,11 +5,8 @@
 #include "harness.hpp"
 #include "systray/tray.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::kAppFolder;
 
 struct Animated : Harness {
   Animated() {
@@ -152,4 +149,4 @@ TEST(Animation, AnIconThatNoLongerLoadsIsSkippedAndTheTicksGoOn) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

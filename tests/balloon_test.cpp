@@ -5,13 +5,8 @@
 #include "harness.hpp"
 #include "systray/tray.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
 
 std::vector<fake::TrayCall> BalloonCalls(const Harness& h) {
   std::vector<fake::TrayCall> calls;
@@ -130,4 +125,4 @@ TEST(ShowBalloon, ABalloonFromADroppedScriptIsSentOnce) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

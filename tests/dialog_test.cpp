@@ -8,16 +8,8 @@
 #include "interpreter/run.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
-
-const std::wstring kOutput = kAppFolder + L"output.txt";
 
 struct AnswerCase {
   const wchar_t* line;
@@ -62,8 +54,7 @@ TEST(Answer, TheBoxAndTheWordThePressedButtonRecords) {
     EXPECT_EQ(h.fake.boxes[0].style, c.style) << c.line;
     const std::wstring word = c.word;
     EXPECT_EQ(h.app.LastResult, word.empty() ? L"before" : word) << c.line;
-    EXPECT_EQ(h.fake.Contents(kOutput), word.empty() ? "" : testing::Bytes(word + L"\r\n"))
-        << c.line;
+    EXPECT_EQ(h.fake.Contents(kOutput), word.empty() ? "" : Bytes(word + L"\r\n")) << c.line;
   }
 }
 
@@ -98,4 +89,4 @@ TEST(Answer, TheSwitchAfterItRunsThePressedButtonsSection) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

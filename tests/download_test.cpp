@@ -8,15 +8,8 @@
 #include "interpreter/run.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
 
 constexpr std::uint32_t kBusyCursor = 32650;
 const std::wstring kUrl = L"http://host/files/report.pdf";
@@ -211,4 +204,4 @@ TEST(SetPolling, IntervalsAndRefusals) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -7,31 +7,10 @@
 #include "interpreter/errors.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
 
-using testing::Harness;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
-
 const std::wstring kLog = L"C:\\App\\errors.log";
-
-TEST(ReportScriptError, BoxCaptionIsTheTitleOrParsingError) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"", L"Parsing Error"},
-      {L"Execution Error", L"Execution Error"},
-  };
-  for (const auto& [title, caption] : cases) {
-    Harness h;
-    ReportScriptError(h.app, L"Can't understand 'answer' command.", title);
-    ASSERT_EQ(h.fake.boxes.size(), 1u);
-    EXPECT_EQ(h.fake.boxes[0].text, L"Can't understand 'answer' command.");
-    EXPECT_EQ(h.fake.boxes[0].caption, caption);
-    EXPECT_EQ(h.fake.boxes[0].style, 16u);
-    EXPECT_FALSE(h.fake.Exists(kLog));
-  }
-}
 
 TEST(ReportScriptError, SilentModeAppendsOnlyTheMessageToTheLog) {
   Harness h;
@@ -79,6 +58,8 @@ TEST(ReportScriptError, FailureInsideTheScriptErrorHandlerTakesTheOtherRoutes) {
       EXPECT_TRUE(h.fake.boxes.empty());
     } else {
       EXPECT_EQ(h.BoxTexts(), reported);
+      EXPECT_EQ(h.Captions(), (Texts{L"Parsing Error", L"Parsing Error"}));
+      EXPECT_FALSE(h.fake.Exists(kLog));
     }
   }
 }
@@ -100,27 +81,6 @@ TEST(ReportScriptError, UnwritableLogLosesTheLineNotTheProgram) {
   EXPECT_EQ(h.fake.Contents(kLog), "kept\r\n");
   EXPECT_EQ(h.fake.closePosts, 0);
   EXPECT_TRUE(h.fake.boxes.empty());
-}
-
-TEST(ReportRunResult, ReportsOnlyIncompleteAndError) {
-  struct RunReportCase {
-    RunResult result;
-    Texts boxes;
-  };
-  const RunReportCase cases[] = {
-      {RunResult::Incomplete, {L"Incomplete 'rightClick' handler."}},
-      {RunResult::Error, {L"Error in 'rightClick' handler."}},
-      {RunResult::Ok, {}},
-      {RunResult::NotFound, {}},
-  };
-  for (const RunReportCase& c : cases) {
-    Harness h;
-    ReportRunResult(h.app, c.result, L"rightClick");
-    EXPECT_EQ(h.BoxTexts(), c.boxes);
-    for (const auto& box : h.fake.boxes) {
-      EXPECT_EQ(box.caption, L"Execution Error");
-    }
-  }
 }
 
 TEST(SetSilentErrors, ValueIsTheLastWordInLowerCase) {
@@ -152,4 +112,4 @@ TEST(SetSilentErrors, ValueIsTheLastWordInLowerCase) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -5,10 +5,8 @@
 #include "harness.hpp"
 #include "interpreter/escapes.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
 
 struct QuoteCase {
   const wchar_t* line;
@@ -88,4 +86,4 @@ TEST(EncodeEscapes, ExpandGivesTheTextBack) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

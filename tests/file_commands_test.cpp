@@ -9,17 +9,8 @@
 #include "interpreter/run.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
-
-const std::wstring kOutput = kAppFolder + L"output.txt";
 
 void RunLines(Harness& h, const Texts& lines) {
   for (const std::wstring& line : lines) {
@@ -195,4 +186,4 @@ TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

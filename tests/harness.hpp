@@ -1,7 +1,9 @@
 // A fresh program over a fresh fake Windows, for behaviour tests.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "app_state.hpp"
 #include "fake/fake_platform.hpp"
@@ -9,8 +11,12 @@
 
 namespace velmora::testing {
 
+using Texts = std::vector<std::wstring>;
+
 // The fake's application folder, with its trailing backslash.
 inline const std::wstring kAppFolder = L"C:\\App\\";
+// The output file while no script has chosen another.
+inline const std::wstring kOutput = kAppFolder + L"output.txt";
 
 // Script text from lines, joined with CR LF as a script file holds them.
 inline std::wstring Script(std::initializer_list<const wchar_t*> lines) {
@@ -22,6 +28,15 @@ inline std::wstring Script(std::initializer_list<const wchar_t*> lines) {
     text += line;
   }
   return text;
+}
+
+// A handler block: the opening line, the body lines and the closing line.
+inline std::wstring Block(const std::wstring& name, const Texts& body) {
+  std::wstring text = L"on " + name;
+  for (const std::wstring& line : body) {
+    text += L"\r\n" + line;
+  }
+  return text + L"\r\nend " + name;
 }
 
 // The same as bytes of a file in the fake's ANSI code page.
@@ -42,12 +57,21 @@ struct Harness {
   }
 
   // Messages shown in boxes, in order.
-  std::vector<std::wstring> BoxTexts() const {
-    std::vector<std::wstring> texts;
+  Texts BoxTexts() const {
+    Texts texts;
     for (const auto& box : fake.boxes) {
       texts.push_back(box.text);
     }
     return texts;
+  }
+
+  // Captions of the boxes shown, in order.
+  Texts Captions() const {
+    Texts captions;
+    for (const auto& box : fake.boxes) {
+      captions.push_back(box.caption);
+    }
+    return captions;
   }
 };
 

@@ -3,25 +3,20 @@
 
 #include "harness.hpp"
 #include "host/host.hpp"
+#include "script_trace.hpp"
 #include "systray/tray.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Bytes;
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
 
 const std::wstring kBoot = kAppFolder + L"boot.scp";
 
 std::string OpenScriptSetting(const std::wstring& tip) {
-  return Bytes(
-      Script({L"on openScript", (L"set tooltip \"" + tip + L"\"").c_str(), L"end openScript"}));
+  return Bytes(Block(L"openScript", {L"set tooltip \"" + tip + L"\""}));
 }
 
 std::string FailingOpenScript(const wchar_t* word) {
-  return Bytes(Script({L"on openScript", word, L"end openScript"}));
+  return Bytes(Block(L"openScript", {word}));
 }
 
 bool Enabled(Harness& h, TimerId timer) {
@@ -83,7 +78,7 @@ TEST(StartUp, MissingBootScpTellsTheUserAndQuits) {
 
 TEST(StartUp, BootScpWithoutOpenScriptIsFatal) {
   Harness h;
-  h.fake.AddFile(kBoot, Bytes(Script({L"on click", L"nothing", L"end click"})));
+  h.fake.AddFile(kBoot, Bytes(Block(L"click", {L"nothing"})));
   StartUp(h.app);
 
   ASSERT_EQ(h.fake.boxes.size(), 1u);
@@ -102,7 +97,7 @@ TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
   Harness h;
   h.fake.AddFile(kBoot, FailingOpenScript(L"bogus"));
   StartUp(h.app);
-  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'bogus'."});
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'bogus'."});
   EXPECT_FALSE(Enabled(h, TimerId::Poll));
   EXPECT_TRUE(h.fake.hostHidden);
   EXPECT_EQ(h.fake.closePosts, 0);
@@ -123,9 +118,9 @@ TEST(LoadScript, EditorLineEndsBecomeCrLf) {
 // A started program whose boot.scp marks every run of its openScript.
 struct Running : Harness {
   Running() {
-    fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"set tooltip \"boot\"", L"end openScript",
-                                      L"on click", L"nothing", L"end click", L"on timerEvent",
-                                      L"do", L"end timerEvent"})));
+    fake.AddFile(kBoot,
+                 Bytes(Block(L"openScript", {L"set tooltip \"boot\""}) + L"\r\n" +
+                       Block(L"click", {L"nothing"}) + L"\r\n" + Block(L"timerEvent", {L"do"})));
     StartUp(app);
     app.TooltipText.clear();
   }
@@ -148,8 +143,7 @@ TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedFirst) {
     return std::nullopt;
   };
   h.Poll();
-  EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'first'.",
-                                                     L"Can't understand 'second'."}));
+  EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'first'.", L"Can't understand 'second'."}));
   EXPECT_EQ(presentDuringBoxes, (std::vector<std::pair<bool, bool>>{{true, true}, {false, true}}));
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"aa.scp"));
   EXPECT_TRUE(h.fake.Exists(kBoot));
@@ -212,7 +206,7 @@ TEST(CheckForCommands, APollDuringADroppedScriptsBoxDoesNotRunItAgain) {
     return std::nullopt;
   };
   h.Poll();
-  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'waits'."});
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'waits'."});
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"ask.scp"));
   // The drop that arrived meanwhile waits for the next poll.
   EXPECT_TRUE(h.fake.Exists(kAppFolder + L"later.scp"));
@@ -289,9 +283,7 @@ TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
   for (Harness* h : {&quit, &shutDown}) {
     AddTrayIcon(h->app);
     h->fake.trayCalls.clear();
-    for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
-      h->fake.SetTimerEnabled(timer, true);
-    }
+    StartAllTimers(h->fake);
   }
   Quit(quit.app);
   ShutDown(shutDown.app);
@@ -303,16 +295,11 @@ TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
   EXPECT_TRUE(quit.fake.trayCalls.empty());
   EXPECT_EQ(quit.fake.closePosts, 1);
 
-  EXPECT_FALSE(Enabled(shutDown, TimerId::Swap));
-  EXPECT_FALSE(Enabled(shutDown, TimerId::Poll));
-  EXPECT_FALSE(Enabled(shutDown, TimerId::TimerEvent));
-  EXPECT_EQ(shutDown.fake.cursorRestores, 1);
+  ExpectShutDownStarted(shutDown.fake);
   EXPECT_TRUE(shutDown.fake.cursorsSet.empty());
   ASSERT_EQ(shutDown.fake.trayCalls.size(), 1u);
-  EXPECT_EQ(shutDown.fake.trayCalls[0].message, kNimDelete);
   EXPECT_EQ(shutDown.fake.trayCalls[0].record.uID, 999u);
   EXPECT_EQ(shutDown.fake.trayCalls[0].record.hWnd, fake::FakePlatform::kHostWindow);
-  EXPECT_EQ(shutDown.fake.closePosts, 1);
 }
 
 TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
@@ -359,4 +346,4 @@ TEST(FormUnload, RemovesTheIconAndRestoresOnlyAHookedProcedure) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

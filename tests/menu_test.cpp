@@ -7,12 +7,8 @@
 #include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::kAppFolder;
-using testing::Script;
 
 using Items = std::vector<std::pair<std::wstring, bool>>;
 
@@ -108,13 +104,15 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
       {L"Cancel", true, L"", false, "", {}},
       {L"Help", true, L"", false, "Help\r\n", {}},
       {L"Help", false, L"", false, "Help\r\n", {}},
+      // An empty caption selects no section: the whole body runs, case lines and all.
+      {L"", true, L"", false, "", {L"Can't understand 'case'."}},
   };
   for (const auto& c : cases) {
     Harness h;
     if (c.withHandler) {
       ParseScript(h.app, handler);
     }
-    ExecuteCommand(h.app, L"create menu Open,Quit,Exit, Spaced,Broken,Cancel,Help");
+    ExecuteCommand(h.app, L"create menu Open,Quit,Exit, Spaced,Broken,Cancel,Help,");
     h.fake.Timer(TimerId::Poll).enabled = true;
     int index = 1;
     while (h.app.MenuItems[static_cast<std::size_t>(index) - 1].caption != c.caption) {
@@ -133,4 +131,4 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -7,13 +7,8 @@
 #include "interpreter/run.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
 
 struct RunCase {
   std::wstring slot;
@@ -134,13 +129,13 @@ TEST(ExecuteCommand, QuitStartsTheExitAndLaterLinesStillRun) {
   const wchar_t* words[] = {L"quit", L"Exit now"};
   for (const wchar_t* word : words) {
     Harness h;
-    testing::StartAllTimers(h.fake);
+    StartAllTimers(h.fake);
     const std::wstring slot = Script({L"on x", word, L"set tooltip \"after\"", L"end x"});
     EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Ok) << word;
     EXPECT_EQ(Tips(h.fake), Texts{L"after"});
-    testing::ExpectShutDownStarted(h.fake);
+    ExpectShutDownStarted(h.fake);
   }
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

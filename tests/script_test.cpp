@@ -8,12 +8,8 @@
 #include "interpreter/script.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::Script;
-using testing::Tips;
 
 // A handler text as the extractor gives it: every line preceded by CR LF.
 std::wstring Extracted(std::initializer_list<const wchar_t*> lines) {
@@ -92,30 +88,24 @@ TEST(ExtractHandler, MissingMandatoryHandlerEndsTheProgram) {
   };
   for (const FatalCase& c : cases) {
     Harness h;
-    testing::StartAllTimers(h.fake);
+    StartAllTimers(h.fake);
     EXPECT_EQ(ExtractHandler(h.app, L"openScript", c.script, Mode::Mandatory), L"");
     ASSERT_EQ(h.fake.boxes.size(), 1u);
     EXPECT_EQ(h.fake.boxes[0].text, c.text);
     EXPECT_EQ(h.fake.boxes[0].caption, c.caption);
     EXPECT_EQ(h.fake.boxes[0].style, 16u);
-    testing::ExpectShutDownStarted(h.fake);
+    ExpectShutDownStarted(h.fake);
   }
 }
 
 struct FoldCase {
-  std::initializer_list<const wchar_t*> body;
-  std::initializer_list<const wchar_t*> stored;
+  Texts body;
+  Texts stored;
 };
 
 // The stored text of an openScript block holding the given body lines.
-std::wstring StoredOpenScript(Harness& h, std::initializer_list<const wchar_t*> body) {
-  std::wstring script = L"on openScript";
-  for (const wchar_t* line : body) {
-    script += L"\r\n";
-    script += line;
-  }
-  script += L"\r\nend openScript";
-  return ExtractHandler(h.app, L"openScript", script, Mode::Optional);
+std::wstring StoredOpenScript(Harness& h, const Texts& body) {
+  return ExtractHandler(h.app, L"openScript", Block(L"openScript", body), Mode::Optional);
 }
 
 TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
@@ -150,18 +140,12 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
   };
   for (const FoldCase& c : cases) {
     Harness h;
-    std::wstring expected = L"\r\non openScript";
-    for (const wchar_t* line : c.stored) {
-      expected += L"\r\n";
-      expected += line;
-    }
-    expected += L"\r\nend openScript";
-    EXPECT_EQ(StoredOpenScript(h, c.body), expected) << *c.body.begin();
+    EXPECT_EQ(StoredOpenScript(h, c.body), L"\r\n" + Block(L"openScript", c.stored)) << c.body[0];
   }
 }
 
 TEST(ExtractHandler, UnclosedOrMismatchedFoldIsIncomplete) {
-  const std::initializer_list<const wchar_t*> bodies[] = {
+  const Texts bodies[] = {
       {L"install handler:", L"on leftClick", L"quit", L"end rightClick"},
       {L"install handler:", L"on leftClick", L"end switch", L"end leftClick"},
       {L"install:", L"on leftClick", L"quit"},
@@ -170,7 +154,7 @@ TEST(ExtractHandler, UnclosedOrMismatchedFoldIsIncomplete) {
   };
   for (const auto& body : bodies) {
     Harness h;
-    EXPECT_EQ(StoredOpenScript(h, body), kIncomplete) << *body.begin();
+    EXPECT_EQ(StoredOpenScript(h, body), kIncomplete) << body[0];
   }
 }
 
@@ -188,28 +172,23 @@ TEST(RemoveHandlerBlock, CutsTheLinesFromOpeningToClosing) {
   }
 }
 
-TEST(ParseScript, ShorterNameFirstFillsBothSlots) {
-  Harness h;
-  ParseScript(h.app, Script({L"on leftClick", L"nothing", L"end leftClick", L"on leftClickOneTime",
-                             L"quit", L"end leftClickOneTime"}));
-  EXPECT_EQ(h.app.handlers[Slot::LeftClick],
-            Extracted({L"on leftClick", L"nothing", L"end leftClick"}));
-  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime],
-            Extracted({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"}));
-}
-
-TEST(ParseScript, LongerNameFirstIsTakenForTheShorter) {
-  const std::wstring oneTime = Script({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"});
-  const std::wstring scripts[] = {
-      oneTime + L"\r\n" + Script({L"on leftClick", L"nothing", L"end leftClick"}),
-      oneTime,
+TEST(ParseScript, TheShorterNameFindsTheLongerNamesBlockWhenItComesFirst) {
+  const std::wstring permanent = Block(L"leftClick", {L"nothing"});
+  const std::wstring oneTime = Block(L"leftClickOneTime", {L"quit"});
+  const struct {
+    std::wstring script;
+    std::wstring leftClick;
+    std::wstring oneTime;
+  } cases[] = {
+      {permanent + L"\r\n" + oneTime, L"\r\n" + permanent, L"\r\n" + oneTime},
+      {oneTime + L"\r\n" + permanent, L"\r\n" + oneTime, L""},
+      {oneTime, L"\r\n" + oneTime, L""},
   };
-  for (const std::wstring& script : scripts) {
+  for (const auto& c : cases) {
     Harness h;
-    ParseScript(h.app, script);
-    EXPECT_EQ(h.app.handlers[Slot::LeftClick],
-              Extracted({L"on leftClickOneTime", L"quit", L"end leftClickOneTime"}));
-    EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], L"");
+    ParseScript(h.app, c.script);
+    EXPECT_EQ(h.app.handlers[Slot::LeftClick], c.leftClick) << c.script;
+    EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], c.oneTime) << c.script;
     EXPECT_TRUE(h.fake.boxes.empty());
   }
 }
@@ -324,4 +303,4 @@ TEST(Install, RefusedLinesReportAndChangeNoSlot) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -8,13 +8,8 @@
 #include "interpreter/switch.hpp"
 #include "script_trace.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::Script;
-using testing::Tips;
-using Texts = std::vector<std::wstring>;
 
 // A switch block folded into one line, as a script's handler holds it.
 std::wstring CheckSwitchLine(std::initializer_list<const wchar_t*> lines) {
@@ -109,40 +104,5 @@ TEST(SelectCase, FindsTheSectionIgnoringCaseInTheCompactedBody) {
   }
 }
 
-TEST(SelectCase, MenuChoiceRunsOnlyItsSection) {
-  struct MenuCase {
-    const wchar_t* caption;
-    RunResult result;
-    Texts tips;
-    Texts boxes;
-  };
-  const MenuCase cases[] = {
-      {L"show LOG", RunResult::Ok, {L"log"}, {}},
-      {L"About", RunResult::Error, {L"about"}, {L"Can't understand 'frobnicate'."}},
-      {L"Missing", RunResult::NotFound, {}, {}},
-      // Without a caption the whole body runs, case lines and all.
-      {L"", RunResult::Error, {L"pre"}, {L"Can't understand 'case'."}},
-  };
-  const std::wstring slot = Script({
-      L"on itemSelect",
-      L"set tooltip \"pre\"",
-      L"case \"Show log\"",
-      L"set tooltip \"log\"",
-      L"case \"About\"",
-      L"set tooltip \"about\"",
-      L"frobnicate",
-      L"set tooltip \"after\"",
-      L"end itemSelect",
-  });
-  for (const MenuCase& c : cases) {
-    Harness h;
-    EXPECT_EQ(RunHandler(h.app, slot, L"itemSelect", Mode::Optional, std::wstring(c.caption)),
-              c.result)
-        << c.caption;
-    EXPECT_EQ(Tips(h.fake), c.tips) << c.caption;
-    EXPECT_EQ(h.BoxTexts(), c.boxes) << c.caption;
-  }
-}
-
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -4,10 +4,8 @@
 #include "coolcode/system.hpp"
 #include "harness.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
 
 TEST(WindowsVersionName, OnlyTheKnownPairsHaveNames) {
   const struct {
@@ -32,18 +30,6 @@ TEST(WindowsVersionName, OnlyTheKnownPairsHaveNames) {
     Harness h;
     h.fake.osVersion = {c.major, c.minor};
     EXPECT_EQ(WindowsVersionName(h.app), c.name) << c.major << "." << c.minor;
-  }
-}
-
-TEST(IsShlwapi5OrLater, FromTheMajorVersion) {
-  const struct {
-    std::uint32_t major;
-    bool later;
-  } cases[] = {{0, false}, {4, false}, {5, true}, {6, true}};
-  for (const auto& c : cases) {
-    Harness h;
-    h.fake.shlwapiMajor = c.major;
-    EXPECT_EQ(IsShlwapi5OrLater(h.app), c.later) << c.major;
   }
 }
 
@@ -80,9 +66,7 @@ TEST(CenteredPosition, TopIsCutLeftIsRoundedHalfToEven) {
     EXPECT_EQ(position->left, c.left) << c.width;
     EXPECT_EQ(position->top, c.top) << c.height;
   }
-}
-
-TEST(CenteredPosition, MinimisedOrMaximisedStaysWhereItIs) {
+  // A minimised or maximised window stays where it is.
   EXPECT_FALSE(CenteredPosition({true, false, 5, 5, 300, 200, 1024, 768}));
   EXPECT_FALSE(CenteredPosition({false, true, 0, 0, 1024, 768, 1024, 768}));
 }
@@ -94,15 +78,14 @@ TEST(ShowAboutWindow, BeepsCreatesCentresAndShows) {
   EXPECT_TRUE(h.fake.aboutCreated);
   EXPECT_EQ(h.fake.aboutMoves, (std::vector<std::pair<int, int>>{{362, 284}}));
   EXPECT_EQ(h.fake.aboutShows, 1);
-}
 
-TEST(ShowAboutWindow, AMaximisedWindowIsShownWithoutMoving) {
-  Harness h;
-  h.fake.aboutGeometry.maximized = true;
-  ShowAboutWindow(h.app);
-  EXPECT_TRUE(h.fake.aboutMoves.empty());
-  EXPECT_EQ(h.fake.aboutShows, 1);
+  // A maximised window is shown without moving.
+  Harness maximised;
+  maximised.fake.aboutGeometry.maximized = true;
+  ShowAboutWindow(maximised.app);
+  EXPECT_TRUE(maximised.fake.aboutMoves.empty());
+  EXPECT_EQ(maximised.fake.aboutShows, 1);
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

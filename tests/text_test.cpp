@@ -50,32 +50,29 @@ TEST(GetItemRange, KeepsEmptyItemsAndMarksAbsentOnes) {
   EXPECT_EQ(GetItemRange(L"a  b c", 1, 4, L' '), L"a  b c");
 }
 
-TEST(Lines, EmptyLinesReadAsAbsent) {
-  const std::wstring text = L"a\r\n\r\nb";
-  EXPECT_EQ(CountLines(text), 3);
-  EXPECT_EQ(GetLine(text, 1), L"a");
-  EXPECT_EQ(GetLine(text, 2), L"-1");
-  EXPECT_EQ(GetLine(text, 3), L"b");
-  EXPECT_EQ(GetLine(text, 4), L"-1");
-  EXPECT_EQ(GetLine(text, 0), L"-1");
-  EXPECT_EQ(CountLines(L"a\r\n"), 2);
-  EXPECT_EQ(GetLine(L"a\r\n", 2), L"-1");
-  EXPECT_EQ(CountLines(L""), 1);
-}
-
-TEST(Lines, LoneCrOrLfIsNoLineBreak) {
-  EXPECT_EQ(GetLine(L"a\nb", 1), L"a\nb");
-  EXPECT_EQ(CountLines(L"a\rb\n"), 1);
-  // "\r\r\n" is one CR inside a line, then the break.
-  EXPECT_EQ(GetLine(L"a\r\r\nb", 1), L"a\r");
-}
-
-TEST(Lines, SplitAgreesWithGetLine) {
-  const std::wstring text = L"\r\nx\r\n\r\n y \r\n";
-  const std::vector<std::wstring> lines = SplitLines(text);
-  ASSERT_EQ(static_cast<int>(lines.size()), CountLines(text));
-  for (int i = 1; i <= CountLines(text); ++i) {
-    EXPECT_EQ(lines[static_cast<std::size_t>(i) - 1], GetLine(text, i)) << i;
+TEST(Lines, OnlyCrLfBreaksALineAndEmptyLinesReadAsAbsent) {
+  const struct {
+    const wchar_t* text;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {L"a\r\n\r\nb", {L"a", L"-1", L"b"}},
+      {L"a\r\n", {L"a", L"-1"}},
+      {L"", {L"-1"}},
+      {L"\r\nx\r\n\r\n y \r\n", {L"-1", L"x", L"-1", L" y ", L"-1"}},
+      {L"a\nb", {L"a\nb"}},
+      {L"a\rb\n", {L"a\rb\n"}},
+      // "\r\r\n" is one CR inside a line, then the break.
+      {L"a\r\r\nb", {L"a\r", L"b"}},
+  };
+  for (const auto& c : cases) {
+    const int count = static_cast<int>(c.lines.size());
+    EXPECT_EQ(CountLines(c.text), count) << c.text;
+    EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
+    for (int i = 0; i <= count + 1; ++i) {
+      const bool inside = i >= 1 && i <= count;
+      EXPECT_EQ(GetLine(c.text, i), inside ? c.lines[static_cast<std::size_t>(i) - 1] : L"-1")
+          << c.text << " #" << i;
+    }
   }
 }
 

@@ -6,10 +6,8 @@
 #include "interpreter/dispatch.hpp"
 #include "interpreter/script.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
 
 fake::TimerState& EventTimer(Harness& h) {
   return h.fake.Timer(TimerId::TimerEvent);
@@ -164,4 +162,4 @@ TEST(TimerEvent, TheNextPeriodStartsWhenTheHandlersBoxCloses) {
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing

@@ -6,11 +6,8 @@
 #include "harness.hpp"
 #include "systray/tray.hpp"
 
-namespace velmora {
+namespace velmora::testing {
 namespace {
-
-using testing::Harness;
-using testing::kAppFolder;
 
 constexpr std::uint32_t kCallback = 1025;
 constexpr std::intptr_t kLeftUp = 514;
@@ -21,11 +18,7 @@ constexpr std::intptr_t kRightDouble = 518;
 // A handler block whose body sets the tip to a marker, so a test can see
 // which handler ran last.
 std::wstring MarkerBlock(const std::wstring& name, const std::wstring& marker) {
-  return L"on " + name + L"\r\nset tooltip \"" + marker + L"\"\r\nend " + name;
-}
-
-std::wstring FailingBlock(const std::wstring& name) {
-  return L"on " + name + L"\r\nbogus\r\nend " + name;
+  return Block(name, {L"set tooltip \"" + marker + L"\""});
 }
 
 // The record's tip field for a text: cut to 128 characters, padded with NULs.
@@ -36,14 +29,6 @@ std::wstring TipField(const std::wstring& text) {
 
 std::intptr_t Callback(Harness& h, std::intptr_t lParam) {
   return TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kCallback, 0, lParam);
-}
-
-std::vector<std::wstring> Captions(const Harness& h) {
-  std::vector<std::wstring> captions;
-  for (const auto& box : h.fake.boxes) {
-    captions.push_back(box.caption);
-  }
-  return captions;
 }
 
 TEST(ChooseTrayRecordSize, FollowsShell32sMajorVersion) {
@@ -163,47 +148,40 @@ const PairCase kPairCases[] = {
 
 TEST(TrayWindowProc, TheOneTimeHandlerServesTheFirstEventOnly) {
   for (const PairCase& c : kPairCases) {
+    // A failing permanent handler is reported under its own name.
     Harness h;
     h.app.handlers[c.oneTimeSlot] = MarkerBlock(c.oneTimeName, L"once");
-    h.app.handlers[c.permanentSlot] = MarkerBlock(c.permanentName, L"always");
-    std::vector<std::wstring> seen;
+    h.app.handlers[c.permanentSlot] = Block(c.permanentName, {L"set tooltip \"always\"", L"bogus"});
+    Texts seen;
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(Callback(h, c.lParam), 0);
       seen.push_back(h.app.TooltipText);
     }
-    EXPECT_EQ(seen, (std::vector<std::wstring>{L"once", L"always", L"always"})) << c.oneTimeName;
+    EXPECT_EQ(seen, (Texts{L"once", L"always", L"always"})) << c.oneTimeName;
     EXPECT_TRUE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
     EXPECT_FALSE(h.app.handlers[c.permanentSlot].empty()) << c.permanentName;
-    EXPECT_TRUE(h.fake.boxes.empty()) << c.oneTimeName;
+    const std::wstring report = L"Error in '" + std::wstring(c.permanentName) + L"' handler.";
+    EXPECT_EQ(h.BoxTexts(),
+              (Texts{L"Can't understand 'bogus'.", report, L"Can't understand 'bogus'.", report}));
+    EXPECT_EQ(h.fake.boxes[1].caption, L"Execution Error");
   }
 }
 
 TEST(TrayWindowProc, AFailingOneTimeHandlerStaysAndIsReportedEachTime) {
   for (const PairCase& c : kPairCases) {
     Harness h;
-    h.app.handlers[c.oneTimeSlot] = FailingBlock(c.oneTimeName);
+    h.app.handlers[c.oneTimeSlot] = Block(c.oneTimeName, {L"bogus"});
     h.app.handlers[c.permanentSlot] = MarkerBlock(c.permanentName, L"always");
     Callback(h, c.lParam);
     Callback(h, c.lParam);
     const std::wstring report = L"Error in '" + std::wstring(c.oneTimeName) + L"' handler.";
-    EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'bogus'.", report,
-                                                       L"Can't understand 'bogus'.", report}));
-    EXPECT_EQ(Captions(h), (std::vector<std::wstring>{L"Parsing Error", L"Execution Error",
-                                                      L"Parsing Error", L"Execution Error"}));
+    EXPECT_EQ(h.BoxTexts(),
+              (Texts{L"Can't understand 'bogus'.", report, L"Can't understand 'bogus'.", report}));
+    EXPECT_EQ(h.Captions(),
+              (Texts{L"Parsing Error", L"Execution Error", L"Parsing Error", L"Execution Error"}));
     EXPECT_EQ(h.fake.boxes[1].style, 16u);
     EXPECT_FALSE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
     EXPECT_EQ(h.app.TooltipText, L"") << "the permanent handler must not run";
-  }
-}
-
-TEST(TrayWindowProc, AFailingPermanentHandlerIsReportedUnderItsOwnName) {
-  for (const PairCase& c : kPairCases) {
-    Harness h;
-    h.app.handlers[c.permanentSlot] = FailingBlock(c.permanentName);
-    Callback(h, c.lParam);
-    ASSERT_EQ(h.fake.boxes.size(), 2u) << c.permanentName;
-    EXPECT_EQ(h.fake.boxes[1].text, L"Error in '" + std::wstring(c.permanentName) + L"' handler.");
-    EXPECT_EQ(h.fake.boxes[1].caption, L"Execution Error");
   }
 }
 
@@ -233,7 +211,7 @@ TEST(TrayWindowProc, NotFoundIsNeverReportedButIncompleteIs) {
   h.app.handlers[Slot::LeftClickOneTime].clear();
   h.app.handlers[Slot::LeftClick] = L"on click\r\nset tooltip \"never\"";
   Callback(h, kLeftUp);
-  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Incomplete 'click' handler."});
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Incomplete 'click' handler."});
   EXPECT_EQ(h.fake.boxes[0].caption, L"Execution Error");
 }
 
@@ -254,20 +232,19 @@ TEST(TrayWindowProc, BalloonCodesRunTheirHandlers) {
     EXPECT_EQ(h.app.TooltipText, c.name);
     EXPECT_FALSE(h.app.handlers[c.slot].empty()) << c.name;
 
-    h.app.handlers[c.slot] = FailingBlock(c.name);
+    h.app.handlers[c.slot] = Block(c.name, {L"bogus"});
     Callback(h, c.lParam);
-    EXPECT_EQ(h.BoxTexts(),
-              (std::vector<std::wstring>{L"Can't understand 'bogus'.",
-                                         L"Error in '" + std::wstring(c.name) + L"' handler."}));
+    EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'bogus'.",
+                                   L"Error in '" + std::wstring(c.name) + L"' handler."}));
   }
 }
 
 TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   Harness h;
-  h.app.handlers[Slot::RightClick] = FailingBlock(L"rightClick");
+  h.app.handlers[Slot::RightClick] = Block(L"rightClick", {L"bogus"});
   h.app.handlers[Slot::LeftClickOneTime] = MarkerBlock(L"clickOneTime", L"once");
   h.app.handlers[Slot::LeftClick] = MarkerBlock(L"click", L"always");
-  std::vector<std::wstring> tipsInsideTheBox;
+  Texts tipsInsideTheBox;
   h.fake.onMessageBox = [&](const fake::MessageBoxCall& box) -> std::optional<int> {
     if (box.text == L"Can't understand 'bogus'.") {
       Callback(h, kLeftUp);
@@ -278,9 +255,8 @@ TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
     return std::nullopt;
   };
   Callback(h, kRightUp);
-  EXPECT_EQ(tipsInsideTheBox, (std::vector<std::wstring>{L"once", L"always"}));
-  EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>{L"Can't understand 'bogus'.",
-                                                     L"Error in 'rightClick' handler."}));
+  EXPECT_EQ(tipsInsideTheBox, (Texts{L"once", L"always"}));
+  EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'bogus'.", L"Error in 'rightClick' handler."}));
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
@@ -319,7 +295,7 @@ TEST(SetIcon, FailuresKeepTheIconButStopTheSwapTimer) {
     h.fake.Timer(TimerId::Swap).enabled = true;
     const std::size_t callsBefore = h.fake.trayCalls.size();
     EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Error) << c.line;
-    EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{c.message});
+    EXPECT_EQ(h.BoxTexts(), Texts{c.message});
     EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled) << c.line;
     EXPECT_EQ(h.fake.trayCalls.size(), callsBefore) << c.line;
     EXPECT_EQ(h.app.TrayIcon.hIcon, 1u) << c.line;
@@ -334,6 +310,7 @@ TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
     std::wstring tip;
   } cases[] = {
       {5, std::wstring(200, L'x'), std::wstring(127, L'x')},
+      {6, std::wstring(200, L'x'), std::wstring(127, L'x')},
       {4, std::wstring(200, L'x'), std::wstring(63, L'x')},
       {0, std::wstring(200, L'x'), std::wstring(63, L'x')},
       // The cut splits the placeholder, which then stays as text.
@@ -361,10 +338,10 @@ TEST(SetTooltip, WithoutQuotesNothingIsSent) {
   Harness h;
   h.app.TooltipText = L"kept";
   EXPECT_EQ(ExecuteCommand(h.app, L"set tooltip Hello"), CommandResult::Error);
-  EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'set tooltip' command."});
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set tooltip' command."});
   EXPECT_EQ(h.app.TooltipText, L"kept");
   EXPECT_TRUE(h.fake.trayCalls.empty());
 }
 
 } // namespace
-} // namespace velmora
+} // namespace velmora::testing
