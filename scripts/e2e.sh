@@ -20,6 +20,8 @@ wine_session_display
 wine_session_prefix
 
 export VELMORA_SOAK_DROPS="${VELMORA_SOAK_DROPS:-200}"
+# The examples tests read the scripts from the repository, seen through Z:.
+export VELMORA_E2E_EXAMPLES="Z:${root//\//\\}\\examples"
 # Wine ends console lines with CR LF.
 status=0
 wine build/win64/velmora_e2e.exe "$@" 2>&1 | tr -d '\r' || status=$?
