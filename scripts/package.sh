@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds a release of Velmora: the shipped 32-bit velmora.exe in release mode,
-# then dist/velmora-VERSION-win32.zip holding the program, its first script,
+# Builds a release of Velmora: the shipped 32-bit velmora.exe (the win32
+# preset's release build, optimised for size), then
+# dist/velmora-VERSION-win32.zip holding the program, its first script,
 # the examples, the scripting manual as HTML, the licence and a read-me. Where
 # makensis is installed it also builds dist/velmora-VERSION-setup.exe. The
 # version is the one in the project() line of CMakeLists.txt.
@@ -11,7 +12,7 @@ root=$PWD
 build=build/package
 
 bash scripts/setup.sh >/dev/null
-cmake --preset win32 -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TEST_HOOKS=OFF >/dev/null
+cmake --preset win32 -B "$build" -DVELMORA_TEST_HOOKS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 bash scripts/check-exe.sh "$build/velmora.exe" pe32
 
@@ -53,6 +54,10 @@ Getting started
 
 What is here
   velmora.exe      the program: one file, 32-bit, needs nothing but Windows
+                   (Windows Vista or later)
+  velmoractl.exe   the console companion: "velmoractl check boot.scp" finds
+                   a script's mistakes; "send" hands Velmora a script and
+                   "ask" asks the user a question from a batch file
   boot.scp         the script Velmora runs when it starts
   scripting.html   the scripting manual: every command, event and trap
   examples\\        scripts to start from, each explained at its top
