@@ -144,6 +144,8 @@ TEST(Downloads, FilesAndTheWholeUpdateCycle) {
   // The first check takes the new script and runs it; the second finds the
   // same identifier and runs nothing.
   velmora.PostTrayCallback(WM_RBUTTONUP);
+  const std::vector<std::string> taken = {"downloaded", "v2 running", "took it"};
+  EXPECT_EQ(velmora.WaitForLines("output.txt", taken), taken);
   velmora.PostTrayCallback(WM_RBUTTONUP);
   const std::vector<std::string> cycle = {"downloaded", "v2 running", "took it", "had it"};
   EXPECT_EQ(velmora.WaitForLines("output.txt", cycle), cycle);
