@@ -99,6 +99,8 @@ struct App {
   // True while a dropped script runs, so that a poll tick delivered during one
   // of its dialogs does not run the same file again inside it.
   bool DropRunning = false;
+  // Tray callbacks that arrived while a download was under way, in order.
+  std::vector<std::intptr_t> DeferredTrayEvents;
   // Set once the program has begun to close. A box still open then is
   // closed with its owner window; what it returns is no user's answer.
   bool Closing = false;

@@ -7,6 +7,7 @@
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
 #include "script_trace.hpp"
+#include "systray/tray.hpp"
 
 namespace velmora::testing {
 namespace {
@@ -76,6 +77,31 @@ struct Checked : Harness {
   }
   RunResult Check() { return RunHandler(app, kChecking, L"x", Mode::Optional); }
 };
+
+TEST(Download, ClicksMeanwhileAreHandledOnceItIsDone) {
+  Harness h;
+  h.fake.urls[kUrl] = {200, "%PDF"};
+  h.app.handlers[Slot::LeftClick] = Block(L"leftClick", {L"set tooltip \"clicked\""});
+  const auto deliver = [&h](std::intptr_t code) {
+    TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, kTrayIconId, code);
+  };
+  // Two clicks arrive while the file is on its way; neither runs a handler
+  // that could start a second download over the first.
+  h.fake.onDownload = [&] {
+    deliver(514); // left button up
+    deliver(514);
+  };
+  EXPECT_EQ(ExecuteCommand(h.app, L"download \"" + kUrl + L"\""), CommandResult::Ok);
+  EXPECT_TRUE(Tips(h.fake).empty());
+  ASSERT_EQ(h.fake.posted.size(), 2u);
+  for (const fake::PostedMessage& posted : h.fake.posted) {
+    EXPECT_EQ(posted.message, kTrayCallbackMessage);
+    EXPECT_EQ(posted.wParam, kTrayIconId);
+    deliver(posted.lParam);
+  }
+  EXPECT_EQ(Tips(h.fake), (Texts{L"clicked", L"clicked"}));
+  EXPECT_TRUE(h.app.DeferredTrayEvents.empty());
+}
 
 TEST(Check, TakesANewScriptOnceThenFindsItTheSame) {
   Checked h(Script({L"set tooltip \"new\"", L"set scriptID to \"2\""}));

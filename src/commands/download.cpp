@@ -8,6 +8,7 @@
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
+#include "systray/tray.hpp"
 
 namespace velmora {
 
@@ -20,7 +21,18 @@ public:
   explicit DownloadMark(App& app) : app_(app), previous_(app.DownloadBusy) {
     app_.DownloadBusy = true;
   }
-  ~DownloadMark() { app_.DownloadBusy = previous_; }
+  ~DownloadMark() {
+    app_.DownloadBusy = previous_;
+    if (previous_) {
+      return;
+    }
+    // The events held back meanwhile go to the window again, to be handled
+    // after the event that started this download.
+    for (const std::intptr_t code : app_.DeferredTrayEvents) {
+      app_.platform.PostToHost(kTrayCallbackMessage, kTrayIconId, code);
+    }
+    app_.DeferredTrayEvents.clear();
+  }
   DownloadMark(const DownloadMark&) = delete;
   DownloadMark& operator=(const DownloadMark&) = delete;
 

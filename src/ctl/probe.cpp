@@ -37,6 +37,7 @@ public:
   WindowHandle HostWindow() override { return 1; }
   void HideHostWindow() override { Act(); }
   void PostCloseToHost() override { Act(); }
+  void PostToHost(std::uint32_t, std::uintptr_t, std::intptr_t) override { Act(); }
   void SetForegroundHostWindow() override { Act(); }
   IconHandle FormIcon() override { return 1; }
   IconHandle LoadFormIconFromFile(const std::wstring&) override {

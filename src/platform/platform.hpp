@@ -75,6 +75,8 @@ public:
   virtual WindowHandle HostWindow() = 0;
   virtual void HideHostWindow() = 0;
   virtual void PostCloseToHost() = 0;
+  // Queues a message for the host window, handled after the current event.
+  virtual void PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
   virtual void SetForegroundHostWindow() = 0;
   virtual IconHandle FormIcon() = 0;
   // Loads a picture file at the small-icon size and makes it the form icon;

@@ -66,6 +66,13 @@ std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t messag
   if (window != app.platform.HostWindow() || message != kTrayCallbackMessage) {
     return app.platform.CallWindowProcAddress(app.OldWindowProc, window, message, wParam, lParam);
   }
+  // A click or balloon event during a download is handled once the download
+  // is done, so that its handler cannot start another download over the
+  // files of the first (both would fail), nor take the result of a check.
+  if (app.DownloadBusy) {
+    app.DeferredTrayEvents.push_back(lParam);
+    return 0;
+  }
   app.platform.SetForegroundHostWindow();
   switch (lParam) {
   case kLeftButtonUp:

@@ -441,6 +441,10 @@ void FakePlatform::HideHostWindow() {
   hostHidden = true;
 }
 
+void FakePlatform::PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  posted.push_back({message, wParam, lParam});
+}
+
 void FakePlatform::PostCloseToHost() {
   ++closePosts;
 }

@@ -44,6 +44,12 @@ struct FakeFile {
   std::uint64_t lastWrite = 0;
 };
 
+struct PostedMessage {
+  std::uint32_t message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+};
+
 struct UrlEntry {
   int httpStatus = 200;
   std::string body;
@@ -103,6 +109,8 @@ public:
   int beeps = 0;
   bool hostHidden = false;
   int closePosts = 0;
+  // Messages posted to the host window, in order.
+  std::vector<PostedMessage> posted;
   int foregroundCalls = 0;
   IconHandle formIcon = 1;                      // the design-time form icon
   std::vector<std::wstring> iconLoads;          // paths loaded as form icons
@@ -136,6 +144,7 @@ public:
   WindowHandle HostWindow() override { return kHostWindow; }
   void HideHostWindow() override;
   void PostCloseToHost() override;
+  void PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void SetForegroundHostWindow() override;
   IconHandle FormIcon() override;
   IconHandle LoadFormIconFromFile(const std::wstring& path) override;

@@ -41,6 +41,7 @@ public:
   WindowHandle HostWindow() override;
   void HideHostWindow() override;
   void PostCloseToHost() override;
+  void PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void SetForegroundHostWindow() override;
   IconHandle FormIcon() override;
   IconHandle LoadFormIconFromFile(const std::wstring& path) override;

@@ -113,6 +113,10 @@ void Win32Platform::PostCloseToHost() {
   PostMessageA(host_, WM_CLOSE, 0, 0);
 }
 
+void Win32Platform::PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  PostMessageA(host_, message, wParam, lParam);
+}
+
 void Win32Platform::SetForegroundHostWindow() {
   SetForegroundWindow(host_);
 }
