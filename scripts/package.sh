@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Builds a release of Velmora: the shipped 32-bit velmora.exe (the win32
-# preset's release build, optimised for size), then
-# dist/velmora-VERSION-win32.zip holding the program, its first script,
-# the examples, the scripting manual as HTML, the licence and a read-me. Where
-# makensis is installed it also builds dist/velmora-VERSION-setup.exe. The
-# version is the one in the project() line of CMakeLists.txt.
+# Builds a release of Velmora: the shipped 32-bit velmora.exe and
+# velmoractl.exe (the win32 preset's build, optimised for size), then
+# dist/velmora-VERSION-win32.zip holding the programs, the first script, the
+# examples, the scripting manual as HTML, the licence and a read-me, and the
+# installer dist/velmora-VERSION-setup.exe with the same files. The version is
+# the one in the project() line of CMakeLists.txt.
 # Usage: scripts/package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=build/package
+build=build/win32
 
 bash scripts/setup.sh >/dev/null
-cmake --preset win32 -B "$build" -DVELMORA_TEST_HOOKS=OFF >/dev/null
+cmake --preset win32 >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 bash scripts/check-exe.sh "$build/velmora.exe" pe32
+bash scripts/check-exe.sh "$build/velmoractl.exe" pe32 console
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "package: no project version in $build/CMakeCache.txt" >&2; exit 1; }
@@ -26,12 +27,7 @@ mkdir -p "$stage" dist
 # Windows users open text files in Notepad: give them CR LF line ends.
 crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
 
-cp "$build/velmora.exe" "$stage/"
-# The command-line companion, in builds that have it.
-ctl=$(find "$build" -name velmoractl.exe -not -path "$build/stage/*" | head -n 1)
-if [ -n "$ctl" ]; then
-  cp "$ctl" "$stage/"
-fi
+cp "$build/velmora.exe" "$build/velmoractl.exe" "$stage/"
 cp examples/boot.scp "$stage/boot.scp"
 cp -r examples "$stage/examples"
 python3 scripts/md2html.py docs/scripting.md "$stage/scripting.html"
@@ -74,11 +70,7 @@ rm -f "$zip"
 echo "package: $zip ($(stat -c %s "$zip") bytes)"
 echo "package: velmora.exe SHA-256 $(sha256sum "$build/velmora.exe" | cut -d' ' -f1)"
 
-if command -v makensis >/dev/null; then
-  setup=dist/$name-setup.exe
-  makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/src/app/velmora.ico" \
-    -DOUTFILE="$root/$setup" scripts/velmora.nsi
-  echo "package: $setup ($(stat -c %s "$setup") bytes)"
-else
-  echo "package: makensis not found, no installer built (apt-get install nsis)"
-fi
+setup=dist/$name-setup.exe
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/src/app/velmora.ico" \
+  -DOUTFILE="$root/$setup" scripts/velmora.nsi
+echo "package: $setup ($(stat -c %s "$setup") bytes)"

@@ -9,11 +9,12 @@ script=${1:-examples/boot.scp}
 [ -f "$script" ] || { echo "no such script: $script" >&2; exit 2; }
 
 bash scripts/setup.sh >/dev/null
-cmake --preset win64 >/dev/null
-cmake --build build/win64 --target velmora -j"$(nproc)" >/dev/null
+# The program users get: the shipped 32-bit build.
+cmake --preset win32 >/dev/null
+cmake --build build/win32 --target velmora -j"$(nproc)" >/dev/null
 
 mkdir -p run
-cp build/win64/velmora.exe run/velmora.exe
+cp build/win32/velmora.exe run/velmora.exe
 cp "$script" run/boot.scp
 
 WINE_SESSION_PREFIX="$root/build/wine-run"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the unit tests natively, again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows builds of the
-# core, the end-to-end tests of the real program under Wine, and a short fuzz
-# run when clang is present.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows builds, the
+# release (zip and installer) and the end-to-end tests of the real programs
+# under Wine, and a short fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +29,7 @@ for preset in win32:pe32 win64:pe32+; do
   bash scripts/check-exe.sh "build/${preset%%:*}/velmoractl.exe" "${preset##*:}" console
 done
 
-step "end-to-end tests under Wine (soak of ${VELMORA_SOAK_DROPS:-200} drops)"
+step "the release and the end-to-end tests under Wine (soak of ${VELMORA_SOAK_DROPS:-200} drops)"
 bash scripts/e2e.sh
 
 if command -v clang++-14 >/dev/null; then

@@ -45,7 +45,8 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 The Velmora developers"
   retry:
     FindWindow $0 "${HOST_WINDOW_CLASS}"
     IntCmp $0 0 done
-    MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "Velmora is running. Quit it, then press OK to go on." IDOK retry
+    ; A silent run cannot ask: it stops, changing nothing.
+    MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "Velmora is running. Quit it, then press OK to go on." /SD IDCANCEL IDOK retry
     Abort
   done:
 !macroend
@@ -54,9 +55,7 @@ Section "Velmora"
   !insertmacro WAIT_FOR_VELMORA_TO_QUIT
   SetOutPath "$INSTDIR"
   File "${STAGE}\velmora.exe"
-  !if /FileExists "${STAGE}\velmoractl.exe"
-    File "${STAGE}\velmoractl.exe"
-  !endif
+  File "${STAGE}\velmoractl.exe"
   File "${STAGE}\scripting.html"
   File "${STAGE}\README.txt"
   File "${STAGE}\LICENSE.txt"

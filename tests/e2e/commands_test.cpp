@@ -181,6 +181,7 @@ TEST(Timers, TickUntilADroppedScriptStopsThem) {
 }
 
 TEST(Balloons, TheShellReceivesTheBalloon) {
+  REQUIRE_TRAY_LOG();
   if (OnWindows2000()) {
     GTEST_SKIP() << "no balloons of the program's own on this Windows version";
   }
@@ -207,6 +208,7 @@ TEST(Balloons, TheShellReceivesTheBalloon) {
 }
 
 TEST(Windows2000, TheScriptShowsTheBalloonItself) {
+  REQUIRE_TRAY_LOG();
   if (!OnWindows2000()) {
     GTEST_SKIP() << "runs in the Windows 2000 prefix of scripts/e2e.sh";
   }
@@ -223,6 +225,7 @@ TEST(Windows2000, TheScriptShowsTheBalloonItself) {
 }
 
 TEST(Icons, SetFlashSwapAndStopWithoutABox) {
+  REQUIRE_TRAY_LOG();
   VelmoraProcess velmora(ScriptText(
       {"on openScript", "set icon \"green.ico\"", "end openScript", "on click",
        "flash icon every 100", "end click", "on rightClick",

@@ -15,9 +15,7 @@ constexpr int kSendWaitSeconds = 10;
 const std::string kIdleBoot = ScriptText({"on openScript", "do nothing", "end openScript"});
 
 std::string CtlExe() {
-  char self[MAX_PATH];
-  const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-  return path.substr(0, path.find_last_of('\\') + 1) + "velmoractl.exe";
+  return ProgramPath("velmoractl.exe");
 }
 
 // The read end stays here; the write end is for the child.

@@ -2,6 +2,8 @@
 // driven from outside the way the shell and a user reach it.
 #include "velmora_process.hpp"
 
+#include <shellapi.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -16,18 +18,6 @@ constexpr Duration kPollStep{10};
 
 std::string FolderOf(const std::string& path) {
   return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-// velmora.exe from VELMORA_EXE, else the one beside this test program.
-std::string VelmoraExe() {
-  char value[MAX_PATH];
-  const DWORD length = GetEnvironmentVariableA("VELMORA_EXE", value, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) {
-    return value;
-  }
-  char self[MAX_PATH];
-  const DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  return FolderOf(std::string(self, selfLength)) + "velmora.exe";
 }
 
 // A file's bytes; the stream shares the file, so the program may append to
@@ -99,6 +89,30 @@ void PressKey(WORD key) {
 
 } // namespace
 
+std::string ReleaseFolder() {
+  char value[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA("VELMORA_E2E_RELEASE", value, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return "";
+  }
+  const std::string folder(value, length);
+  return folder.back() == '\\' ? folder : folder + "\\";
+}
+
+std::string ProgramPath(const std::string& name) {
+  const std::string release = ReleaseFolder();
+  if (!release.empty()) {
+    return release + name;
+  }
+  char self[MAX_PATH];
+  const DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return FolderOf(std::string(self, selfLength)) + name;
+}
+
+bool TrayLogged() {
+  return ReleaseFolder().empty();
+}
+
 bool WaitUntil(const std::function<bool()>& condition, Duration timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!condition()) {
@@ -133,11 +147,14 @@ VelmoraProcess::VelmoraProcess(const std::optional<std::string>& bootScript) {
   appFolder_ = root_ + "\\app\\";
   trayLog_ = root_ + "\\tray.log";
   std::filesystem::create_directories(appFolder_);
-  std::filesystem::copy_file(VelmoraExe(), AppPath("velmora.exe"));
+  std::filesystem::copy_file(ProgramPath("velmora.exe"), AppPath("velmora.exe"));
   if (bootScript) {
     WriteAppFile("boot.scp", *bootScript);
   }
 }
+
+VelmoraProcess::VelmoraProcess(const InPlace& release)
+    : root_(release.folder), appFolder_(release.folder), ownsFolder_(false) {}
 
 VelmoraProcess::~VelmoraProcess() {
   if (process_ != nullptr) {
@@ -145,13 +162,16 @@ VelmoraProcess::~VelmoraProcess() {
     WaitForSingleObject(process_, INFINITE);
     CloseHandle(process_);
   }
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
+  if (ownsFolder_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
 }
 
 bool VelmoraProcess::Start() {
-  // The child inherits the variable that switches the test build's tray log on.
-  SetEnvironmentVariableA("VELMORA_TRAY_LOG", trayLog_.c_str());
+  // The child inherits the variable that switches the test build's tray log
+  // on; a program run in place has no log of its own.
+  SetEnvironmentVariableA("VELMORA_TRAY_LOG", trayLog_.empty() ? nullptr : trayLog_.c_str());
   const std::string exe = AppPath("velmora.exe");
   std::string commandLine = "\"" + exe + "\"";
   STARTUPINFOA startup{};
@@ -165,13 +185,31 @@ bool VelmoraProcess::Start() {
   process_ = info.hProcess;
   processId_ = info.dwProcessId;
   return WaitUntil([this] {
-    for (HWND window : ProcessWindows(processId_, "", false)) {
-      if (WindowText(window) == "Form1") {
-        window_ = window;
-      }
-    }
-    return window_ != nullptr && !TrayCalls().empty();
-  });
+           for (HWND window : ProcessWindows(processId_, "", false)) {
+             if (WindowText(window) == "Form1") {
+               window_ = window;
+             }
+           }
+           return window_ != nullptr && IconInTray() && (!TrayLogged() || !TrayCalls().empty());
+         }) &&
+         Responds();
+}
+
+bool VelmoraProcess::Responds() const {
+  // A sent message is taken only once start-up waits for messages, in the
+  // message loop or in a box of its own.
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL,
+                             static_cast<UINT>(kDeadline.count()), &ignored) != 0;
+}
+
+bool VelmoraProcess::IconInTray() const {
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = sizeof probe;
+  probe.hWnd = window_;
+  probe.uID = static_cast<UINT>(kTrayIconId);
+  probe.uFlags = 0;
+  return window_ != nullptr && Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
 void VelmoraProcess::PostTrayCallback(LPARAM mouseCode) const {

@@ -30,6 +30,22 @@ bool HoldsFor(const std::function<bool()>& condition, Duration period);
 // Script lines joined with CR LF, as a script file holds them.
 std::string ScriptText(std::initializer_list<std::string> lines);
 
+// The unpacked release under test, ending in a backslash, from
+// VELMORA_E2E_RELEASE; "" when the test build runs.
+std::string ReleaseFolder();
+// The path of a program under test: from the unpacked release that
+// VELMORA_E2E_RELEASE names (velmora.exe, velmoractl.exe), else the test build
+// beside this test program.
+std::string ProgramPath(const std::string& name);
+// True when the programs under test are the test build, whose velmora.exe
+// logs every tray record it sends; the released program logs nothing.
+bool TrayLogged();
+
+// Skips a test that reads the tray record when the released program runs.
+#define REQUIRE_TRAY_LOG()                                                                         \
+  if (!::velmora::e2e::TrayLogged())                                                               \
+  GTEST_SKIP() << "reads the tray record, which only the test build logs"
+
 // Names a parameterised test after the "name" of its table row.
 struct RowName {
   template <typename Info> std::string operator()(const Info& row) const { return row.param.name; }
@@ -61,19 +77,30 @@ public:
   // A fresh application folder under the Windows temp folder holding a copy of
   // velmora.exe and, when given, boot.scp with that text.
   explicit VelmoraProcess(const std::optional<std::string>& bootScript);
-  // Ends the program if it still runs and removes the folder.
+  // The velmora.exe already in this folder (a release unpacked or installed),
+  // run where it is; the folder and its files are left as they are.
+  struct InPlace {
+    std::string folder; // ends in a backslash
+  };
+  explicit VelmoraProcess(const InPlace& release);
+  // Ends the program if it still runs and removes a folder it made.
   ~VelmoraProcess();
   VelmoraProcess(const VelmoraProcess&) = delete;
   VelmoraProcess& operator=(const VelmoraProcess&) = delete;
 
-  // Starts velmora.exe in its folder with the tray log switched on, and waits
-  // for its host window and its first tray call; false if either never came.
+  // Starts velmora.exe in its folder (the test build with its tray log
+  // switched on), and waits until its host window answers messages and its
+  // icon is in the notification area; false if that never came.
   bool Start();
 
   // The program's hidden host window "Form1" (null before Start).
   HWND Window() const { return window_; }
   // A tray callback as the shell sends it: message 1025, icon id 999.
   void PostTrayCallback(LPARAM mouseCode) const;
+  // Asks the shell whether the program's icon is in the notification area, the
+  // way any program can: modifying nothing of it succeeds only for an icon the
+  // shell holds.
+  bool IconInTray() const;
 
   // The program's shown message boxes, and waiting for the first one.
   std::vector<MessageBoxWindow> OpenBoxes() const;
@@ -112,12 +139,15 @@ public:
   bool Stop();
 
 private:
+  bool Responds() const;
+
   std::string root_;
   std::string appFolder_;
   std::string trayLog_;
   HANDLE process_ = nullptr;
   DWORD processId_ = 0;
   HWND window_ = nullptr;
+  bool ownsFolder_ = true;
 };
 
 } // namespace velmora::e2e
