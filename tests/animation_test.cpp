@@ -31,10 +31,9 @@ struct Animated : Harness {
     EXPECT_EQ(fake.trayCalls.back().message, kNimModify);
     EXPECT_EQ(sent.cbSize, kTrayRecordSizeV6);
     EXPECT_EQ(sent.uID, kTrayIconId);
-    EXPECT_EQ(sent.uFlags, kNifMessageIconTip);
-    EXPECT_EQ(sent.uCallbackMessage, kTrayCallbackMessage);
+    EXPECT_EQ(sent.uFlags, kNifIcon) << "a tick changes the picture alone";
     EXPECT_EQ(sent.hIcon, fake.formIcon);
-    EXPECT_EQ(sent.szTip, FixedWidth(L"", kTipChars));
+    EXPECT_EQ(app.TrayIcon.hIcon, fake.formIcon) << "the record names the icon shown";
     return app.ShownIconFile.substr(app.ShownIconFile.empty() ? 0 : kAppFolder.size(),
                                     std::wstring::npos);
   }
@@ -76,12 +75,34 @@ TEST(Animation, EachTickShowsTheNextIconAtTheClausesInterval) {
     if (c.before != nullptr) {
       ExecuteCommand(h.app, c.before);
     }
-    const IconHandle recordIcon = h.app.TrayIcon.hIcon;
     EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
     EXPECT_EQ(h.app.SwapInterval, c.interval) << c.line;
     EXPECT_EQ(h.Ticks(c.interval, static_cast<int>(c.shown.size())), c.shown) << c.line;
-    EXPECT_EQ(h.app.TrayIcon.hIcon, recordIcon) << "ticks send a record of their own";
   }
+}
+
+// Each tick replaces the picture, and the one before is destroyed: whatever
+// sends the record next must name the picture shown now, and the tip the
+// script set stays in it.
+TEST(Animation, TheTipStaysAndLaterCallsSendThePictureShown) {
+  Animated h;
+  AddTrayIcon(h.app);
+  ExecuteCommand(h.app, L"set tooltip \"Build running\"");
+  ExecuteCommand(h.app, L"swap icons \"a.ico\" \"b.ico\"");
+  h.Ticks(500, 3);
+  for (const fake::TrayCall& call : h.fake.trayCalls) {
+    EXPECT_TRUE(call.message != kNimModify || call.record.uFlags == kNifIcon ||
+                call.record.szTip == FixedWidth(L"Build running", kTipChars) ||
+                call.record.szTip == FixedWidth(L"Velmora", kTipChars))
+        << "no call clears the tip";
+  }
+
+  ExecuteCommand(h.app, L"set tooltip \"Still running\"");
+  EXPECT_EQ(h.fake.trayCalls.back().record.hIcon, h.fake.formIcon);
+  EXPECT_EQ(h.fake.trayCalls.back().record.szTip, FixedWidth(L"Still running", kTipChars));
+  RestoreTrayIcon(h.app);
+  EXPECT_EQ(h.fake.trayCalls.back().message, kNimSetVersion);
+  EXPECT_EQ(h.fake.trayCalls[h.fake.trayCalls.size() - 2].record.hIcon, h.fake.formIcon);
 }
 
 TEST(Animation, StopWordsKeepTheIconShownEvenTheBlankOne) {

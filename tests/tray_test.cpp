@@ -126,6 +126,26 @@ TEST(TrayWindowProc, ForwardsOtherMessagesAndIgnoresOtherCodes) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
+// During a download the events that run something wait for its end, the
+// mouse moves that pour in meanwhile do not, and the wait has a bound.
+TEST(TrayWindowProc, DuringADownloadOnlyEventsThatRunSomethingAreHeldBack) {
+  Harness h;
+  h.app.DownloadBusy = true;
+  for (int i = 0; i < 1000; ++i) {
+    Callback(h, 512); // mouse move
+  }
+  EXPECT_TRUE(h.app.DeferredTrayEvents.empty());
+  for (const std::intptr_t code : {kLeftUp, kRightUp, std::intptr_t{1029}}) {
+    Callback(h, code);
+  }
+  EXPECT_EQ(h.app.DeferredTrayEvents, (std::vector<std::intptr_t>{kLeftUp, kRightUp, 1029}));
+  for (int i = 0; i < 100; ++i) {
+    Callback(h, kLeftUp);
+  }
+  EXPECT_EQ(h.app.DeferredTrayEvents.size(), 16u);
+  EXPECT_EQ(h.fake.foregroundCalls, 0);
+}
+
 struct PairCase {
   std::intptr_t lParam;
   Slot oneTimeSlot;

@@ -143,15 +143,14 @@ void SwapTimer_Timer(App& app) {
   if (icon == 0) {
     return;
   }
-  // The tick sends a record of its own, without a tip, and leaves the
-  // program's record as it was.
-  TrayIconRecord record;
-  record.cbSize = kTrayRecordSizeV6;
-  record.hWnd = app.platform.HostWindow();
-  record.uID = kTrayIconId;
-  record.uFlags = kNifMessageIconTip;
-  record.uCallbackMessage = kTrayCallbackMessage;
-  record.hIcon = icon;
+  // The picture shown before is gone now, so the record names the new one: a
+  // later tip change, or the icon added again after Explorer restarts, shows
+  // what the user sees. The tick changes the picture alone, so the tip stays
+  // while the icon animates.
+  app.TrayIcon.hIcon = icon;
+  PrepareRecordHeader(app);
+  TrayIconRecord record = app.TrayIcon;
+  record.uFlags = kNifIcon;
   app.platform.ShellNotifyIcon(kNimModify, record);
 }
 

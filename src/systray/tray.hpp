@@ -21,8 +21,10 @@ constexpr std::uint32_t kNimModify = 1;
 constexpr std::uint32_t kNimDelete = 2;
 constexpr std::uint32_t kNimSetVersion = 4;
 
-// Record flags: message, icon and tip valid; balloon information valid.
+// Record flags: message, icon and tip valid; the icon alone; balloon
+// information valid.
 constexpr std::uint32_t kNifMessageIconTip = 7;
+constexpr std::uint32_t kNifIcon = 2;
 constexpr std::uint32_t kNifInfo = 16;
 
 bool ShellVersionAtLeast(App& app, std::uint16_t major);

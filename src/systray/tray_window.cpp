@@ -17,6 +17,28 @@ constexpr std::intptr_t kBalloonShow = 1026;
 constexpr std::intptr_t kBalloonTimeout = 1028;
 constexpr std::intptr_t kBalloonClick = 1029;
 
+// How many events may wait for a download to end. A user who clicks on and on
+// meanwhile gets the first of them handled, not a run for every click.
+constexpr std::size_t kMostHeldBackEvents = 16;
+
+// The callbacks that run something; the others (mouse moves among them) are
+// of no use once their moment has passed.
+bool RunsSomething(std::intptr_t code) {
+  switch (code) {
+  case kLeftButtonUp:
+  case kLeftDoubleClick:
+  case kRightButtonDown:
+  case kRightButtonUp:
+  case kRightDoubleClick:
+  case kBalloonShow:
+  case kBalloonTimeout:
+  case kBalloonClick:
+    return true;
+  default:
+    return false;
+  }
+}
+
 // A slot and the names looked up in it, the more specific one first.
 struct HandlerGroup {
   Slot slot;
@@ -70,7 +92,9 @@ std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t messag
   // is done, so that its handler cannot start another download over the
   // files of the first (both would fail), nor take the result of a check.
   if (app.DownloadBusy) {
-    app.DeferredTrayEvents.push_back(lParam);
+    if (RunsSomething(lParam) && app.DeferredTrayEvents.size() < kMostHeldBackEvents) {
+      app.DeferredTrayEvents.push_back(lParam);
+    }
     return 0;
   }
   app.platform.SetForegroundHostWindow();

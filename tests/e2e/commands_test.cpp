@@ -47,11 +47,11 @@ std::string IconBytes(std::uint32_t bgra) {
   return bytes;
 }
 
-// The modify calls a flash or swap tick sends: a record of its own, no tip.
+// The modify calls a flash or swap tick sends: the picture alone changes.
 std::size_t TickCount(const VelmoraProcess& velmora) {
   const std::vector<TrayCall> calls = velmora.TrayCalls();
   return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const TrayCall& c) {
-    return c.at("msg") == kNimModify && c.at("szTip").empty();
+    return c.at("msg") == kNimModify && c.at("uFlags") == kNifIconOnly;
   }));
 }
 
@@ -230,7 +230,7 @@ TEST(Icons, SetFlashSwapAndStopWithoutABox) {
       {"on openScript", "set icon \"green.ico\"", "end openScript", "on click",
        "flash icon every 100", "end click", "on rightClick",
        "swap icons \"green.ico\" \"red.ico\" every 100", "end rightClick", "on doubleLeftClick",
-       "stop swapping", "write \"stopped\"", "end doubleLeftClick"}));
+       "stop swapping", "set tooltip \"stopped\"", "write \"stopped\"", "end doubleLeftClick"}));
   velmora.WriteAppFile("green.ico", IconBytes(0xFF20A020));
   velmora.WriteAppFile("red.ico", IconBytes(0xFF2020C0));
   ASSERT_TRUE(velmora.Start());
@@ -248,6 +248,12 @@ TEST(Icons, SetFlashSwapAndStopWithoutABox) {
   const std::size_t stoppedAt = TickCount(velmora);
   EXPECT_TRUE(HoldsFor([&] { return TickCount(velmora) == stoppedAt; }, Duration{600}));
   EXPECT_TRUE(velmora.OpenBoxes().empty());
+  // Every call, the tip set after the ticks among them, names an icon that
+  // exists, and every tick keeps the tip.
+  for (const TrayCall& call : velmora.TrayCalls()) {
+    EXPECT_EQ(call.at("hIcon"), "1") << call.at("szTip");
+    EXPECT_FALSE(call.at("szTip").empty());
+  }
 }
 
 } // namespace

@@ -62,7 +62,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 std::string Tip(const VelmoraProcess& velmora) {
   std::string tip;
   for (const TrayCall& call : velmora.TrayCalls()) {
-    if (!call.at("szTip").empty()) {
+    if (call.at("uFlags") != kNifIconOnly && !call.at("szTip").empty()) {
       tip = call.at("szTip");
     }
   }
@@ -90,12 +90,12 @@ std::string WaitForBalloon(const VelmoraProcess& velmora, const std::string& tex
   return found;
 }
 
-// Modify calls of flash or swap ticks (they send no tip), or the other
-// calls, which do.
+// Modify calls of flash or swap ticks (they change the picture alone), or
+// the other calls.
 std::size_t CallCount(const VelmoraProcess& velmora, bool ticks) {
   std::size_t count = 0;
   for (const TrayCall& call : velmora.TrayCalls()) {
-    const bool tick = call.at("msg") == kNimModify && call.at("szTip").empty();
+    const bool tick = call.at("msg") == kNimModify && call.at("uFlags") == kNifIconOnly;
     count += tick == ticks ? 1 : 0;
   }
   return count;

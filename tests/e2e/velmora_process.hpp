@@ -59,6 +59,8 @@ constexpr char kNimAdd[] = "0";
 constexpr char kNimModify[] = "1";
 constexpr char kNimDelete[] = "2";
 constexpr char kNimSetVersion[] = "4";
+// The flags of a call that changes the picture alone, as a tick does.
+constexpr char kNifIconOnly[] = "2";
 
 // The tray callback message and the icon id the program registers.
 constexpr UINT kTrayMessage = 1025;

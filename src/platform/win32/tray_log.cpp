@@ -53,6 +53,23 @@ void AddField(std::string& line, const char* key, const std::string& value) {
   line += value;
 }
 
+// "1" for an icon that exists, "0" for none, "destroyed" for a handle whose
+// icon is gone: what the shell was asked to show.
+std::string IconState(std::uintptr_t handle) {
+  if (handle == 0) {
+    return "0";
+  }
+  ICONINFO info{};
+  if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) {
+    return "destroyed";
+  }
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr) {
+    DeleteObject(info.hbmColor);
+  }
+  return "1";
+}
+
 } // namespace
 
 void LogTrayCall(DWORD message, const NotifyIconDataLayout& data, BOOL result) {
@@ -67,7 +84,7 @@ void LogTrayCall(DWORD message, const NotifyIconDataLayout& data, BOOL result) {
   AddField(line, "uID", std::to_string(data.uID));
   AddField(line, "uFlags", std::to_string(data.uFlags));
   AddField(line, "uCallbackMessage", std::to_string(data.uCallbackMessage));
-  AddField(line, "hIcon", data.hIcon != 0 ? "1" : "0");
+  AddField(line, "hIcon", IconState(data.hIcon));
   AddField(line, "szTip", Escaped(data.szTip));
   AddField(line, "dwState", std::to_string(data.dwState));
   AddField(line, "dwStateMask", std::to_string(data.dwStateMask));
