@@ -8,20 +8,36 @@ export WINEPREFIX="${WINE_SESSION_PREFIX:?}"
 WINE_SESSION_XVFB_PID=""
 
 # Starts Xvfb on the first free display, unless USE_DISPLAY=1 and a display is set.
+# A display whose lock file is absent can still be taken (another X server
+# in a container, or one that shares this machine's network): Xvfb then ends
+# at once, and the next display is tried.
 wine_session_display() {
   if [ "${USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
     return
   fi
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-  WINE_SESSION_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local deadline=$((SECONDS + 20))
-  until [ -e "/tmp/.X11-unix/X$n" ]; do
-    [ $SECONDS -lt $deadline ] || { echo "Xvfb did not start" >&2; return 1; }
-    sleep 0.1
+  local n=90 last=130 deadline
+  while [ $n -lt $last ]; do
+    if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
+      n=$((n + 1))
+      continue
+    fi
+    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    WINE_SESSION_XVFB_PID=$!
+    deadline=$((SECONDS + 20))
+    until [ -e "/tmp/.X11-unix/X$n" ]; do
+      kill -0 "$WINE_SESSION_XVFB_PID" 2>/dev/null || break
+      [ $SECONDS -lt $deadline ] || { echo "Xvfb did not start" >&2; return 1; }
+      sleep 0.1
+    done
+    if kill -0 "$WINE_SESSION_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return
+    fi
+    WINE_SESSION_XVFB_PID=""
+    n=$((n + 1))
   done
+  echo "Xvfb did not start: no free display from :90 to :$((last - 1))" >&2
+  return 1
 }
 
 wine_session_prefix() {
