@@ -8,6 +8,7 @@
 #include "ctl/check.hpp"
 #include "ctl/check_command.hpp"
 #include "ctl/script_file.hpp"
+#include "ctl/send.hpp"
 
 namespace velmora::ctl {
 namespace {
@@ -230,6 +231,13 @@ TEST_P(CheckTable, GivesExactlyTheExpectedDiagnostics) {
 
 INSTANTIATE_TEST_SUITE_P(Traps, CheckTable, ::testing::ValuesIn(kCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+TEST(Send, OnlyACompleteOpenScriptCountsAsTheScriptsOwn) {
+  EXPECT_TRUE(HasOwnOpenScript(L"on openScript\r\nbeep\r\nend openScript"));
+  // Velmora would run the openScript already in place for these.
+  EXPECT_FALSE(HasOwnOpenScript(L"on click\r\nbeep\r\nend click"));
+  EXPECT_FALSE(HasOwnOpenScript(L"on openScript\r\nbeep"));
+}
 
 TEST(CheckScript, CountsLinesAsWrittenWhateverTheLineEnds) {
   // Leading blank lines are trimmed away before blocks are searched, and a
