@@ -93,9 +93,17 @@ struct App {
   // tell that its own handler did and leave the new setting alone.
   std::uint32_t TimerGeneration = 0;
 
-  // True while the scriptError handler runs: reports made meanwhile take the
-  // log or dialog route, so a failing command in it cannot recurse for ever.
-  bool InScriptErrorHandler = false;
+  // How deeply events from the message loop nest: a click or tick handled
+  // while a handler waits in a box is one level deeper than that handler.
+  int EventDepth = 0;
+  // The event depth at which the scriptError handler runs, -1 when it does
+  // not: reports made by its own run take the log or dialog route, so a
+  // failing command in it cannot recurse for ever, while the errors of other
+  // events handled during its box still reach it.
+  int ScriptErrorDepth = -1;
+  // The text of each slot whose handler was found broken and reported, so
+  // that a broken handler is reported once, not at every event it misses.
+  std::map<Slot, std::wstring> ReportedBrokenHandlers;
   // True while a dropped script runs, so that a poll tick delivered during one
   // of its dialogs does not run the same file again inside it.
   bool DropRunning = false;

@@ -8,6 +8,7 @@
 #include "ctl/check.hpp"
 #include "ctl/check_command.hpp"
 #include "ctl/script_file.hpp"
+#include "ctl/send.hpp"
 
 namespace velmora::ctl {
 namespace {
@@ -110,15 +111,33 @@ const Case kCases[] = {
          {7, "warning", "containment",
           L"this line holds 'end itemSelect', so the 'itemSelect' handler is taken to end here"},
      }},
-    {"LongerNameFirst",
+    {"OldClickSlots",
      {kOpen, kClose, L"on leftClickOneTime", L"  beep", L"end leftClickOneTime", L"on leftClick",
-      L"  beep", L"end leftClick"},
-     {{3, "warning", "handler-order",
-       L"'on leftClickOneTime' also holds 'on leftClick', so this block is loaded as the "
-       L"'leftClick' handler; a 'leftClick' block placed before it (even an empty one) keeps "
-       L"them apart"},
-      {6, "warning", "ignored-block",
-       L"this block does not become the 'leftClick' handler: line 3 is taken as its opening"}}},
+      L"  beep", L"end leftClick", L"on click", L"  beep", L"end click", L"on clickOneTime",
+      L"  beep", L"end clickOneTime"},
+     {{3, "warning", "click-slot",
+       L"older Velmora loaded this block as the 'leftClick' handler too; it is now the "
+       L"'leftClickOneTime' handler, as its name says"},
+      {9, "warning", "ignored-block",
+       L"this block does not become the 'click' handler: the 'leftClick' block fills the same "
+       L"slot after it"},
+      {12, "warning", "ignored-block",
+       L"this block does not become the 'clickOneTime' handler: the 'leftClickOneTime' block "
+       L"fills the same slot after it"}}},
+    {"OpenScriptNeverEnds",
+     {kOpen, L"  beep", L"on leftClick", L"  beep", L"end leftClick"},
+     {{1, "error", "incomplete-block",
+       L"An 'on openScript' was found without a corresponding 'end openScript'. Velmora cannot "
+       L"continue."}}},
+    {"OneTimeSuccessor",
+     {kOpen, kClose, L"on rightClick", L"  beep", L"end rightClick", L"on rightClickOneTime",
+      L"  beep", L"  install handler \"on rightClickOneTime\\nbeep\\nend rightClickOneTime\""},
+     {{8, "warning", "containment",
+       L"this line holds 'end rightClickOneTime', so the 'rightClickOneTime' handler is taken to "
+       L"end here"},
+      {8, "warning", "one-time-successor",
+       L"older Velmora dropped the 'rightClickOneTime' handler installed here when this run "
+       L"ended; it is now kept, and the next such event runs it"}}},
     {"SwitchNotAfterAnswer",
      {kOpen, L"  answer \"Sure?\" with \"YesNo\"", L"  beep", L"  switch result",
       L"  answer \"Fetch?\"", L"  check \"http://example/new.scp\"", L"  switch result", kClose},
@@ -165,13 +184,21 @@ const Case kCases[] = {
      {kOpen, L"  write \"kept\" \"logs\\new.txt\"", L"  check \"http://example/new.scp\"",
       L"  switch result", L"    case \"same\"", L"      write \"x\" \"C:\\new.txt\"",
       L"  end switch", L"  answer \"Saved to C:\\new\\log.txt\"", kClose},
-     {{6, "warning", "newline-in-block",
-       L"\"\\n\" in a switch block becomes a line break when the block runs, which cuts this "
-       L"line in two"},
-      {6, "error", "unknown-command", L"Can't understand 'ew.txt\"'."},
+     {{6, "warning", "block-escape",
+       L"older Velmora expanded \"\\n\" in this line when the switch block ran, before the "
+       L"line itself did; the line now runs exactly as it would outside the block"},
       {8, "warning", "newline-in-path",
        L"\"\\n\" in \"C:\\new\\log.txt\" becomes a line break; write the path with \"/\" "
        L"instead"}}},
+    {"InstallBlockEscapes",
+     {kOpen, L"  install handler:", L"    on leftClick", L"      answer \"Armed at %t%\"",
+      L"      answer \"Say \\'hi\\'\"", L"      beep", L"    end leftClick", kClose},
+     {{4, "warning", "block-escape",
+       L"older Velmora expanded \"%t%\" in this line when the handler was installed, before "
+       L"the line itself ran; the line now runs exactly as it would outside the block"},
+      {5, "warning", "block-escape",
+       L"older Velmora expanded \"\\'\" in this line when the handler was installed, before "
+       L"the line itself ran; the line now runs exactly as it would outside the block"}}},
     {"LinesAfterQuit",
      {kOpen, L"  quit", L"  beep", L"  beep", kClose, L"on itemSelect", L"  case \"Bye\"",
       L"    exit", L"  case \"Other\"", L"    beep", L"end itemSelect"},
@@ -204,6 +231,13 @@ TEST_P(CheckTable, GivesExactlyTheExpectedDiagnostics) {
 
 INSTANTIATE_TEST_SUITE_P(Traps, CheckTable, ::testing::ValuesIn(kCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+TEST(Send, OnlyACompleteOpenScriptCountsAsTheScriptsOwn) {
+  EXPECT_TRUE(HasOwnOpenScript(L"on openScript\r\nbeep\r\nend openScript"));
+  // Velmora would run the openScript already in place for these.
+  EXPECT_FALSE(HasOwnOpenScript(L"on click\r\nbeep\r\nend click"));
+  EXPECT_FALSE(HasOwnOpenScript(L"on openScript\r\nbeep"));
+}
 
 TEST(CheckScript, CountsLinesAsWrittenWhateverTheLineEnds) {
   // Leading blank lines are trimmed away before blocks are searched, and a

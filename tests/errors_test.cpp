@@ -5,7 +5,9 @@
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/errors.hpp"
+#include "interpreter/script.hpp"
 #include "script_trace.hpp"
+#include "systray/tray.hpp"
 
 namespace velmora::testing {
 namespace {
@@ -81,6 +83,73 @@ TEST(ReportScriptError, UnwritableLogLosesTheLineNotTheProgram) {
   EXPECT_EQ(h.fake.Contents(kLog), "kept\r\n");
   EXPECT_EQ(h.fake.closePosts, 0);
   EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(ReportScriptError, AScriptErrorHandlerThatCannotRunSwallowsNothing) {
+  const std::wstring broken = L"Incomplete 'scriptError' handler.";
+  for (const bool silent : {false, true}) {
+    Harness h;
+    h.app.SilentErrors = silent;
+    // Installed without its end line.
+    EXPECT_EQ(ExecuteCommand(h.app, L"install handler \"on scriptError\\nset tooltip \\'x\\'\""),
+              CommandResult::Ok);
+    ReportScriptError(h.app, L"first");
+    ReportScriptError(h.app, L"second", L"Execution Error");
+    // The broken handler is reported once, after the first report.
+    const Texts expected{L"first", broken, L"second"};
+    if (silent) {
+      EXPECT_EQ(h.fake.Contents(kLog), "first\r\nIncomplete 'scriptError' handler.\r\nsecond\r\n");
+      EXPECT_TRUE(h.fake.boxes.empty());
+    } else {
+      EXPECT_EQ(h.BoxTexts(), expected);
+      EXPECT_EQ(h.Captions(), (Texts{L"Parsing Error", L"Execution Error", L"Execution Error"}));
+    }
+    EXPECT_TRUE(Tips(h.fake).empty());
+
+    // Another broken handler is news again; a working one takes reports.
+    ExecuteCommand(h.app, L"install handler \"on scriptError\\nbeep\"");
+    ReportScriptError(h.app, L"third");
+    ExecuteCommand(h.app, L"install handler \"on scriptError\\nbeep\\nend scriptError\"");
+    ReportScriptError(h.app, L"fourth");
+    EXPECT_EQ(h.fake.beeps, 1);
+    if (!silent) {
+      EXPECT_EQ(h.BoxTexts(), (Texts{L"first", broken, L"second", L"third", broken}));
+    }
+  }
+}
+
+TEST(ReportScriptError, AScriptErrorHandlerWithoutLinesSilencesReports) {
+  Harness h;
+  ParseScript(h.app, Script({L"on scriptError", L"-- errors are ignored", L"end scriptError"}));
+  ReportScriptError(h.app, L"hidden");
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_FALSE(h.fake.Exists(kLog));
+}
+
+TEST(ReportScriptError, ErrorsOfOtherEventsDuringTheHandlersBoxStillReachIt) {
+  Harness h;
+  // The handler counts its runs in the tooltip and waits in a box; its own
+  // failing line is reported by a box too.
+  ParseScript(h.app, Script({L"on scriptError", L"set tooltip \"handled\"",
+                             L"answer \"Something went wrong\"", L"frobnicate", L"end scriptError",
+                             L"on rightClick", L"bogus", L"end rightClick"}));
+  bool clicked = false;
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall& box) -> std::optional<int> {
+    if (box.text == L"Something went wrong" && !clicked) {
+      clicked = true;
+      // A click whose handler fails, while the handler's box is open.
+      TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, 0, 517);
+    }
+    return std::nullopt;
+  };
+  ReportScriptError(h.app, L"first");
+  // Runs: for "first", then nested for the click's "bogus" and for its
+  // "Error in 'rightClick' handler."; each run's own "frobnicate" takes a box.
+  EXPECT_EQ(Tips(h.fake), (Texts{L"handled", L"handled", L"handled"}));
+  EXPECT_EQ(h.BoxTexts(),
+            (Texts{L"Something went wrong", L"Something went wrong",
+                   L"Can't understand 'frobnicate'.", L"Something went wrong",
+                   L"Can't understand 'frobnicate'.", L"Can't understand 'frobnicate'."}));
 }
 
 TEST(SetSilentErrors, ValueIsTheLastWordInLowerCase) {

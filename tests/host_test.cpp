@@ -93,6 +93,34 @@ TEST(StartUp, BootScpWithoutOpenScriptIsFatal) {
   EXPECT_TRUE(h.fake.hostHidden);
 }
 
+TEST(StartUp, AnOpenScriptThatNeverEndsIsNamedInOneFatalMessage) {
+  Harness h;
+  h.fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"beep", L"on leftClick", L"beep",
+                                      L"end leftClick"})));
+  StartUp(h.app);
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_EQ(h.fake.boxes[0].text, L"An 'on openScript' was found without a corresponding 'end "
+                                  L"openScript'. Velmora cannot continue.");
+  EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Terminated Properly");
+  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.beeps, 0);
+  EXPECT_EQ(h.fake.closePosts, 1);
+  EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
+}
+
+TEST(CheckForCommands, ADropWhoseOpenScriptNeverEndsKeepsTheOneInPlace) {
+  Harness h;
+  h.fake.AddFile(kBoot, OpenScriptSetting(L"boot"));
+  StartUp(h.app);
+  h.fake.AddFile(kAppFolder + L"drop.scp", Bytes(Script({L"on openScript", L"beep"})));
+  CheckForCommands(h.app);
+  EXPECT_EQ(h.BoxTexts(),
+            Texts{L"Handler 'openScript' has a script error: Incomplete script block detected."});
+  EXPECT_EQ(h.app.TooltipText, L"boot");
+  EXPECT_EQ(Tips(h.fake), (Texts{L"boot", L"boot"}));
+  EXPECT_EQ(h.fake.closePosts, 0);
+}
+
 TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
   Harness h;
   h.fake.AddFile(kBoot, FailingOpenScript(L"bogus"));

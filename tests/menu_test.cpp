@@ -130,5 +130,26 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
   }
 }
 
+TEST(ItemSelect, ChoicesOfABrokenHandlerAreKeptAndTheFaultReportedOnce) {
+  Harness h;
+  // Without its end line the handler cannot run.
+  ExecuteCommand(h.app, L"install handler \"on itemSelect\\ncase \\'Open\\'\\nbeep\\ncase "
+                        L"\\'Quit\\'\\nbeep\"");
+  ExecuteCommand(h.app, L"create menu Open,Help,Quit");
+  mFile_Click(h.app, 1);
+  mFile_Click(h.app, 2);
+  EXPECT_EQ(h.fake.Contents(kOutput), "Open\r\nHelp\r\n");
+  EXPECT_EQ(h.app.LastResult, L"Help");
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Incomplete 'itemSelect' handler."});
+  EXPECT_EQ(h.Captions(), Texts{L"Execution Error"});
+  EXPECT_EQ(h.fake.beeps, 0);
+  EXPECT_EQ(h.fake.closePosts, 0);
+  // A "Quit" the broken handler meant to handle quits, as an unhandled one.
+  mFile_Click(h.app, 3);
+  EXPECT_EQ(h.fake.closePosts, 1);
+  EXPECT_EQ(h.fake.Contents(kOutput), "Open\r\nHelp\r\n");
+  EXPECT_EQ(h.BoxTexts().size(), 1u);
+}
+
 } // namespace
 } // namespace velmora::testing

@@ -4,6 +4,8 @@
 
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
+#include "interpreter/escapes.hpp"
+#include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
 #include "script_trace.hpp"
@@ -112,10 +114,10 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
   const FoldCase cases[] = {
       {{L"nothing", L"install handler:", L"on leftClick", L"set tooltip \"x\"", L"-- note",
         L"  end leftClick  ", L"quit"},
-       {L"nothing", L"install handler \"on leftClick\\nset tooltip \\^x\\^\\nend leftClick\"",
+       {L"nothing", L"install handler \"on leftClick\nnset tooltip \nqx\nq\nnend leftClick\"",
         L"quit"}},
       {{L"install:", L"on timerEvent", L"end timerEvent"},
-       {L"install handler \"on timerEvent\\nend timerEvent\""}},
+       {L"install handler \"on timerEvent\nnend timerEvent\""}},
       // The one-line form stays; other install lines are dropped.
       {{L"install handler \"on a\\nend a\"", L"install foo", L"install"},
        {L"install handler \"on a\\nend a\""}},
@@ -125,10 +127,10 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
       {{L"answer \"Save?\" with \"YesNo\"", L"-- ask", L"switch result", L"case \"Yes\"", L"quit",
         L"# none", L"case \"No\"", L"end switch", L"nothing"},
        {L"answer \"Save?\" with \"YesNo\"",
-        L"checkSwitch \"switch result\\ncase \\^Yes\\^\\nquit\\ncase \\^No\\^\\nend switch\"",
+        L"checkSwitch \"switch result\nncase \nqYes\nq\nnquit\nncase \nqNo\nq\nnend switch\"",
         L"nothing"}},
       {{L"check \"u\"", L"switch result", L"case \"same\"", L"end switch"},
-       {L"check \"u\"", L"checkSwitch \"switch result\\ncase \\^same\\^\\nend switch\""}},
+       {L"check \"u\"", L"checkSwitch \"switch result\nncase \nqsame\nq\nnend switch\""}},
       {{L"Answer \"a\"", L"switch result", L"case \"OK\"", L"end switch"},
        {L"Answer \"a\"", L"switch result", L"case \"OK\"", L"end switch"}},
       // Only the line right after answer may open a switch block, and that
@@ -172,25 +174,55 @@ TEST(RemoveHandlerBlock, CutsTheLinesFromOpeningToClosing) {
   }
 }
 
-TEST(ParseScript, TheShorterNameFindsTheLongerNamesBlockWhenItComesFirst) {
-  const std::wstring permanent = Block(L"leftClick", {L"nothing"});
-  const std::wstring oneTime = Block(L"leftClickOneTime", {L"quit"});
-  const struct {
-    std::wstring script;
-    std::wstring leftClick;
-    std::wstring oneTime;
-  } cases[] = {
-      {permanent + L"\r\n" + oneTime, L"\r\n" + permanent, L"\r\n" + oneTime},
-      {oneTime + L"\r\n" + permanent, L"\r\n" + oneTime, L""},
-      {oneTime, L"\r\n" + oneTime, L""},
+TEST(ParseScript, EachClickBlockLandsInItsOwnSlotWhateverTheNamesAndOrder) {
+  // Blocks of every pair of a permanent and a one-time name of the left
+  // button, short or long, in both orders, and a one-time block alone.
+  const std::pair<const wchar_t*, const wchar_t*> pairs[] = {
+      {L"leftClick", L"leftClickOneTime"},
+      {L"click", L"clickOneTime"},
+      {L"click", L"leftClickOneTime"},
+      {L"leftClick", L"clickOneTime"},
+      {L"doubleClick", L"doubleLeftClickOneTime"},
+      {L"doubleLeftClick", L"doubleClickOneTime"},
+      {L"rightClick", L"rightClickOneTime"},
+      {L"doubleRightClick", L"doubleRightClickOneTime"},
   };
-  for (const auto& c : cases) {
-    Harness h;
-    ParseScript(h.app, c.script);
-    EXPECT_EQ(h.app.handlers[Slot::LeftClick], c.leftClick) << c.script;
-    EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], c.oneTime) << c.script;
-    EXPECT_TRUE(h.fake.boxes.empty());
+  const auto slotsOf = [](std::wstring_view name) {
+    for (const HandlerName& handler : kHandlerNames) {
+      if (name == handler.name) {
+        return *handler.loadSlot;
+      }
+    }
+    ADD_FAILURE() << "no handler named " << std::wstring(name);
+    return Slot::OpenScript;
+  };
+  for (const auto& [permanentName, oneTimeName] : pairs) {
+    const std::wstring permanent = Block(permanentName, {L"nothing"});
+    const std::wstring oneTime = Block(oneTimeName, {L"quit"});
+    for (const std::wstring& script :
+         {permanent + L"\r\n" + oneTime, oneTime + L"\r\n" + permanent}) {
+      Harness h;
+      ParseScript(h.app, script);
+      EXPECT_EQ(h.app.handlers[slotsOf(permanentName)], L"\r\n" + permanent) << script;
+      EXPECT_EQ(h.app.handlers[slotsOf(oneTimeName)], L"\r\n" + oneTime) << script;
+      EXPECT_TRUE(h.fake.boxes.empty());
+    }
+    Harness alone;
+    ParseScript(alone.app, oneTime);
+    EXPECT_EQ(alone.app.handlers[slotsOf(oneTimeName)], L"\r\n" + oneTime);
+    EXPECT_EQ(alone.app.handlers[slotsOf(permanentName)], L"") << oneTimeName;
   }
+}
+
+TEST(ParseScript, ANameInsideALongerOneStillOpensItsBlockElsewhereOnTheLine) {
+  // Only the longer handler name is passed over: a comment that mentions
+  // "on click" still opens the click block, as it always did.
+  Harness h;
+  ParseScript(h.app, Script({L"-- the clickOneTime block reacts on click", L"beep", L"end click",
+                             L"on clickOneTime", L"nothing", L"end clickOneTime"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick], Extracted({L"beep", L"end click"}));
+  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime],
+            Extracted({L"on clickOneTime", L"nothing", L"end clickOneTime"}));
 }
 
 TEST(ParseScript, ShortClickNamesGoToTheirLeftButtonSlots) {
@@ -213,6 +245,8 @@ TEST(ParseScript, ShortClickNamesGoToTheirLeftButtonSlots) {
 
 TEST(ParseScript, IncompleteBlockIsReportedAndTheRestLoads) {
   Harness h;
+  // A later script: the openScript already in place stays.
+  h.app.handlers[Slot::OpenScript] = Extracted({L"on openScript", L"end openScript"});
   ParseScript(h.app, Script({L"on openScript", L"nothing", L"on timerEvent", L"quit",
                              L"end timerEvent", L"on rightClick"}));
   ASSERT_EQ(h.fake.boxes.size(), 2u);
@@ -222,7 +256,7 @@ TEST(ParseScript, IncompleteBlockIsReportedAndTheRestLoads) {
   EXPECT_EQ(h.fake.boxes[0].style, 16u);
   EXPECT_EQ(h.fake.boxes[1].text,
             L"Handler 'rightClick' has a script error: Incomplete script block detected.");
-  EXPECT_EQ(h.app.handlers[Slot::OpenScript], L"");
+  EXPECT_EQ(h.app.handlers[Slot::OpenScript], Extracted({L"on openScript", L"end openScript"}));
   EXPECT_EQ(h.app.handlers[Slot::TimerEvent],
             Extracted({L"on timerEvent", L"quit", L"end timerEvent"}));
 }
@@ -300,6 +334,103 @@ TEST(Install, RefusedLinesReportAndChangeNoSlot) {
     EXPECT_EQ(h.app.handlers[Slot::LeftClick], L"");
     EXPECT_EQ(h.app.handlers[Slot::BalloonClick], L"");
   }
+}
+
+// What a line did, read back from the fake.
+struct Effects {
+  Texts boxes;
+  Texts processes;
+  Texts tips;
+  std::string written;
+  bool operator==(const Effects& other) const {
+    return boxes == other.boxes && processes == other.processes && tips == other.tips &&
+           written == other.written;
+  }
+};
+
+void PrintTo(const Effects& effects, std::ostream* os) {
+  for (const Texts* texts : {&effects.boxes, &effects.processes, &effects.tips}) {
+    *os << "[";
+    for (const std::wstring& text : *texts) {
+      *os << ::testing::PrintToString(text) << " ";
+    }
+    *os << "] ";
+  }
+  *os << ::testing::PrintToString(effects.written);
+}
+
+Effects EffectsOf(const Harness& h, std::size_t boxesBefore) {
+  Effects effects;
+  for (std::size_t i = boxesBefore; i < h.fake.boxes.size(); ++i) {
+    effects.boxes.push_back(h.fake.boxes[i].text);
+  }
+  effects.processes = h.fake.processes;
+  effects.tips = Tips(h.fake);
+  effects.written = h.fake.Contents(kAppFolder + L"out.txt");
+  return effects;
+}
+
+void PrepareFiles(Harness& h) {
+  h.fake.AddFile(L"C:\\new\\tool.exe", "x");
+  h.fake.timeText = L"run time";
+}
+
+TEST(FoldedBlocks, ALineInsideABlockRunsExactlyAsTheSameLineOutsideOne) {
+  const wchar_t* lines[] = {
+      L"launch \"C:\\new\\tool.exe\"", L"answer \"Type \\'yes\\' now\"", L"answer \"Say \\^hi\\^\"",
+      L"set tooltip \"At %t%\"",       L"write \"a\\nb\" \"out.txt\"",
+  };
+  for (const wchar_t* line : lines) {
+    Harness outside;
+    PrepareFiles(outside);
+    EXPECT_EQ(RunHandler(outside.app, Block(L"x", {line}), L"x", Mode::Optional), RunResult::Ok);
+    const Effects expected = EffectsOf(outside, 0);
+    EXPECT_FALSE(expected == Effects{}) << line;
+
+    // In a section of a result switch.
+    Harness inSwitch;
+    PrepareFiles(inSwitch);
+    const std::wstring switchBlock =
+        Script({L"on openScript", L"answer \"Go?\"", L"switch result", L"case \"OK\"", line,
+                L"end switch", L"end openScript"});
+    ParseScript(inSwitch.app, switchBlock);
+    EXPECT_EQ(RunHandler(inSwitch.app, inSwitch.app.handlers[Slot::OpenScript], L"openScript",
+                         Mode::Optional),
+              RunResult::Ok)
+        << line;
+    EXPECT_EQ(EffectsOf(inSwitch, 1), expected) << line;
+
+    // In a handler installed by an install block, run later than installed.
+    Harness installed;
+    PrepareFiles(installed);
+    installed.fake.timeText = L"install time";
+    ParseScript(installed.app, Script({L"on openScript", L"install:", L"on leftClick", line,
+                                       L"end leftClick", L"end openScript"}));
+    RunHandler(installed.app, installed.app.handlers[Slot::OpenScript], L"openScript",
+               Mode::Optional);
+    installed.fake.timeText = L"run time";
+    EXPECT_EQ(RunHandler(installed.app, installed.app.handlers[Slot::LeftClick], L"leftClick",
+                         Mode::Optional),
+              RunResult::Ok)
+        << line;
+    EXPECT_EQ(EffectsOf(installed, 0), expected) << line;
+  }
+}
+
+TEST(FoldedBlocks, OneLineFormsWrittenByHandKeepTheirEscapes) {
+  // A script's own install line carries its line breaks and quotes as
+  // escapes, expanded when it installs.
+  Harness h;
+  EXPECT_EQ(ExecuteCommand(h.app, L"install handler \"on leftClick\\nset tooltip \\'a\\^b\\'"
+                                  L"\\nend leftClick\""),
+            CommandResult::Ok);
+  EXPECT_EQ(h.app.handlers[Slot::LeftClick],
+            Script({L"on leftClick", L"set tooltip \"a\"b\"", L"end leftClick"}));
+  // A folded block looks like nothing a script line can hold.
+  const std::wstring folded = FoldBlock(Script({L"on a", L"answer \"x\\n\\'\"", L"end a"}));
+  EXPECT_EQ(folded.find_first_of(L"\"\r"), std::wstring::npos);
+  EXPECT_EQ(UnfoldBlock(folded), Script({L"on a", L"answer \"x\\n\\'\"", L"end a"}));
+  EXPECT_EQ(UnfoldBlock(L"on a\\nbeep\\nend a"), std::nullopt);
 }
 
 } // namespace

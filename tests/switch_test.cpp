@@ -11,7 +11,7 @@
 namespace velmora::testing {
 namespace {
 
-// A switch block folded into one line, as a script's handler holds it.
+// A switch block as a checkSwitch line written by hand, with escapes.
 std::wstring CheckSwitchLine(std::initializer_list<const wchar_t*> lines) {
   return L"checkSwitch \"" + EncodeEscapes(Script(lines)) + L"\"";
 }

@@ -4,6 +4,8 @@
 
 #include "coolcode/files.hpp"
 #include "harness.hpp"
+#include "interpreter/script.hpp"
+#include "script_trace.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora::testing {
@@ -278,6 +280,79 @@ TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   EXPECT_EQ(tipsInsideTheBox, (Texts{L"once", L"always"}));
   EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'bogus'.", L"Error in 'rightClick' handler."}));
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+}
+
+TEST(TrayWindowProc, AOneTimeHandlerIsRemovedBeforeItRuns) {
+  // It installs its successor, which the next click runs; then the
+  // permanent handler takes over.
+  Harness h;
+  h.app.handlers[Slot::LeftClick] = MarkerBlock(L"leftClick", L"always");
+  h.app.handlers[Slot::LeftClickOneTime] =
+      Script({L"on leftClickOneTime", L"set tooltip \"first\"",
+              L"install handler \"on clickOneTime\\nset tooltip \\'second\\'\\nend "
+              L"clickOneTime\"",
+              L"end leftClickOneTime"});
+  Texts seen;
+  for (int i = 0; i < 3; ++i) {
+    Callback(h, kLeftUp);
+    seen.push_back(h.app.TooltipText);
+  }
+  EXPECT_EQ(seen, (Texts{L"first", L"second", L"always"}));
+  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(TrayWindowProc, AClickWhileTheOneTimeBoxIsOpenRunsThePermanentHandler) {
+  Harness h;
+  h.app.handlers[Slot::LeftClickOneTime] = Block(L"leftClickOneTime", {L"answer \"Welcome\""});
+  h.app.handlers[Slot::LeftClick] = MarkerBlock(L"leftClick", L"always");
+  int nested = 0;
+  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
+    if (nested++ == 0) {
+      Callback(h, kLeftUp);
+    }
+    return std::nullopt;
+  };
+  Callback(h, kLeftUp);
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Welcome"});
+  EXPECT_EQ(Tips(h.fake), Texts{L"always"});
+  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+}
+
+TEST(TrayWindowProc, AFailingOneTimeHandlerIsPutBackOnlyIntoAnEmptySlot) {
+  Harness h;
+  const std::wstring successor = Script({L"on clickOneTime", L"beep", L"end clickOneTime"});
+  h.app.handlers[Slot::LeftClickOneTime] =
+      Block(L"leftClickOneTime",
+            {L"install handler \"on clickOneTime\\nbeep\\nend clickOneTime\"", L"bogus"});
+  Callback(h, kLeftUp);
+  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], successor);
+  EXPECT_EQ(h.BoxTexts(),
+            (Texts{L"Can't understand 'bogus'.", L"Error in 'leftClickOneTime' handler."}));
+  Callback(h, kLeftUp);
+  EXPECT_EQ(h.fake.beeps, 1);
+  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+}
+
+TEST(TrayWindowProc, MixedShortAndLongClickNamesEachServeTheirOwnEvent) {
+  const std::pair<const wchar_t*, const wchar_t*> mixes[] = {
+      {L"click", L"leftClickOneTime"},
+      {L"leftClick", L"clickOneTime"},
+  };
+  for (const auto& [permanent, oneTime] : mixes) {
+    for (const bool oneTimeFirst : {false, true}) {
+      Harness h;
+      const std::wstring p = MarkerBlock(permanent, L"always");
+      const std::wstring o = MarkerBlock(oneTime, L"once");
+      ParseScript(h.app, oneTimeFirst ? o + L"\r\n" + p : p + L"\r\n" + o);
+      Texts seen;
+      for (int i = 0; i < 3; ++i) {
+        Callback(h, kLeftUp);
+        seen.push_back(h.app.TooltipText);
+      }
+      EXPECT_EQ(seen, (Texts{L"once", L"always", L"always"})) << permanent << " " << oneTime;
+    }
+  }
 }
 
 TEST(SetIcon, LoadsThePictureAndResendsTheRecord) {

@@ -14,6 +14,7 @@
 #include "interpreter/dispatch.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
+#include "interpreter/script.hpp"
 
 namespace velmora::ctl {
 
@@ -87,8 +88,10 @@ private:
   void CheckStep(std::size_t index, const ParseStep& step, const SourceLines& source);
   void CheckIncomplete(const ParseStep& step, const SourceLines& source);
   void CheckOpening(std::wstring_view name, const std::wstring& line, int fileLine);
+  void CheckOldClickSlot(const ParseStep& step, const SourceLines& source);
   void CheckClosing(std::wstring_view name, const std::wstring& line, int fileLine);
   void CheckHandlerRun(const Loaded& loaded);
+  void CheckOneTimeSuccessor(const Loaded& loaded, const std::vector<const BlockLine*>& run);
   void CheckNeverLoaded();
   void CheckUnknownNames();
 
@@ -114,6 +117,7 @@ std::vector<Diagnostic> ScriptChecker::Check() {
     lines.resize(static_cast<std::size_t>(CountLines(step.text)), lines.empty() ? 0 : lines.back());
     const SourceLines source(step.text, lines);
     CheckStep(i, step, source);
+    CheckOldClickSlot(step, source);
     // The load searches the text as written again, without compacting it,
     // and takes nothing out when it finds no opening or no closing line.
     if (step.removed.open == 0 || step.removed.close == 0) {
@@ -124,7 +128,11 @@ std::vector<Diagnostic> ScriptChecker::Check() {
     }
     lines = AfterRemoval(lines, step.removed);
   }
-  if (outcomes_[IndexOf(L"openScript")].state != State::Loaded) {
+  // An openScript that never ends has been named by its own error, the
+  // one message Velmora shows for it.
+  const Outcome& openScript = outcomes_[IndexOf(L"openScript")];
+  if (openScript.state != State::Loaded &&
+      !(openScript.state == State::Incomplete && openScript.close == 0)) {
     out_.Error(1, "no-openscript", MissingHandlerMessage(L"openScript"));
   }
   for (const auto& [slot, loaded] : slots_) {
@@ -175,6 +183,11 @@ void ScriptChecker::CheckStep(std::size_t index, const ParseStep& step, const So
 void ScriptChecker::CheckIncomplete(const ParseStep& step, const SourceLines& source) {
   const std::wstring message = IncompleteBlockMessage(step.name);
   const ExtractTrace& trace = step.extract;
+  if (trace.block.close == 0 && step.name == L"openScript") {
+    out_.Error(source.FileLine(trace.block.open), "incomplete-block",
+               UnterminatedHandlerMessage(step.name));
+    return;
+  }
   if (trace.block.close == 0) {
     out_.Error(source.FileLine(trace.block.open), "incomplete-block",
                message + L" No line holds " + Quoted(L"end " + std::wstring(step.name)) + L".");
@@ -205,25 +218,42 @@ void ScriptChecker::CheckOpening(std::wstring_view name, const std::wstring& lin
     return;
   }
   explained_.insert(fileLine);
-  if (const HandlerName* other = OpenedHandler(line)) {
-    out_.Warning(fileLine, "handler-order",
-                 Quoted(L"on " + std::wstring(other->name)) + L" also holds " + Quoted(opener) +
-                     L", so this block is loaded as the " + Quoted(name) + L" handler; a " +
-                     Quoted(name) +
-                     L" block placed before it (even an empty one) keeps them apart");
-    return;
-  }
   out_.Warning(fileLine, "containment",
                L"this line holds " + Quoted(opener) + L", so the " + Quoted(name) +
                    L" handler is taken to begin here");
 }
 
+// Velmora used to take the opening line of a longer click name for that of
+// the shorter one it begins with ("on leftClickOneTime" holds "on
+// leftClick"), loading that block into the shorter name's slot. Scripts
+// written for that are told where each block now goes.
+void ScriptChecker::CheckOldClickSlot(const ParseStep& step, const SourceLines& source) {
+  const std::wstring needle = UpperCase(L"on " + std::wstring(step.name));
+  int number = 0;
+  int oldOpening = 0;
+  for (std::wstring_view line : SplitRawLines(step.text)) {
+    ++number;
+    if (UpperCase(CompactedLine(line)).find(needle) != std::wstring::npos) {
+      oldOpening = number;
+      break;
+    }
+  }
+  if (oldOpening == 0 || oldOpening == step.extract.block.open) {
+    return;
+  }
+  const HandlerName* other = OpenedHandler(source.Compacted(oldOpening));
+  if (other == nullptr || other->name == step.name) {
+    return;
+  }
+  out_.Warning(source.FileLine(oldOpening), "click-slot",
+               L"older Velmora loaded this block as the " + Quoted(step.name) +
+                   L" handler too; it is now the " + Quoted(other->name) +
+                   L" handler, as its name says");
+}
+
 void ScriptChecker::CheckClosing(std::wstring_view name, const std::wstring& line, int fileLine) {
   const std::wstring closer = L"end " + std::wstring(name);
-  const std::wstring head = LineHead(line);
-  // The closing line of a longer name that begins with this one belongs to
-  // the misplaced block already warned about at its opening.
-  if (head == LowerCase(closer) || (head.rfind(L"end ", 0) == 0 && KnownHandler(head.substr(4)))) {
+  if (LineHead(line) == LowerCase(closer)) {
     return;
   }
   out_.Warning(fileLine, "containment",
@@ -274,7 +304,32 @@ void ScriptChecker::CheckHandlerRun(const Loaded& loaded) {
       }
     }
   }
+  CheckOneTimeSuccessor(loaded, run);
   RunChecker(fileLines_, out_).CheckRun(run, name == L"itemSelect");
+}
+
+// Velmora used to empty a one-time slot when its handler's run ended, so a
+// handler the run installed into that slot was lost; it is now kept, and
+// the next such event runs it.
+void ScriptChecker::CheckOneTimeSuccessor(const Loaded& loaded,
+                                          const std::vector<const BlockLine*>& run) {
+  const std::wstring_view name = kHandlerNames[loaded.step].name;
+  const std::optional<Slot> slot = kHandlerNames[loaded.step].loadSlot;
+  if (!slot || name.size() < 7 || name.substr(name.size() - 7) != L"OneTime") {
+    return;
+  }
+  for (const BlockLine* line : run) {
+    const std::wstring installed = ProbeLine(line->text).installed;
+    const std::wstring installedName =
+        TrimBlanks(GetItem(TrimBlanks(GetLine(installed, 1)), 2, L' '));
+    if (installed.empty() || InstallSlot(installedName) != slot) {
+      continue;
+    }
+    out_.Warning(line->fileLine, "one-time-successor",
+                 L"older Velmora dropped the " + Quoted(installedName) +
+                     L" handler installed here when this run ended; it is now kept, and the " +
+                     L"next such event runs it");
+  }
 }
 
 void ScriptChecker::CheckNeverLoaded() {

@@ -2,6 +2,7 @@
 // back to the lines of the file, and the check of the lines a handler runs.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,8 @@ private:
   void CheckInstallBlock(const BlockLine& block, const std::wstring& installed);
   void CheckSectionStart(const std::wstring& line, int fileLine, const wchar_t* consequence);
   void CheckUnfoldedSwitch(const std::wstring& line, int fileLine, const Sequence& sequence);
+  void CheckOldBlockEscapes(const std::wstring& line, int fileLine,
+                            std::initializer_list<const wchar_t*> sequences, const wchar_t* when);
   void CheckPathEscapes(const std::wstring& line, int fileLine,
                         const std::vector<std::wstring>& textsOut);
   // A line of the file as written.

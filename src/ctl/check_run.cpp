@@ -201,31 +201,24 @@ void RunChecker::CheckSwitchBlock(const BlockLine& block) {
   // The first folded line is "switch result", the last "end switch".
   for (std::size_t k = 1; k + 1 < texts.size(); ++k) {
     const int fileLine = block.foldedFileLines[k];
-    const std::vector<std::wstring> pieces =
-        SplitLines(ExpandAsScript(EncodeEscapes(texts[k]), true));
-    if (pieces.size() > 1) {
-      out_.Warning(fileLine, "newline-in-block",
-                   L"\"\\n\" in a switch block becomes a line break when the block runs, "
-                   L"which cuts this line in two");
+    CheckOldBlockEscapes(texts[k], fileLine, {L"\\n", L"\\^"},
+                         L"when the switch block ran, before the line itself did");
+    const std::wstring examined = TrimBlanks(ExpandAsScript(texts[k], false));
+    if (IsCaseLine(examined)) {
+      CheckSectionStart(examined, fileLine, L"");
+      inSection = true;
+      sequence = Sequence{};
+      continue;
     }
-    for (const std::wstring& piece : pieces) {
-      const std::wstring examined = TrimBlanks(ExpandAsScript(piece, false));
-      if (IsCaseLine(examined)) {
-        CheckSectionStart(examined, fileLine, L"");
-        inSection = true;
-        sequence = Sequence{};
-        continue;
-      }
-      const std::wstring written = Miscased(examined, L"case");
-      if (!written.empty()) {
-        out_.Warning(fileLine, "capital-word",
-                     Quoted(written) + L" must be written 'case' to begin a section: " +
-                         L"written so, it is a line of the section before");
-      }
-      const std::wstring line = TrimBlanks(piece);
-      if (inSection && line != kAbsent && !line.empty()) {
-        CheckLine(line, fileLine, sequence);
-      }
+    const std::wstring written = Miscased(examined, L"case");
+    if (!written.empty()) {
+      out_.Warning(fileLine, "capital-word",
+                   Quoted(written) + L" must be written 'case' to begin a section: " +
+                       L"written so, it is a line of the section before");
+    }
+    const std::wstring line = TrimBlanks(texts[k]);
+    if (inSection && line != kAbsent && !line.empty()) {
+      CheckLine(line, fileLine, sequence);
     }
   }
 }
@@ -234,22 +227,40 @@ void RunChecker::CheckInstallBlock(const BlockLine& block, const std::wstring& i
   if (installed.empty()) {
     return;
   }
-  // Installing expands the escapes of the folded text, so a line with "\n"
-  // becomes several lines of the installed handler.
-  std::vector<int> fileLines;
   for (std::size_t k = 0; k < block.foldedTexts.size(); ++k) {
-    const int pieces = CountLines(ExpandAsScript(EncodeEscapes(block.foldedTexts[k]), false));
-    if (pieces > 1) {
-      out_.Warning(block.foldedFileLines[k], "newline-in-block",
-                   L"\"\\n\" in an install block becomes a line break when the handler is "
-                   L"installed, which cuts this line in two");
-    }
-    fileLines.insert(fileLines.end(), static_cast<std::size_t>(pieces), block.foldedFileLines[k]);
+    CheckOldBlockEscapes(block.foldedTexts[k], block.foldedFileLines[k],
+                         {L"\\n", L"\\'", L"\\^", L"%d%", L"%t%"},
+                         L"when the handler was installed, before the line itself ran");
   }
+  // The installed handler holds the block's lines as written, one for one.
+  std::vector<int> fileLines = block.foldedFileLines;
   if (fileLines.size() != static_cast<std::size_t>(CountLines(installed))) {
     fileLines.assign(static_cast<std::size_t>(CountLines(installed)), block.fileLine);
   }
   CheckInstalled(installed, std::move(fileLines));
+}
+
+// Velmora used to expand the escapes (and, when installing, the
+// placeholders) of a block's lines once more for the whole block, so that
+// "\n" cut a line in two and a time was that of the install. A line inside
+// a block now runs exactly as it would outside one; scripts written for the
+// old way are told.
+void RunChecker::CheckOldBlockEscapes(const std::wstring& line, int fileLine,
+                                      std::initializer_list<const wchar_t*> sequences,
+                                      const wchar_t* when) {
+  std::wstring found;
+  for (const wchar_t* sequence : sequences) {
+    if (line.find(sequence) == std::wstring::npos) {
+      continue;
+    }
+    found += (found.empty() ? L"\"" : L", \"") + std::wstring(sequence) + L"\"";
+  }
+  if (found.empty()) {
+    return;
+  }
+  out_.Warning(fileLine, "block-escape",
+               L"older Velmora expanded " + found + L" in this line " + when +
+                   L"; the line now runs exactly as it would outside the block");
 }
 
 void RunChecker::CheckPathEscapes(const std::wstring& line, int fileLine,

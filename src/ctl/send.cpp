@@ -13,7 +13,11 @@ namespace velmora::ctl {
 bool HasOwnOpenScript(std::wstring_view text) {
   QuietProgram program;
   ParseScript(program.app(), text);
-  return !program.app().handlers[Slot::OpenScript].empty();
+  // A block that never ends is kept in the slot for the start-up run to
+  // report; it is no openScript a dropped script could run.
+  const std::wstring block = ExtractHandler(
+      program.app(), L"openScript", program.app().handlers[Slot::OpenScript], Mode::Optional);
+  return !block.empty() && block != kIncomplete;
 }
 
 int RunSend(const SendOptions& options, std::ostream& err) {

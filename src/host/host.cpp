@@ -159,6 +159,7 @@ void PollTimer_Timer(App& app) {
 }
 
 void DeliverTick(App& app, TimerId timer) {
+  const EventScope event(app);
   switch (timer) {
   case TimerId::Swap:
     SwapTimer_Timer(app);

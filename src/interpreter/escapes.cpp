@@ -58,4 +58,27 @@ std::wstring EncodeEscapes(std::wstring_view text) {
   return ReplaceAll(ReplaceAll(text, kCrLf, L"\\n"), L"\"", L"\\^");
 }
 
+namespace {
+// What stands for a line break and for a double quote in a folded block.
+const std::wstring kFoldedLineBreak = L"\nn";
+const std::wstring kFoldedQuote = L"\nq";
+} // namespace
+
+// A script line never holds a lone LF (every line end is made CR LF when a
+// script is read), so a folded block writes its line breaks and double
+// quotes as a lone LF and a letter: nothing a script can write by hand looks
+// like that, and no escape of the lines is touched. The first and last lines
+// of a block are its "on", "end", "switch result" or "end switch" lines, so
+// the quoted text neither begins nor ends with an LF.
+std::wstring FoldBlock(std::wstring_view lines) {
+  return ReplaceAll(ReplaceAll(lines, kCrLf, kFoldedLineBreak), L"\"", kFoldedQuote);
+}
+
+std::optional<std::wstring> UnfoldBlock(std::wstring_view quoted) {
+  if (quoted.find(L'\n') == std::wstring_view::npos) {
+    return std::nullopt;
+  }
+  return ReplaceAll(ReplaceAll(quoted, kFoldedQuote, L"\""), kFoldedLineBreak, kCrLf);
+}
+
 } // namespace velmora

@@ -68,7 +68,10 @@ CommandResult InstallCommand(App& app, const CommandLine& command) {
   if (quoted == kNoQuote) {
     return Fail(app, L"Can't understand 'install' command.");
   }
-  const std::wstring text = ExpandEscapes(app, quoted, false);
+  // A block folded at load is stored as written; a line written by hand
+  // carries its line breaks and quotes as escapes, expanded here.
+  const std::optional<std::wstring> folded = UnfoldBlock(quoted);
+  const std::wstring text = folded ? *folded : ExpandEscapes(app, quoted, false);
   const std::wstring name = TrimBlanks(GetItem(TrimBlanks(GetLine(text, 1)), 2, L' '));
   if (name == L"openScript") {
     return Fail(app, L"Install cannot be used to install an 'openScript' handler.");

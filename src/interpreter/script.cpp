@@ -2,6 +2,8 @@
 // a script's blocks into the handler table.
 #include "interpreter/script.hpp"
 
+#include <algorithm>
+
 #include "coolcode/text.hpp"
 #include "host/host.hpp"
 #include "interpreter/errors.hpp"
@@ -22,8 +24,11 @@ std::wstring Word(std::wstring_view line, int k) {
   return TrimBlanks(GetItem(line, k, L' '));
 }
 
+// A nested block as one command line. Its lines keep their escapes and
+// placeholders as written: each is expanded only when it runs, exactly as
+// the same line outside a block.
 std::wstring Folded(std::wstring_view command, std::wstring_view nestedText) {
-  return std::wstring(command) + L"\"" + EncodeEscapes(nestedText) + L"\"";
+  return std::wstring(command) + L"\"" + FoldBlock(nestedText) + L"\"";
 }
 
 // A handler that must exist is missing or unterminated: the program cannot go
@@ -54,6 +59,59 @@ std::wstring JoinLines(const std::vector<std::wstring_view>& lines, std::size_t 
   return joined;
 }
 
+// The known handler names that begin with this one and go on (clickOneTime
+// for click), in upper case: what may follow the name where it is found.
+std::vector<std::wstring> LongerNamesAfter(std::wstring_view name) {
+  const std::wstring upperName = UpperCase(name);
+  std::vector<std::wstring> rests;
+  for (const HandlerName& handler : kHandlerNames) {
+    const std::wstring other = UpperCase(handler.name);
+    if (other.size() > upperName.size() && other.rfind(upperName, 0) == 0) {
+      rests.push_back(other.substr(upperName.size()));
+    }
+  }
+  return rests;
+}
+
+// The first line that holds the word ("on " or "end ") and the name, ignoring
+// case, where the name found is not the start of a longer handler name: the
+// opening line of clickOneTime holds "on click" but opens no click block, so
+// each block is found under its own name whatever the order of the blocks.
+int FindHandlerLine(std::wstring_view word, std::wstring_view name, std::wstring_view text) {
+  const std::wstring needle = UpperCase(std::wstring(word) + std::wstring(name));
+  const std::vector<std::wstring> longer = LongerNamesAfter(name);
+  const std::wstring upperText = UpperCase(text);
+  int number = 0;
+  for (std::wstring_view line : SplitRawLines(upperText)) {
+    ++number;
+    for (std::size_t at = line.find(needle); at != std::wstring_view::npos;
+         at = line.find(needle, at + 1)) {
+      const std::wstring_view after = line.substr(at + needle.size());
+      const bool startsLongerName =
+          std::any_of(longer.begin(), longer.end(),
+                      [after](const std::wstring& rest) { return after.rfind(rest, 0) == 0; });
+      if (!startsLongerName) {
+        return number;
+      }
+    }
+  }
+  return 0;
+}
+
+// An openScript block that never ends, in a script loaded while there is no
+// openScript to fall back on (the start-up script): the script as written
+// goes into the slot, so that the mandatory run that follows finds the block
+// unterminated and ends the program with the one message that names it,
+// instead of a load report followed by "requires an 'on openScript'".
+bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_view text) {
+  if (handler.loadSlot != Slot::OpenScript || !app.handlers[Slot::OpenScript].empty() ||
+      FindHandlerBlock(handler.name, CompactSpaces(text)).close != 0) {
+    return false;
+  }
+  app.handlers[Slot::OpenScript] = std::wstring(text);
+  return true;
+}
+
 } // namespace
 
 std::wstring CompactSpaces(std::wstring_view text) {
@@ -80,6 +138,12 @@ std::wstring CompactSpaces(std::wstring_view text) {
   return ReplaceAll(compacted, L" = ", L"=");
 }
 
+std::wstring UnterminatedHandlerMessage(std::wstring_view name) {
+  const std::wstring n(name);
+  return L"An 'on " + n + L"' was found without a corresponding 'end " + n +
+         L"'. Velmora cannot continue.";
+}
+
 std::wstring MissingHandlerMessage(std::wstring_view name) {
   const std::wstring n(name);
   return L"Velmora requires an 'on " + n +
@@ -92,17 +156,15 @@ std::wstring IncompleteBlockMessage(std::wstring_view name) {
 }
 
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  const std::wstring n(name);
-  const int open = FindLineContaining(L"on " + n, text);
+  const int open = FindHandlerLine(L"on ", name, text);
   if (open == 0) {
     return {};
   }
-  return {open, FindLineContaining(L"end " + n, text)};
+  return {open, FindHandlerLine(L"end ", name, text)};
 }
 
 std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode,
                             ExtractTrace* trace) {
-  const std::wstring n(name);
   const std::wstring t = TrimBlanks(CompactSpaces(text));
   const BlockLines block = FindHandlerBlock(name, t);
   // The trace counts lines of the text as given, whose leading blank lines
@@ -120,10 +182,7 @@ std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view 
   }
   if (block.close == 0) {
     if (mode == Mode::Mandatory) {
-      return Fatal(app,
-                   L"An 'on " + n + L"' was found without a corresponding 'end " + n +
-                       L"'. Velmora cannot continue.",
-                   L"Handler Not Terminated Properly");
+      return Fatal(app, UnterminatedHandlerMessage(name), L"Handler Not Terminated Properly");
     }
     return kIncomplete;
   }
@@ -255,6 +314,9 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
       step->block = block;
     }
     if (block == kIncomplete) {
+      if (LeftForTheMandatoryRun(app, handler, text)) {
+        continue;
+      }
       ReportScriptError(app, IncompleteBlockMessage(handler.name), L"Script Parsing Error");
       continue;
     }

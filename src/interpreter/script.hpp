@@ -59,9 +59,10 @@ std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view 
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text);
 void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
 
-// The fatal message of a mandatory handler that is missing, and the report
-// of a block that a load finds malformed.
+// The fatal messages of a mandatory handler that is missing or never ends,
+// and the report of a block that a load finds malformed.
 std::wstring MissingHandlerMessage(std::wstring_view name);
+std::wstring UnterminatedHandlerMessage(std::wstring_view name);
 std::wstring IncompleteBlockMessage(std::wstring_view name);
 
 } // namespace velmora

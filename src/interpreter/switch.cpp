@@ -38,8 +38,12 @@ bool IsCaseLine(std::wstring_view line) {
 
 CommandResult CheckSwitchCommand(App& app, const CommandLine& command) {
   // A line without a quoted block selects nothing: the block is then the
-  // marker text itself.
-  const std::wstring block = ExpandEscapes(app, GetQuotedText(command.line), true);
+  // marker text itself. A block folded at load holds its lines as written,
+  // so each line runs exactly as it would outside the block; a checkSwitch
+  // line written by hand has its escapes expanded for the whole block first.
+  const std::wstring quoted = GetQuotedText(command.line);
+  const std::optional<std::wstring> folded = UnfoldBlock(quoted);
+  const std::wstring block = folded ? *folded : ExpandEscapes(app, quoted, true);
   // Every line of the selected sections runs, as the lines of a handler do;
   // a failure is reported once, after the section, naming the last one.
   std::wstring failedLine;

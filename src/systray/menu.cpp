@@ -5,6 +5,7 @@
 #include "commands/commands.hpp"
 #include "coolcode/text.hpp"
 #include "host/host.hpp"
+#include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 
 namespace velmora {
@@ -44,6 +45,7 @@ CommandResult PopupCommand(App& app, const CommandLine&) {
 }
 
 void mFile_Click(App& app, int index) {
+  const EventScope event(app);
   if (index < 1 || static_cast<std::size_t>(index) > app.MenuItems.size()) {
     return;
   }
@@ -51,8 +53,9 @@ void mFile_Click(App& app, int index) {
   if (caption == L"Cancel") {
     return;
   }
+  const bool quitWord = caption == L"Quit" || caption == L"Exit";
   // "Quit" and "Exit" end the program unless the script has a case for them.
-  if ((caption == L"Quit" || caption == L"Exit") &&
+  if (quitWord &&
       app.handlers[Slot::ItemSelect].find(L"case \"" + caption + L"\"") == std::wstring::npos) {
     Quit(app);
     return;
@@ -61,6 +64,22 @@ void mFile_Click(App& app, int index) {
       RunHandler(app, app.handlers[Slot::ItemSelect], L"itemSelect", Mode::Optional, caption);
   if (result == RunResult::NotFound) {
     WriteOutput(app, caption);
+    return;
+  }
+  if (result != RunResult::Incomplete) {
+    return;
+  }
+  // A handler that cannot run handles nothing: the choice is treated as an
+  // unhandled one (written to the output file, or quitting for "Quit" and
+  // "Exit"), and the broken handler is reported once, not at every choice.
+  if (!quitWord) {
+    WriteOutput(app, caption);
+  }
+  if (FirstReportOfBrokenHandler(app, Slot::ItemSelect)) {
+    ReportRunResult(app, result, L"itemSelect");
+  }
+  if (quitWord) {
+    Quit(app);
   }
 }
 

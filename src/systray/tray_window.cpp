@@ -1,5 +1,7 @@
 // The hooked window procedure: mouse and balloon callbacks of the tray icon
 // become runs of the script's handlers.
+#include <utility>
+
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 #include "systray/tray.hpp"
@@ -46,35 +48,43 @@ struct HandlerGroup {
   const wchar_t* shortName; // nullptr when the group has one name
 };
 
-// Runs the group's handler under its first name, then its short name when
-// the first is not found; gives the result and the name that gave it.
-std::pair<RunResult, const wchar_t*> RunGroup(App& app, const HandlerGroup& group) {
-  RunResult result = RunHandler(app, app.handlers[group.slot], group.name, Mode::Optional);
+// Runs the group's handler, found in the given slot text, under its first
+// name, then its short name when the first is not found; gives the result
+// and the name that gave it.
+std::pair<RunResult, const wchar_t*> RunGroup(App& app, const HandlerGroup& group,
+                                              const std::wstring& text) {
+  RunResult result = RunHandler(app, text, group.name, Mode::Optional);
   if (result == RunResult::NotFound && group.shortName != nullptr) {
-    return {RunHandler(app, app.handlers[group.slot], group.shortName, Mode::Optional),
-            group.shortName};
+    return {RunHandler(app, text, group.shortName, Mode::Optional), group.shortName};
   }
   return {result, group.name};
 }
 
 // A one-time handler, when installed, serves the event instead of the
-// permanent one and is removed once it has run without fault; a failing one
-// stays, so the next such event tries it again.
+// permanent one. It is removed before it runs, so a handler that installs
+// its successor keeps it, and an event that arrives while it waits in a box
+// does not run it a second time. A failing one is put back, unless the slot
+// was filled again meanwhile, so the next such event tries it again.
 void RunMouseEvent(App& app, const HandlerGroup& oneTime, const HandlerGroup& permanent) {
-  if (!app.handlers[oneTime.slot].empty()) {
-    const auto [result, name] = RunGroup(app, oneTime);
-    if (result == RunResult::Ok) {
-      app.handlers[oneTime.slot].clear();
-    } else {
+  const EventScope event(app);
+  std::wstring& slot = app.handlers[oneTime.slot];
+  if (!slot.empty()) {
+    const std::wstring handler = std::exchange(slot, std::wstring());
+    const auto [result, name] = RunGroup(app, oneTime, handler);
+    if (result != RunResult::Ok) {
+      if (slot.empty()) {
+        slot = handler;
+      }
       ReportRunResult(app, result, name);
     }
     return;
   }
-  const auto [result, name] = RunGroup(app, permanent);
+  const auto [result, name] = RunGroup(app, permanent, app.handlers[permanent.slot]);
   ReportRunResult(app, result, name);
 }
 
 void RunBalloonEvent(App& app, Slot slot, const wchar_t* name) {
+  const EventScope event(app);
   if (app.handlers[slot].empty()) {
     return;
   }
