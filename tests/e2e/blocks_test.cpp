@@ -7,14 +7,6 @@
 namespace velmora::e2e {
 namespace {
 
-// A file beside the test program: the launch tests' recorder.
-std::string BesideTestProgram(const std::string& name) {
-  char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string path(self, length);
-  return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 TEST(OneTimeHandlers, AClickWhileTheBoxIsOpenRunsThePermanentHandler) {
   VelmoraProcess velmora(ScriptText({"on openScript", "end openScript", "on clickOneTime",
                                      "answer \"Welcome\"", "write \"once\"", "end clickOneTime",

@@ -18,14 +18,6 @@ bool OnWindows2000() {
   return value != nullptr && std::string(value) == "2000";
 }
 
-// A file beside the test program, such as the launch tests' recorder.
-std::string BesideTestProgram(const std::string& name) {
-  char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string path(self, length);
-  return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 // A 16x16 icon file of one colour, 32 bits per pixel.
 std::string IconBytes(std::uint32_t bgra) {
   std::string bytes;

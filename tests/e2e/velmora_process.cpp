@@ -99,14 +99,15 @@ std::string ReleaseFolder() {
   return folder.back() == '\\' ? folder : folder + "\\";
 }
 
-std::string ProgramPath(const std::string& name) {
-  const std::string release = ReleaseFolder();
-  if (!release.empty()) {
-    return release + name;
-  }
+std::string BesideTestProgram(const std::string& name) {
   char self[MAX_PATH];
   const DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
   return FolderOf(std::string(self, selfLength)) + name;
+}
+
+std::string ProgramPath(const std::string& name) {
+  const std::string release = ReleaseFolder();
+  return release.empty() ? BesideTestProgram(name) : release + name;
 }
 
 bool TrayLogged() {

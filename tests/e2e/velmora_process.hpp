@@ -37,6 +37,8 @@ std::string ReleaseFolder();
 // VELMORA_E2E_RELEASE names (velmora.exe, velmoractl.exe), else the test build
 // beside this test program.
 std::string ProgramPath(const std::string& name);
+// A file beside this test program, such as the launch tests' recorder.
+std::string BesideTestProgram(const std::string& name);
 // True when the programs under test are the test build, whose velmora.exe
 // logs every tray record it sends; the released program logs nothing.
 bool TrayLogged();
