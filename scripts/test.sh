@@ -12,14 +12,13 @@ step() { printf '\n== %s ==\n' "$*"; }
 
 step "unit tests (native)"
 cmake --preset native >/dev/null
-cmake --build build/native -j"$jobs"
-ctest --test-dir build/native --output-on-failure -j"$jobs"
+cmake --build --preset native -j"$jobs"
+ctest --preset native -j"$jobs"
 
 step "unit tests (address and undefined-behaviour sanitizers)"
 cmake --preset sanitize >/dev/null
-cmake --build build/sanitize -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+cmake --build --preset sanitize -j"$jobs"
+ctest --preset sanitize -j"$jobs"
 
 for preset in win32:pe32 win64:pe32+; do
   step "Windows program (${preset%%:*})"

@@ -11,6 +11,7 @@
 #include "ctl/check_command.hpp"
 #include "ctl/encoding.hpp"
 #include "ctl/send.hpp"
+#include "version.hpp"
 
 namespace {
 

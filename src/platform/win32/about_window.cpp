@@ -7,6 +7,7 @@
 #include "app/resource.h"
 #include "platform/win32/ansi.hpp"
 #include "platform/win32/win32_platform.hpp"
+#include "version.hpp"
 
 namespace velmora::win32 {
 
