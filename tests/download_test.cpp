@@ -145,6 +145,18 @@ TEST(Download, AFailureLeavesTheExistingFileByteForByte) {
   }
 }
 
+TEST(Download, AClickWhoseDownloadTheQuitAbandonedShowsNoBox) {
+  Harness h;
+  h.fake.urls[kUrl] = {200, "%PDF"};
+  h.app.handlers[Slot::LeftClick] =
+      Block(L"leftClick", {L"download \"" + kUrl + L"\"", L"write \"downloaded\""});
+  h.fake.onDownload = [&] { ShutDown(h.app); };
+  TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, kTrayIconId, 514);
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"report.pdf"));
+  EXPECT_FALSE(h.fake.Exists(kOutput));
+}
+
 TEST(Download, NestedDownloadsOfOneFileDoNotShareATemporaryFile) {
   Harness h;
   h.fake.urls[L"http://host/a"] = {200, "outer"};
