@@ -63,6 +63,8 @@ struct App {
   std::wstring LastResult;
   std::wstring LastID;
   bool DownloadBusy = false;
+  // Downloads started so far: names each one's temporary file.
+  std::uint32_t DownloadCount = 0;
 
   TrayIconRecord TrayIcon;
   std::uint32_t TrayRecordSize = 0;

@@ -1,8 +1,10 @@
 // Downloads, the update check with its settings file, set scriptID and
 // set polling.
+#include <functional>
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "coolcode/files.hpp"
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
@@ -45,21 +47,129 @@ TEST(Download, Failures) {
       {L"download \"" + kUrl + L"\" report.pdf", L"Can't understand 'download' command.."},
       {L"download \"http://host/absent.pdf\"", L"Download failed. (Check parameters.)"},
       {L"download \"http://host/404.pdf\"", L"Download failed. (Check parameters.)"},
-      // Saved, but hidden from a look at the folder.
-      {L"download \"" + kUrl + L"\" \"hidden.pdf\"",
-       L"Download failed. Invalid <filePath> parameter."},
+      {L"download \"" + kUrl + L"\" \"nofolder\\r.pdf\"", L"Download failed. (Check parameters.)"},
+      // No file can have such a name; nothing is fetched.
+      {L"download \"" + kUrl + L"\" \"*.pdf\"", L"Download failed. (Check parameters.)"},
   };
   for (const auto& [line, message] : cases) {
     Harness h;
     h.fake.urls[kUrl] = {200, "%PDF"};
     h.fake.urls[L"http://host/404.pdf"] = {404, "Not Found"};
-    h.fake.AddFile(kAppFolder + L"hidden.pdf", "");
-    h.fake.File(kAppFolder + L"hidden.pdf")->hidden = true;
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
     EXPECT_EQ(h.BoxTexts(), Texts{message}) << line;
     EXPECT_FALSE(h.app.DownloadBusy) << line;
     EXPECT_EQ(h.fake.cursorsSet.size(), static_cast<std::size_t>(h.fake.cursorRestores)) << line;
   }
+}
+
+TEST(Download, ReplacesTheFileInOneMoveFromBesideIt) {
+  Harness h;
+  h.fake.AddFile(kAppFolder + L"config.ini", "old");
+  h.fake.urls[L"http://server/config.ini"] = {200, "new"};
+  std::wstring meanwhile;
+  h.fake.onDownload = [&] { meanwhile = Texts(h.fake.FileNames()).back(); };
+  EXPECT_EQ(ExecuteCommand(h.app, L"download \"http://server/config.ini\""), CommandResult::Ok);
+  EXPECT_EQ(h.fake.Contents(kAppFolder + L"config.ini"), "new");
+  // The existing file stood untouched while the new one arrived.
+  EXPECT_EQ(meanwhile, kAppFolder + L"config.ini");
+  ASSERT_EQ(h.fake.downloadPaths.size(), 1u);
+  const std::wstring temporary = h.fake.downloadPaths[0];
+  EXPECT_EQ(temporary.rfind(kAppFolder + L"config.ini.", 0), 0u) << temporary;
+  EXPECT_EQ(temporary.find(L'\\', kAppFolder.size()), std::wstring::npos) << temporary;
+  EXPECT_EQ(h.fake.moves, (std::vector<std::pair<std::wstring, std::wstring>>{
+                              {temporary, kAppFolder + L"config.ini"}}));
+  EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"config.ini"});
+  EXPECT_TRUE(h.fake.boxes.empty());
+}
+
+TEST(Download, ATemporaryFileIsNeverADroppedScript) {
+  // The update cycle downloads over boot.scp while the command drop runs.
+  Harness h;
+  h.fake.AddFile(kAppFolder + L"boot.scp", "old");
+  h.fake.urls[L"http://server/latest.scp"] = {200, "new"};
+  bool listed = true;
+  h.fake.onDownload = [&] {
+    h.fake.AddFile(h.fake.downloadPaths.back(), "part");
+    listed = ListFilesByExtension(h.app, L"", L".scp") != L"boot.scp";
+    h.fake.RemoveFile(h.fake.downloadPaths.back());
+  };
+  EXPECT_EQ(ExecuteCommand(h.app, L"download \"http://server/latest.scp\" \"boot.scp\""),
+            CommandResult::Ok);
+  EXPECT_FALSE(listed);
+  EXPECT_EQ(h.fake.Contents(kAppFolder + L"boot.scp"), "new");
+}
+
+TEST(Download, AFailureLeavesTheExistingFileByteForByte) {
+  const std::string old = "[Server]\r\nName=prod\r\n";
+  struct Case {
+    const char* fault;
+    std::function<void(Harness&)> arrange;
+    Texts messages;
+  };
+  const Texts failed{L"Download failed. (Check parameters.)"};
+  const Case cases[] = {
+      {"server error",
+       [](Harness& h) {
+         h.fake.urls[kUrl] = {503, "Busy"};
+       },
+       failed},
+      {"not found",
+       [](Harness& h) {
+         h.fake.urls[kUrl] = {404, "Not Found"};
+       },
+       failed},
+      {"refused connection", [](Harness& h) { h.fake.urls.clear(); }, failed},
+      {"disk full", [](Harness& h) { h.fake.diskFull = true; }, failed},
+      {"target in use", [](Harness& h) { h.fake.File(kAppFolder + L"config.ini")->inUse = true; },
+       failed},
+      {"target read-only",
+       [](Harness& h) { h.fake.File(kAppFolder + L"config.ini")->readOnly = true; }, failed},
+      // The user quits while the file is on its way: the transfer is
+      // abandoned, and nobody is told of a failure they asked for.
+      {"quit", [](Harness& h) { h.fake.onDownload = [&h] { ShutDown(h.app); }; }, {}},
+      {"menu quit", [](Harness& h) { h.fake.onDownload = [&h] { Quit(h.app); }; }, {}},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    h.fake.AddFile(kAppFolder + L"config.ini", old);
+    h.fake.urls[kUrl] = {200, "new contents"};
+    c.arrange(h);
+    const std::wstring slot =
+        Block(L"x", {L"download \"" + kUrl + L"\" \"config.ini\"", L"write \"downloaded\""});
+    EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Error) << c.fault;
+    EXPECT_EQ(h.fake.Contents(kAppFolder + L"config.ini"), old) << c.fault;
+    EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"config.ini"}) << c.fault;
+    EXPECT_EQ(h.BoxTexts(), c.messages) << c.fault;
+    EXPECT_FALSE(h.app.DownloadBusy) << c.fault;
+    EXPECT_TRUE(h.fake.deletedCacheEntries.empty()) << c.fault;
+  }
+}
+
+TEST(Download, AClickWhoseDownloadTheQuitAbandonedShowsNoBox) {
+  Harness h;
+  h.fake.urls[kUrl] = {200, "%PDF"};
+  h.app.handlers[Slot::LeftClick] =
+      Block(L"leftClick", {L"download \"" + kUrl + L"\"", L"write \"downloaded\""});
+  h.fake.onDownload = [&] { ShutDown(h.app); };
+  TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, kTrayIconId, 514);
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"report.pdf"));
+  EXPECT_FALSE(h.fake.Exists(kOutput));
+}
+
+TEST(Download, NestedDownloadsOfOneFileDoNotShareATemporaryFile) {
+  Harness h;
+  h.fake.urls[L"http://host/a"] = {200, "outer"};
+  h.fake.urls[L"http://host/b"] = {200, "inner"};
+  h.fake.onDownload = [&] {
+    h.fake.onDownload = nullptr;
+    ExecuteCommand(h.app, L"download \"http://host/b\" \"f.txt\"");
+  };
+  EXPECT_EQ(ExecuteCommand(h.app, L"download \"http://host/a\" \"f.txt\""), CommandResult::Ok);
+  ASSERT_EQ(h.fake.downloadPaths.size(), 2u);
+  EXPECT_NE(h.fake.downloadPaths[0], h.fake.downloadPaths[1]);
+  EXPECT_EQ(h.fake.Contents(kAppFolder + L"f.txt"), "outer");
+  EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"f.txt"});
 }
 
 // A handler that checks the address and marks which way the switch went.
@@ -215,6 +325,9 @@ TEST(SetPolling, IntervalsAndRefusals) {
       {L"set polling TO 300", 500, true, false},
       {L"set polling to -5", 500, true, false},
       {L"set polling to -0.5", 500, true, false},
+      // Digits of other scripts are no digits here, whatever Windows says.
+      {L"set polling to \uFF12\uFF10\uFF10\uFF10", 500, true, false},
+      {L"set polling to 2\u0660\u0660", 500, true, false},
   };
   for (const auto& [line, interval, enabled, accepted] : cases) {
     Harness h;

@@ -28,7 +28,9 @@ TEST(FakePlatformFiles, SearchMatchesWildcardsWithoutRegardToCase) {
     const wchar_t* pattern;
     std::vector<std::wstring> names;
   } cases[] = {
-      {L"c:\\APP\\*.SCP", {L"b.scp", L"A.SCP", L"dir.scp"}},
+      // As on Windows, a short name matches too: a.scpx is A~1.SCP.
+      {L"c:\\APP\\*.SCP", {L"b.scp", L"A.SCP", L"dir.scp", L"a.scpx"}},
+      {L"C:\\App\\A~1.SCP", {L"a.scpx"}},
       {L"C:\\App\\?.scp", {L"b.scp", L"A.SCP"}},
       {L"C:\\App\\*.*", {L"b.scp", L"A.SCP", L"dir.scp", L"a.scpx", L"readme", L"sub"}},
       {L"C:\\Missing\\*.scp", {}},

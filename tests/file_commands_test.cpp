@@ -89,6 +89,91 @@ TEST(Delete, RemovesEveryFileItsPatternSelects) {
   }
 }
 
+TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
+  Harness h;
+  for (const wchar_t* name :
+       {L"a.txt", L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
+    h.fake.AddFile(kAppFolder + name, "x");
+  }
+  h.fake.AddFolder(kAppFolder + L"folder.txt");
+  h.fake.File(kAppFolder + L"secret.txt")->hidden = true;
+  h.fake.File(kAppFolder + L"boot.ini.txt")->system = true;
+  // Windows's own search also takes report.txtx and notes.txt~ (short names
+  // REPORT~1.TXT and NOTES~1.TXT) and the hidden and system files.
+  ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.txt").size(), 6u);
+  EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.txt\""), CommandResult::Ok);
+  EXPECT_TRUE(h.fake.boxes.empty());
+  Texts remaining;
+  for (const std::wstring& path : h.fake.FileNames()) {
+    remaining.push_back(path.substr(kAppFolder.size()));
+  }
+  EXPECT_EQ(remaining,
+            (Texts{L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}));
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
+
+  // A pattern that only hidden files or short names match is a missing file.
+  for (const wchar_t* line : {L"delete file \"secret.*\"", L"delete file \"*.txt\""}) {
+    h.fake.boxes.clear();
+    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
+    EXPECT_EQ(h.BoxTexts(),
+              Texts{L"Can't understand 'delete' command. File <filePath> does not exist."})
+        << line;
+  }
+  EXPECT_EQ(h.fake.FileNames().size(), 5u);
+}
+
+TEST(Delete, FilesThatCannotGoAreReportedAndTheRestAreDeleted) {
+  Harness h;
+  h.fake.AddFile(kAppFolder + L"a.tmp", "x");
+  h.fake.AddFile(kAppFolder + L"b.tmp", "in use");
+  h.fake.AddFile(kAppFolder + L"c.tmp", "x");
+  h.fake.File(kAppFolder + L"b.tmp")->inUse = true;
+  EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.tmp\""), CommandResult::Error);
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't delete file 'C:\\App\\*.tmp'."});
+  EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"b.tmp"});
+  EXPECT_EQ(h.fake.Contents(kAppFolder + L"b.tmp"), "in use");
+}
+
+TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
+  const std::wstring tool = L"\"C:\\App\\tool.exe\" ";
+  const std::wstring spaced = L"D:\\Long Folder\\data file.txt";
+  struct Case {
+    const wchar_t* parameter;
+    bool shortNamesOnD;
+    bool lookupFails;
+    std::wstring passed;
+  };
+  const Case cases[] = {
+      // A volume without short names gives back the long path: quoted.
+      {L"D:\\Long Folder\\data file.txt", false, false, L"\"" + spaced + L"\""},
+      {L"D:\\plain.txt", false, false, L"D:\\plain.txt"},
+      {L"D:\\Long Folder\\data file.txt", true, false, L"D:\\LONGFO~1\\DATAFI~1.TXT"},
+      // A failed lookup passes the name as written, quoted, never nothing.
+      {L"D:\\Long Folder\\data file.txt", true, true, L"\"" + spaced + L"\""},
+      {L"D:\\plain.txt", true, true, L"\"D:\\plain.txt\""},
+      // Text that names no file is passed as written, as several arguments.
+      {L"-v x", true, false, L"-v x"},
+  };
+  for (const Case& c : cases) {
+    Harness h;
+    h.fake.AddFile(L"C:\\App\\tool.exe", "x");
+    h.fake.AddFile(L"C:\\App\\notes.txt", "x");
+    h.fake.AddFile(spaced, "x");
+    h.fake.AddFile(L"D:\\plain.txt", "x");
+    if (!c.shortNamesOnD) {
+      h.fake.drivesWithoutShortNames = {L"d:"};
+    }
+    h.fake.shortPathNameFails = c.lookupFails;
+    const std::wstring with = L" with \"" + std::wstring(c.parameter) + L"\"";
+    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"tool.exe\"" + with), CommandResult::Ok);
+    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"notes.txt\"" + with), CommandResult::Ok);
+    EXPECT_EQ(h.fake.processes, Texts{tool + c.passed}) << c.parameter;
+    ASSERT_EQ(h.fake.shellOpens.size(), 1u);
+    EXPECT_EQ(h.fake.shellOpens[0].second, c.passed) << c.parameter;
+    EXPECT_TRUE(h.fake.boxes.empty()) << c.parameter;
+  }
+}
+
 TEST(Launch, ProgramsStartQuotedAndEverythingElseOpensInTheShell) {
   using ShellOpen = std::pair<std::wstring, std::optional<std::wstring>>;
   const std::wstring tool = L"\"C:\\App\\tool.exe\"";

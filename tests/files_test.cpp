@@ -74,6 +74,50 @@ TEST(FileExists, OnlyNormalFilesCount) {
   }
 }
 
+TEST(MatchesWildcards, TheRulesOfAWindowsSearch) {
+  const struct {
+    const wchar_t* pattern;
+    const wchar_t* name;
+    bool matches;
+  } cases[] = {
+      {L"*.scp", L"job.SCP", true},
+      {L"*.scp", L"job.scpx", false},
+      {L"*.scp", L"notes.scp~", false},
+      {L"*.scp", L"a.b.scp", true},
+      {L"*.txt", L"report.txtx", false},
+      {L"*.*", L"readme", true},
+      {L"*", L".hidden", true},
+      {L"*.", L"readme", true},
+      {L"*.", L"readme.txt", false},
+      {L"log-?.txt", L"log-a.txt", true},
+      {L"log-?.txt", L"log-ab.txt", false},
+      // "?" also matches nothing before a dot or at the end, as in a DOS search.
+      {L"log-?.txt", L"log-.txt", true},
+      {L"a??", L"a", true},
+      {L"a.?", L"a", true},
+      {L"a*b", L"axxb", true},
+      {L"a*b", L"axxbc", false},
+      {L"?.LOG", L"c.log", true},
+      {L"name.txt", L"NAME.TXT", true},
+      {L"name.txt", L"name.txt2", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchesWildcards(c.pattern, c.name), c.matches) << c.pattern << L" " << c.name;
+  }
+}
+
+TEST(FileExists, AWildcardDecidesOnTheLongName) {
+  Harness h;
+  h.fake.AddFile(L"C:\\App\\job.scpx", "");
+  // Windows finds it for *.scp by its short name JOB~1.SCP.
+  ASSERT_EQ(h.fake.FindFiles(L"C:\\App\\*.scp").size(), 1u);
+  EXPECT_FALSE(FileExists(h.app, L"C:\\App\\*.scp"));
+  EXPECT_EQ(ListFilesByExtension(h.app, L"", L"scp"), L"");
+  // A plain name is the file, whichever of its names it is.
+  EXPECT_TRUE(FileExists(h.app, L"C:\\App\\JOB~1.SCP"));
+  EXPECT_TRUE(FileExists(h.app, L"C:\\App\\job.scpx"));
+}
+
 TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
   Harness h;
   h.fake.AddFile(L"C:\\App\\zeta.scp", "");

@@ -131,16 +131,55 @@ TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
   EXPECT_EQ(h.fake.closePosts, 0);
 }
 
-TEST(LoadScript, EditorLineEndsBecomeCrLf) {
+TEST(StartUp, EditorLineEndsBecomeCrLf) {
   for (const char* end : {"\r\n", "\n", "\r"}) {
     Harness h;
     const std::string e(end);
-    h.fake.AddFile(kAppFolder + L"x.scp",
-                   "on openScript" + e + "set tooltip \"ran\"" + e + "end openScript" + e);
-    EXPECT_EQ(LoadScript(h.app, kAppFolder + L"x.scp"), CommandResult::Ok);
+    h.fake.AddFile(kBoot, "on openScript" + e + "set tooltip \"ran\"" + e + "end openScript" + e);
+    StartUp(h.app);
     EXPECT_EQ(h.app.TooltipText, L"ran") << static_cast<int>(e.back());
   }
   EXPECT_EQ(NormalizeLineEnds(L"a\nb\rc\r\nd\n\re"), L"a\r\nb\r\nc\r\nd\r\n\r\ne");
+}
+
+TEST(StartUp, AnUnreadableBootScpTellsTheUserAndQuits) {
+  // Held open by another program, or no permission: either way there is no
+  // script to run, and an icon without one could only be ended by force.
+  for (const bool inUse : {true, false}) {
+    Harness h;
+    h.fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
+    h.fake.File(kBoot)->inUse = inUse;
+    h.fake.File(kBoot)->unreadable = !inUse;
+    StartUp(h.app);
+    ASSERT_EQ(h.fake.boxes.size(), 1u) << inUse;
+    EXPECT_EQ(h.fake.boxes[0].text,
+              L"Cannot read 'boot.scp' script file. Velmora cannot continue.");
+    EXPECT_EQ(h.fake.boxes[0].caption, L"File Unreadable");
+    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    EXPECT_EQ(h.fake.closePosts, 1) << inUse;
+    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << inUse;
+    EXPECT_EQ(h.app.TooltipText, L"") << inUse;
+    EXPECT_TRUE(h.fake.Exists(kBoot)) << inUse;
+  }
+}
+
+TEST(StartUp, AStartUpThatEndsTheProgramLeavesTheCommandDropOff) {
+  const std::string boots[] = {
+      Bytes(Block(L"click", {L"nothing"})),
+      Bytes(Block(L"openScript", {L"quit"})),
+      Bytes(Block(L"openScript", {L"set polling to 200", L"exit"})),
+  };
+  for (const std::string& boot : boots) {
+    Harness h;
+    h.fake.AddFile(kBoot, boot);
+    h.fake.AddFile(kAppFolder + L"waiting.scp", OpenScriptSetting(L"dropped"));
+    StartUp(h.app);
+    EXPECT_EQ(h.fake.closePosts, 1) << boot;
+    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << boot;
+    h.fake.AdvanceClock(5000);
+    EXPECT_EQ(h.app.TooltipText, L"") << boot;
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"waiting.scp")) << boot;
+  }
 }
 
 // A started program whose boot.scp marks every run of its openScript.
@@ -303,6 +342,52 @@ TEST(CheckForCommands, AnUndeletableDropRunsOnceUntilItChanges) {
   h.Poll();
   EXPECT_EQ(h.app.TooltipText, L"changed");
   EXPECT_FALSE(h.fake.Exists(path));
+}
+
+TEST(CheckForCommands, AScriptThatQuitsEndsThePollAndTheRestWait) {
+  for (const wchar_t* word : {L"quit", L"exit"}) {
+    Running h;
+    h.Drop(L"bye.scp", Bytes(Block(L"openScript", {word})));
+    h.Drop(L"ask.scp", Bytes(Block(L"openScript", {L"answer \"Deploy?\" with \"YesNo\""})));
+    h.Drop(L"note.scp", OpenScriptSetting(L"note"));
+    h.Poll();
+    // Nothing is asked while the program closes; the files keep for the
+    // next start, whose poll finds them.
+    EXPECT_TRUE(h.fake.boxes.empty()) << word;
+    EXPECT_EQ(h.app.TooltipText, L"") << word;
+    EXPECT_FALSE(h.fake.Exists(kAppFolder + L"bye.scp")) << word;
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"ask.scp")) << word;
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"note.scp")) << word;
+    PollTimer_Timer(h.app);
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"note.scp")) << word;
+  }
+}
+
+TEST(CheckForCommands, AScriptWhoseFileIsAlreadyGoneIsNoFailure) {
+  Running h;
+  h.Drop(L"self.scp",
+         Bytes(Block(L"openScript", {L"delete file \"self.scp\"", L"set tooltip \"cleaned\""})));
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"cleaned");
+  EXPECT_TRUE(h.fake.boxes.empty());
+  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"self.scp"));
+}
+
+TEST(CheckForCommands, OnlyLongNamesEndingInScpAreDrops) {
+  Running h;
+  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's
+  // search for *.scp finds them; they are no scripts all the same.
+  for (const wchar_t* name : {L"job.scpx", L"notes.scp~"}) {
+    h.Drop(name, OpenScriptSetting(L"wrong"));
+    ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.scp").size(), 2u) << name;
+    h.Poll();
+    EXPECT_EQ(h.app.TooltipText, L"") << name;
+    EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
+    h.fake.RemoveFile(kAppFolder + name);
+  }
+  h.Drop(L"real.scp", OpenScriptSetting(L"real"));
+  h.Poll();
+  EXPECT_EQ(h.app.TooltipText, L"real");
 }
 
 TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {

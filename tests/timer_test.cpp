@@ -52,8 +52,16 @@ TEST(SetTimer, NumbersAndUnitsGiveThePeriodAndTheFirstTick) {
 
 TEST(SetTimer, RefusedLinesLeaveARunningCountAlone) {
   const wchar_t* lines[] = {
-      L"set timer to -5",   L"set timer for -1 sec",   L"set timer to",          L"set timer for",
-      L"set timer to soon", L"set timer to 597 hours", L"set timer for 1e12 ms",
+      L"set timer to -5",
+      L"set timer for -1 sec",
+      L"set timer to",
+      L"set timer for",
+      L"set timer to soon",
+      L"set timer to 597 hours",
+      L"set timer for 1e12 ms",
+      // Full-width and Arabic-Indic digits are refused, not misread.
+      L"set timer to \uFF15\uFF10\uFF10\uFF10",
+      L"set timer for 1\u0665 sec",
   };
   for (const wchar_t* line : lines) {
     Harness h;

@@ -41,6 +41,15 @@ private:
   bool previous_;
 };
 
+// Where a download is fetched before it replaces its target: beside the
+// target, so that the move is one rename on the same volume, and under a
+// name of its own per download, so that nested downloads of one file do not
+// write into each other. Its extension is never ".scp": the command drop
+// must not take a script that is still arriving.
+std::wstring TemporaryDownloadPath(App& app, const std::wstring& target) {
+  return target + L"." + std::to_wstring(++app.DownloadCount) + L".download";
+}
+
 std::wstring Identifier(std::wstring_view line) {
   return TrimBlanks(LastWord(line), true);
 }
@@ -85,14 +94,27 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
     file = GetItem(address, CountItems(address, L"/"), L'/');
   }
   const std::wstring path = ResolvePath(app, file);
+  // Windows names hold no wildcards; a pattern here would make the clean-up
+  // below a search that could take other files.
+  if (path.find_first_of(L"*?", FolderOf(path).size()) != std::wstring::npos) {
+    return Fail(app, L"Download failed. (Check parameters.)");
+  }
+  const std::wstring temporary = TemporaryDownloadPath(app, path);
   bool downloaded = false;
   {
     const DownloadMark mark(app);
     SetCursorStyle(app, L"Hourglass");
-    downloaded = DownloadFile(app, address, path);
+    downloaded = DownloadFile(app, address, temporary);
     SetCursorStyle(app, L"Normal");
   }
-  if (!downloaded) {
+  // The file is put in place only whole, in one move: a failed transfer, a
+  // full disk or a target in use leaves the existing file byte for byte.
+  if (!downloaded || !app.platform.MoveFileReplacing(temporary, path)) {
+    app.platform.DeleteFiles(temporary);
+    // A transfer the user's quit abandoned is no failure to tell anyone of.
+    if (app.Closing) {
+      return CommandResult::Error;
+    }
     return Fail(app, L"Download failed. (Check parameters.)");
   }
   // The next download of the same address fetches it afresh.

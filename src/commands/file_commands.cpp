@@ -15,6 +15,20 @@ bool EndsWithExe(const std::wstring& path) {
   return path.size() >= 4 && LowerCase(path.substr(path.size() - 4)) == L".exe";
 }
 
+// An existing file named as the parameter goes in its short form. Where that
+// still holds a space (a volume without short names) or cannot be had, the
+// name goes in quotes, so the program always receives it as one argument.
+std::wstring FileParameter(App& app, const std::wstring& file) {
+  const std::wstring shortForm = app.platform.ShortPathName(file);
+  if (shortForm.empty()) {
+    return L"\"" + file + L"\"";
+  }
+  if (shortForm.find(L' ') != std::wstring::npos) {
+    return L"\"" + shortForm + L"\"";
+  }
+  return shortForm;
+}
+
 } // namespace
 
 void WriteOutput(App& app, const std::wstring& text) {
@@ -66,11 +80,24 @@ CommandResult DeleteCommand(App& app, const CommandLine& command) {
     return Fail(app, L"Can't understand 'delete' command.");
   }
   const std::wstring path = ResolvePath(app, name);
-  if (!FileExists(app, path)) {
+  // The name is a pattern: wildcards in its last part select every match.
+  // What a pattern takes is what FileExists sees: files matched by their
+  // long name, never folders, hidden or system files.
+  const std::wstring folder = FolderOf(path);
+  std::vector<std::wstring> doomed;
+  for (const FoundFile& entry : SearchFiles(app, path)) {
+    if (!entry.directory && !entry.hidden && !entry.system) {
+      doomed.push_back(folder + StripAtNul(entry.nameField));
+    }
+  }
+  if (doomed.empty()) {
     return Fail(app, L"Can't understand 'delete' command. File <filePath> does not exist.");
   }
-  // The name is a pattern: wildcards in its last part select every match.
-  if (!app.platform.DeleteFiles(path)) {
+  bool allDeleted = true;
+  for (const std::wstring& file : doomed) {
+    allDeleted = app.platform.DeleteFiles(file) && allDeleted;
+  }
+  if (!allDeleted) {
     return Fail(app, L"Can't delete file '" + path + L"'.");
   }
   return CommandResult::Ok;
@@ -87,9 +114,8 @@ CommandResult LaunchCommand(App& app, const CommandLine& command) {
     if (parameter == kNoQuote) {
       return Fail(app, L"Can't understand 'launch' command.");
     }
-    // An existing file goes in its short form, which needs no quotes.
     if (FileExists(app, parameter)) {
-      parameter = app.platform.ShortPathName(parameter);
+      parameter = FileParameter(app, parameter);
     }
   }
   if (file == kNoQuote) {

@@ -1,6 +1,5 @@
 // Number words in script lines.
 #include <cmath>
-#include <cwctype>
 
 #include "commands/commands.hpp"
 #include "coolcode/text.hpp"
@@ -12,7 +11,9 @@ std::optional<double> ParseNumber(std::wstring_view word) {
   std::size_t i = 0;
   const auto digits = [&text, &i] {
     const std::size_t start = i;
-    while (i < text.size() && std::iswdigit(static_cast<std::wint_t>(text[i]))) {
+    // Only 0-9: Windows also counts full-width and other scripts' digits as
+    // digits, which would then be read as a wrong value.
+    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
       ++i;
     }
     return i - start;

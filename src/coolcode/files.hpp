@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app_state.hpp"
 
@@ -11,6 +12,14 @@ namespace velmora {
 
 std::wstring AppFolder(App& app);
 std::wstring ResolvePath(App& app, std::wstring_view path);
+// Whether a file name matches a search pattern's last part by the rules of a
+// Windows search ("*", "?", "*.*"), ignoring case.
+bool MatchesWildcards(std::wstring_view pattern, std::wstring_view name);
+// A directory search whose wildcards decide on the long name alone: the
+// entries whose long name matches the pattern, whatever their short name does.
+std::vector<FoundFile> SearchFiles(App& app, const std::wstring& pattern);
+// The folder part of a path, up to and with its last separator.
+std::wstring FolderOf(std::wstring_view path);
 bool FileExists(App& app, const std::wstring& path);
 std::wstring ListFilesByExtension(App& app, std::wstring_view folder, std::wstring_view extension);
 std::wstring StripAtNul(std::wstring_view text);

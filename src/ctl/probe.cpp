@@ -88,6 +88,10 @@ public:
     Act();
     return true;
   }
+  bool MoveFileReplacing(const std::wstring&, const std::wstring&) override {
+    Act();
+    return true;
+  }
   // Whether a file is there is a matter of the machine the script runs on,
   // not of the line: every file a line names is taken to exist.
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override {

@@ -36,7 +36,7 @@ CommandResult RunScriptText(App& app, const std::wstring& text) {
 }
 
 std::optional<FileSignature> SignatureOf(App& app, const std::wstring& path) {
-  const std::vector<FoundFile> found = app.platform.FindFiles(path);
+  const std::vector<FoundFile> found = SearchFiles(app, path);
   if (found.empty()) {
     return std::nullopt;
   }
@@ -70,7 +70,9 @@ void TakeDroppedScript(App& app, const std::wstring& path) {
   app.DropRunning = true;
   RunScriptText(app, text);
   app.DropRunning = false;
-  if (!app.platform.DeleteFiles(path)) {
+  // A script that deleted its own file (or whose sender took it back) has
+  // left nothing to delete: that is no failure.
+  if (!app.platform.DeleteFiles(path) && !SearchFiles(app, path).empty()) {
     app.StuckDrops[key] = SignatureOf(app, path).value_or(FileSignature{});
     ReportScriptError(app, L"Can't delete file '" + path + L"'.");
   }
@@ -111,27 +113,30 @@ void StartUp(App& app) {
     Quit(app);
     return;
   }
+  // A start-up script that cannot be read (held open by another program, no
+  // permission) ends the program like a missing one: running on without it
+  // would leave an icon that does nothing and cannot be closed.
+  std::wstring text;
+  if (ReadScript(app, boot, text) != ReadStatus::Ok) {
+    app.platform.ShowMessageBox(L"Cannot read 'boot.scp' script file. Velmora cannot continue.",
+                                L"File Unreadable", kCriticalOk);
+    Quit(app);
+    return;
+  }
   // A start-up script that fails leaves the command drop off until a script
-  // turns polling on.
-  if (LoadScript(app, boot) != CommandResult::Error) {
+  // turns polling on; one that ended the program (no openScript, or a quit
+  // in it) leaves it off for good.
+  if (RunScriptText(app, text) != CommandResult::Error && !app.Closing) {
     app.platform.SetTimerEnabled(TimerId::Poll, true);
   }
   app.platform.HideHostWindow();
 }
 
-CommandResult LoadScript(App& app, const std::wstring& path) {
-  std::wstring text;
-  if (ReadScript(app, path, text) != ReadStatus::Ok) {
-    ReportScriptError(app, L"Can't read script file '" + path + L"'.");
-    return CommandResult::Error;
-  }
-  return RunScriptText(app, text);
-}
-
 void CheckForCommands(App& app) {
   // No dropped script runs during a download, nor inside another dropped
-  // script that waits in a dialog (it would find its own file not yet gone).
-  if (app.DownloadBusy || app.DropRunning) {
+  // script that waits in a dialog (it would find its own file not yet gone),
+  // nor once the program has begun to close.
+  if (app.DownloadBusy || app.DropRunning || app.Closing) {
     return;
   }
   const std::wstring list = ListFilesByExtension(app, L"", L".scp");
@@ -150,6 +155,12 @@ void CheckForCommands(App& app) {
       ShowBalloon(app,
                   static_cast<std::uint32_t>(std::wcstoul(app.BalloonKind.c_str(), nullptr, 10)));
       app.BalloonPending = false;
+    }
+    // A script that quit ends the poll: the files after it stay for the next
+    // start, rather than run (and ask questions no one can answer) while
+    // the program closes.
+    if (app.Closing) {
+      return;
     }
   }
 }

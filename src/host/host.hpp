@@ -9,8 +9,6 @@
 namespace velmora {
 
 void StartUp(App& app);
-// Loads a script file into the handler table and runs its openScript.
-CommandResult LoadScript(App& app, const std::wstring& path);
 void CheckForCommands(App& app);
 void PollTimer_Timer(App& app);
 // Hands a tick of one of the host window's timers to its routine.

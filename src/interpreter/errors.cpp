@@ -76,6 +76,11 @@ void ReportScriptError(App& app, const std::wstring& message, const std::wstring
 }
 
 void ReportRunResult(App& app, RunResult result, std::wstring_view handlerName) {
+  // A run cut short because the program is closing (a download its quit
+  // abandoned) has no one left to tell, and no window to tell it in.
+  if (app.Closing) {
+    return;
+  }
   if (result == RunResult::Incomplete || result == RunResult::Error) {
     ReportScriptError(app, RunResultMessage(result, handlerName), L"Execution Error");
   }

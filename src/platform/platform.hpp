@@ -110,7 +110,13 @@ public:
   virtual bool CreateTextFile(const std::wstring& path, const std::wstring& text) = 0;
   // Deletes every file the pattern matches; false when any could not be deleted.
   virtual bool DeleteFiles(const std::wstring& pattern) = 0;
+  // Puts a file in place of another in one move on the same volume, replacing
+  // an existing target and written through to the disk; false, with both
+  // files as they were, when the move cannot be made.
+  virtual bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) = 0;
   // First-file / next-file search; the entries in the file system's order.
+  // Windows matches the pattern against short (8.3) names as well as long
+  // ones, so an entry may match only by its short name.
   virtual std::vector<FoundFile> FindFiles(const std::wstring& pattern) = 0;
   // The 8.3 form of an existing path, cut to the length reported; "" on failure.
   virtual std::wstring ShortPathName(const std::wstring& path) = 0;
@@ -123,7 +129,9 @@ public:
                                  const std::wstring& value, const std::wstring& file) = 0;
 
   // Internet: fetches a URL into a file (true on success: status zero and an
-  // HTTP status below 400), and forgets the URL's cache entry.
+  // HTTP status below 400), and forgets the URL's cache entry. A download
+  // that fails, or that is abandoned because the program is closing, leaves
+  // no file at the path.
   virtual bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) = 0;
   virtual bool ForgetUrlCacheEntry(const std::wstring& url) = 0;
 

@@ -18,6 +18,8 @@ const char* Reason(int status) {
     return "Not Found";
   case 500:
     return "Internal Server Error";
+  case 503:
+    return "Service Unavailable";
   default:
     return "Status";
   }
@@ -116,11 +118,31 @@ void HttpServer::Answer(SOCKET client) {
   const auto found = responses_.find(path);
   const HttpResponse response =
       found != responses_.end() ? found->second : HttpResponse{404, "<html>Not found</html>"};
-  SendAll(client, "HTTP/1.0 " + std::to_string(response.status) + " " + Reason(response.status) +
-                      "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                      std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                      response.body);
+  const std::string headers =
+      "HTTP/1.0 " + std::to_string(response.status) + " " + Reason(response.status) +
+      "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(response.body.size()) +
+      "\r\nConnection: close\r\n\r\n";
+  if (response.stall) {
+    SendAll(client, headers + response.body.substr(0, response.body.size() / 2));
+    Stall(client);
+    return;
+  }
+  SendAll(client, headers + response.body);
   shutdown(client, SD_SEND);
+}
+
+void HttpServer::Stall(SOCKET client) const {
+  char buffer[256];
+  while (!stopping_) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(client, &readable);
+    timeval step{0, 50000};
+    const int ready = select(0, &readable, nullptr, nullptr, &step);
+    if (ready < 0 || (ready > 0 && recv(client, buffer, sizeof buffer, 0) <= 0)) {
+      return;
+    }
+  }
 }
 
 } // namespace velmora::e2e

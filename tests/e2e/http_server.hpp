@@ -16,6 +16,9 @@ namespace velmora::e2e {
 struct HttpResponse {
   int status = 200;
   std::string body;
+  // Sends the headers and the first half of the body, then nothing more
+  // until the client goes away or the server stops: a server gone silent.
+  bool stall = false;
 };
 
 class HttpServer {
@@ -34,6 +37,9 @@ public:
 private:
   void Serve();
   void Answer(SOCKET client);
+  // Holds a connection open, sending nothing, until the client closes it or
+  // the server stops.
+  void Stall(SOCKET client) const;
 
   std::map<std::string, HttpResponse> responses_;
   SOCKET listener_ = INVALID_SOCKET;

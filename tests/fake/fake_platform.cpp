@@ -91,14 +91,19 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
   return p == pattern.size();
 }
 
+std::wstring ShortComponent(const std::wstring& name);
+
 // A search pattern cut into the key of its folder and the wildcard pattern of
-// its last component.
+// its last component. As Windows does, it selects a name whose short (8.3)
+// form matches too: "*.scp" takes "job.scpx", whose short name is JOB~1.SCP.
 struct SearchPattern {
   std::wstring folderKey;
   std::wstring name;
 
   bool Selects(std::wstring_view path) const {
-    return FolderKey(ParentOf(path)) == folderKey && WildcardMatch(name, NameOf(path));
+    const std::wstring longName = NameOf(path);
+    return FolderKey(ParentOf(path)) == folderKey &&
+           (WildcardMatch(name, longName) || WildcardMatch(name, ShortComponent(longName)));
   }
 };
 
@@ -569,6 +574,26 @@ bool FakePlatform::DeleteFiles(const std::wstring& pattern) {
   return matched && allDeleted;
 }
 
+bool FakePlatform::MoveFileReplacing(const std::wstring& source, const std::wstring& target) {
+  moves.emplace_back(source, target);
+  FakeFile* from = File(source);
+  const FakeFile* to = File(target);
+  if (from == nullptr || from->inUse || FolderExists(target) || !FolderExists(ParentOf(target))) {
+    return false;
+  }
+  if (to != nullptr && to != from && (to->readOnly || to->inUse || to->undeletable)) {
+    return false;
+  }
+  if (to != from) {
+    RemoveFile(target);
+  }
+  // The moved file keeps its own attributes and contents under the new name.
+  created_.erase(Fold(from->path));
+  from->path = target;
+  created_[Fold(target)] = nextCreated_++;
+  return true;
+}
+
 std::vector<FoundFile> FakePlatform::FindFiles(const std::wstring& pattern) {
   const auto search = ParsePattern(pattern);
   if (!search || !FolderExists(pattern.substr(0, pattern.rfind(L'\\')))) {
@@ -608,8 +633,14 @@ std::vector<FoundFile> FakePlatform::FindFiles(const std::wstring& pattern) {
 }
 
 std::wstring FakePlatform::ShortPathName(const std::wstring& path) {
-  if (!Exists(path)) {
+  if (!Exists(path) || shortPathNameFails) {
     return L"";
+  }
+  const std::wstring drive = Fold(path.substr(0, 2));
+  for (const std::wstring& plain : drivesWithoutShortNames) {
+    if (Fold(plain) == drive) {
+      return path;
+    }
   }
   std::wstring shortPath;
   std::size_t start = 0;
@@ -654,19 +685,17 @@ bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wst
 
 bool FakePlatform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
   downloads.push_back(url);
+  downloadPaths.push_back(path);
+  const int closesBefore = closePosts;
   if (onDownload) {
     const auto hook = onDownload;
     hook();
   }
-  const auto entry = urls.find(url);
-  if (entry == urls.end()) {
+  if (closePosts != closesBefore) {
     return false;
   }
-  if (entry->second.httpStatus >= 400) {
-    // The error page was saved over the file and is then removed.
-    if (CanWrite(path)) {
-      RemoveFile(path);
-    }
+  const auto entry = urls.find(url);
+  if (entry == urls.end() || entry->second.httpStatus >= 400) {
     return false;
   }
   return WriteBytes(path, entry->second.body, false);
@@ -735,7 +764,7 @@ bool FakePlatform::CanWrite(const std::wstring& path) const {
 }
 
 bool FakePlatform::WriteBytes(const std::wstring& path, const std::string& bytes, bool append) {
-  if (!CanWrite(path)) {
+  if (!CanWrite(path) || (diskFull && !bytes.empty())) {
     return false;
   }
   if (FakeFile* file = File(path)) {

@@ -50,6 +50,8 @@ struct PostedMessage {
   std::intptr_t lParam = 0;
 };
 
+// A URL the fake serves: an HTTP status of 400 or more is a server error; a
+// URL missing from the table is a refused connection.
 struct UrlEntry {
   int httpStatus = 200;
   std::string body;
@@ -80,6 +82,12 @@ public:
   std::vector<std::wstring> FileNames() const; // full paths, in creation order
   // Folders that refuse new files and appends (a read-only folder).
   void SetFolderReadOnly(const std::wstring& folder, bool readOnly);
+  // A full disk: every write that adds bytes fails.
+  bool diskFull = false;
+  // Drives (such as L"D:") whose volume keeps no short names: ShortPathName
+  // gives the long path there, as Windows does. And a failing lookup.
+  std::vector<std::wstring> drivesWithoutShortNames;
+  bool shortPathNameFails = false;
 
   // Message boxes: every call is logged; answers are taken from the queue,
   // else kIdOk. The hook, when set, runs while the box is "open" (before the
@@ -96,12 +104,17 @@ public:
   std::uint64_t Now() const { return clock_; }
   TimerState& Timer(TimerId timer);
 
-  // URL table for downloads; urls not in it fail.
+  // URL table for downloads; urls not in it fail. A failed download writes
+  // nothing; one during which a close request is posted is abandoned, as
+  // the real program abandons it when its window closes.
   std::map<std::wstring, UrlEntry> urls;
-  std::vector<std::wstring> downloads; // every URL asked for
+  std::vector<std::wstring> downloads;     // every URL asked for
+  std::vector<std::wstring> downloadPaths; // the file each was fetched into
   std::vector<std::wstring> deletedCacheEntries;
   // Called during a download, to deliver events while it is "under way".
   std::function<void()> onDownload;
+  // Every replacing move asked for, as source and target.
+  std::vector<std::pair<std::wstring, std::wstring>> moves;
 
   // Everything else the core did, as logged facts.
   std::vector<TrayCall> trayCalls;
@@ -164,6 +177,7 @@ public:
   bool AppendTextFile(const std::wstring& path, const std::wstring& text) override;
   bool CreateTextFile(const std::wstring& path, const std::wstring& text) override;
   bool DeleteFiles(const std::wstring& pattern) override;
+  bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) override;
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;
   std::wstring ShortPathName(const std::wstring& path) override;
   std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key,

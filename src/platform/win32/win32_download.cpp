@@ -6,6 +6,8 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <memory>
+#include <optional>
 #include <thread>
 
 #include "platform/win32/ansi.hpp"
@@ -16,9 +18,12 @@ namespace velmora::win32 {
 namespace {
 
 // Watches the transfer for the server's HTTP status: the download service
-// reports success for an error page too, and saves it as the file.
+// reports success for an error page too, and saves it as the file. It also
+// ends the transfer at its next progress report once asked to.
 class StatusWatcher final : public IBindStatusCallback, public IHttpNegotiate {
 public:
+  explicit StatusWatcher(const std::atomic<bool>& abandoned) : abandoned_(abandoned) {}
+
   DWORD httpStatus() const { return httpStatus_; }
 
   // IUnknown: the object lives on the worker's stack for the whole call.
@@ -39,15 +44,17 @@ public:
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-  // IBindStatusCallback: nothing to do but let the transfer run.
+  // IBindStatusCallback: let the transfer run until it is abandoned.
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override {
+    return abandoned_ ? E_ABORT : S_OK;
+  }
   HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override {
-    return S_OK;
+    return abandoned_ ? E_ABORT : S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
 
@@ -57,7 +64,7 @@ public:
     if (additionalHeaders != nullptr) {
       *additionalHeaders = nullptr;
     }
-    return S_OK;
+    return abandoned_ ? E_ABORT : S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR,
                                        LPWSTR* additionalHeaders) override {
@@ -65,23 +72,32 @@ public:
     if (additionalHeaders != nullptr) {
       *additionalHeaders = nullptr;
     }
-    return S_OK;
+    return abandoned_ ? E_ABORT : S_OK;
   }
 
 private:
+  const std::atomic<bool>& abandoned_;
   std::atomic<DWORD> httpStatus_{0};
 };
 
+// One transfer, shared by the worker and the thread that waits for it, so
+// that a worker left behind at quitting never outlives what it uses.
 struct DownloadJob {
   std::string url;
   std::string path;
+  UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<bool> abandoned{false};
   HRESULT result = E_FAIL;
   DWORD httpStatus = 0;
 };
 
+// How long quitting waits for the transfer to notice that it is abandoned;
+// a server that has gone silent is not waited for any longer.
+constexpr DWORD kAbandonWaitMs = 500;
+
 void RunDownload(DownloadJob& job) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  StatusWatcher watcher;
+  StatusWatcher watcher(job.abandoned);
   job.result = URLDownloadToFileA(nullptr, job.url.c_str(), job.path.c_str(), 0, &watcher);
   job.httpStatus = watcher.httpStatus();
   if (SUCCEEDED(com)) {
@@ -89,45 +105,53 @@ void RunDownload(DownloadJob& job) {
   }
 }
 
-} // namespace
-
-bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
-  DownloadJob job{ToAnsi(url), ToAnsi(path)};
-  const UniqueHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  if (!done) {
-    return false;
-  }
-  std::thread worker([&job, event = done.get()] {
-    RunDownload(job);
-    SetEvent(event);
-  });
-  // Keep the program responsive until the worker is done. A quit request
-  // that arrives meanwhile is put back once the download has ended.
-  bool quitting = false;
-  WPARAM quitCode = 0;
-  HANDLE event = done.get();
-  while (!quitting &&
-         MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+// Delivers the program's messages until the transfer ends or a quit request
+// arrives; gives the quit code when one did.
+std::optional<WPARAM> PumpUntilDone(Win32Platform& platform, HANDLE done) {
+  while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
-        quitting = true;
-        quitCode = message.wParam;
-        break;
+        return message.wParam;
       }
-      DispatchOne(message);
+      platform.DispatchOne(message);
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
+bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
+  const auto job = std::make_shared<DownloadJob>();
+  job->url = ToAnsi(url);
+  job->path = ToAnsi(path);
+  if (!job->done) {
+    return false;
+  }
+  std::thread worker([job] {
+    RunDownload(*job);
+    SetEvent(job->done.get());
+  });
+  // Keep the program responsive until the worker is done.
+  const std::optional<WPARAM> quitCode = PumpUntilDone(*this, job->done.get());
+  if (quitCode) {
+    // The program is closing: the transfer is abandoned, and the quit
+    // request goes back to the queue for the message loop to end on. A
+    // worker still stuck on a silent server is left to end with the process,
+    // which then exits at once instead of waiting for the server.
+    job->abandoned = true;
+    PostQuitMessage(static_cast<int>(*quitCode));
+    if (WaitForSingleObject(job->done.get(), kAbandonWaitMs) != WAIT_OBJECT_0) {
+      worker.detach();
+      return false;
     }
   }
   worker.join();
-  if (quitting) {
-    PostQuitMessage(static_cast<int>(quitCode));
-  }
-  if (FAILED(job.result)) {
-    return false;
-  }
-  // An HTTP error is a failed download: its error page is not kept as the file.
-  if (job.httpStatus >= 400) {
-    DeleteFileA(job.path.c_str());
+  // A failed, abandoned or refused transfer leaves nothing behind: not an
+  // error page, not a part of the file.
+  if (quitCode || FAILED(job->result) || job->httpStatus >= 400) {
+    DeleteFileA(job->path.c_str());
     return false;
   }
   return true;

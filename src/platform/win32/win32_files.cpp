@@ -91,6 +91,11 @@ bool Win32Platform::DeleteFiles(const std::wstring& pattern) {
   return any && all;
 }
 
+bool Win32Platform::MoveFileReplacing(const std::wstring& source, const std::wstring& target) {
+  return MoveFileExA(ToAnsi(source).c_str(), ToAnsi(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
   std::vector<FoundFile> found;
   WIN32_FIND_DATAA data{};
@@ -113,12 +118,22 @@ std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
 }
 
 std::wstring Win32Platform::ShortPathName(const std::wstring& path) {
-  char buffer[MAX_PATH] = {};
-  const DWORD length = GetShortPathNameA(ToAnsi(path).c_str(), buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    return L"";
+  const std::string longPath = ToAnsi(path);
+  // A short form longer than the first buffer is asked for again in a buffer
+  // of the size Windows reports, never cut.
+  std::string buffer(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length =
+        GetShortPathNameA(longPath.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      return L"";
+    }
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return FromAnsi(buffer);
+    }
+    buffer.assign(length, '\0');
   }
-  return FromAnsi(std::string_view(buffer, length));
 }
 
 std::wstring Win32Platform::ReadProfileString(const std::wstring& section, const std::wstring& key,

@@ -61,6 +61,7 @@ public:
   bool AppendTextFile(const std::wstring& path, const std::wstring& text) override;
   bool CreateTextFile(const std::wstring& path, const std::wstring& text) override;
   bool DeleteFiles(const std::wstring& pattern) override;
+  bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) override;
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;
   std::wstring ShortPathName(const std::wstring& path) override;
   std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key,
