@@ -12,7 +12,7 @@ packages=(
   # build and the shipped 32-bit program in the same prefix.
   wine wine64 wine32:i386
   xvfb xdotool imagemagick x11-apps x11-utils
-  nsis python3 zip unzip procps
+  nsis cmark-gfm python3 zip unzip procps
 )
 
 installed() {
