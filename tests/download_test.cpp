@@ -235,6 +235,21 @@ TEST(Check, TakesANewScriptOnceThenFindsItTheSame) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
+TEST(Check, ANewScriptWhoseOpenScriptTheLoadCannotFindEndsTheProgram) {
+  // The check reads the declaration, but the load takes the itemSelect
+  // block, and the openScript inside it, out first: nothing is left to run.
+  Harness h;
+  h.fake.urls[L"http://host/new.scp"] = {
+      200, Bytes(Script({L"on itemSelect", L"on openScript", L"set scriptID 2", L"end openScript",
+                         L"end itemSelect"}))};
+  StartAllTimers(h.fake);
+  EXPECT_EQ(RunHandler(h.app, kChecking, L"x", Mode::Optional), RunResult::Ok);
+  ASSERT_EQ(h.fake.boxes.size(), 1u);
+  EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Found");
+  ExpectShutDownStarted(h.fake);
+  EXPECT_EQ(h.app.LastID, L"2");
+}
+
 TEST(Check, AnExistingSettingsFileIsUpdatedInPlaceOrKept) {
   const std::string settings = "[Window]\r\nTop=5\r\n[Updates]\r\nLastID=1\r\nSeen=yes\r\n";
   // The identifier is the last word of the first line that declares it.

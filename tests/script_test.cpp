@@ -66,13 +66,11 @@ TEST(ExtractHandler, FindsBlocksByContainmentIgnoringCase) {
                   L"end leftClick"})},
   };
   for (const ExtractCase& c : cases) {
-    Harness h;
-    EXPECT_EQ(ExtractHandler(h.app, c.name, c.script, Mode::Optional), c.expected) << c.script;
-    EXPECT_TRUE(h.fake.boxes.empty());
+    EXPECT_EQ(ExtractHandler(c.name, c.script), c.expected) << c.script;
   }
 }
 
-TEST(ExtractHandler, MissingMandatoryHandlerEndsTheProgram) {
+TEST(RunHandler, AMissingMandatoryHandlerIsFatal) {
   struct FatalCase {
     std::wstring script;
     const wchar_t* text;
@@ -90,13 +88,16 @@ TEST(ExtractHandler, MissingMandatoryHandlerEndsTheProgram) {
   };
   for (const FatalCase& c : cases) {
     Harness h;
-    StartAllTimers(h.fake);
-    EXPECT_EQ(ExtractHandler(h.app, L"openScript", c.script, Mode::Mandatory), L"");
+    EXPECT_EQ(RunHandler(h.app, c.script, L"openScript", Mode::Mandatory), RunResult::Fatal);
     ASSERT_EQ(h.fake.boxes.size(), 1u);
     EXPECT_EQ(h.fake.boxes[0].text, c.text);
     EXPECT_EQ(h.fake.boxes[0].caption, c.caption);
     EXPECT_EQ(h.fake.boxes[0].style, 16u);
-    ExpectShutDownStarted(h.fake);
+    // Ending the program is left to the caller.
+    EXPECT_EQ(h.fake.closePosts, 0);
+    EXPECT_FALSE(h.app.Closing);
+    // The same text is no fault where the handler may be missing.
+    EXPECT_NE(RunHandler(h.app, c.script, L"openScript", Mode::Optional), RunResult::Fatal);
   }
 }
 
@@ -106,8 +107,8 @@ struct FoldCase {
 };
 
 // The stored text of an openScript block holding the given body lines.
-std::wstring StoredOpenScript(Harness& h, const Texts& body) {
-  return ExtractHandler(h.app, L"openScript", Block(L"openScript", body), Mode::Optional);
+std::wstring StoredOpenScript(const Texts& body) {
+  return ExtractHandler(L"openScript", Block(L"openScript", body));
 }
 
 TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
@@ -141,8 +142,7 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
        {L"answer \"a\"", L"install handler:", L"on leftClick", L"end leftClick"}},
   };
   for (const FoldCase& c : cases) {
-    Harness h;
-    EXPECT_EQ(StoredOpenScript(h, c.body), L"\r\n" + Block(L"openScript", c.stored)) << c.body[0];
+    EXPECT_EQ(StoredOpenScript(c.body), L"\r\n" + Block(L"openScript", c.stored)) << c.body[0];
   }
 }
 
@@ -155,8 +155,7 @@ TEST(ExtractHandler, UnclosedOrMismatchedFoldIsIncomplete) {
       {L"answer \"a\"", L"switch result", L"end if", L"end switch"},
   };
   for (const auto& body : bodies) {
-    Harness h;
-    EXPECT_EQ(StoredOpenScript(h, body), kIncomplete) << body[0];
+    EXPECT_EQ(StoredOpenScript(body), kIncomplete) << body[0];
   }
 }
 

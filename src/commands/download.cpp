@@ -145,7 +145,7 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
   const std::wstring text = NormalizeLineEnds(raw);
   // A page that is no script (an error page, a captive portal) is reported
   // and left alone; it must never stop the program.
-  const std::wstring block = ExtractHandler(app, L"openScript", text, Mode::Optional);
+  const std::wstring block = ExtractHandler(L"openScript", text);
   const std::wstring body = block == kIncomplete ? L"" : HandlerBody(block);
   if (body.empty()) {
     return Fail(app, L"Check URL: 'openScript' handler not found in script file.");
@@ -172,7 +172,10 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
     app.LastID = identifier;
     SaveLastId(app, identifier);
     ParseScript(app, text);
-    RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory);
+    if (RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory) ==
+        RunResult::Fatal) {
+      ShutDown(app);
+    }
     app.LastResult = L"different";
     return CommandResult::Ok;
   }

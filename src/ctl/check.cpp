@@ -266,10 +266,8 @@ void ScriptChecker::CheckHandlerRun(const Loaded& loaded) {
   const int openLine = outcomes_[loaded.step].open;
   // Every run takes the block out of the loaded text once more, with the
   // same search by containment.
-  QuietProgram program;
   ExtractTrace trace;
-  const std::wstring block =
-      ExtractHandler(program.app(), name, loaded.block, Mode::Optional, &trace);
+  const std::wstring block = ExtractHandler(name, loaded.block, &trace);
   const auto lineAt = [&loaded](int slotLine) -> const BlockLine* {
     const std::size_t index = static_cast<std::size_t>(slotLine - 2);
     return slotLine >= 2 && index < loaded.lines.size() ? &loaded.lines[index] : nullptr;

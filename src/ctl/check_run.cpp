@@ -64,9 +64,8 @@ void RunChecker::CheckRun(const std::vector<const BlockLine*>& run, bool menuSec
 void RunChecker::CheckInstalled(std::wstring_view text, std::vector<int> fileLines) {
   const SourceLines source(text, std::move(fileLines));
   const std::wstring name = TrimBlanks(GetItem(TrimBlanks(GetLine(text, 1)), 2, L' '));
-  QuietProgram program;
   ExtractTrace trace;
-  const std::wstring block = ExtractHandler(program.app(), name, text, Mode::Optional, &trace);
+  const std::wstring block = ExtractHandler(name, text, &trace);
   if (block == kIncomplete) {
     const int fault = trace.faultLine != 0 ? trace.faultLine : trace.block.open;
     out_.Error(source.FileLine(fault), "incomplete-block", RunReport(RunResult::Incomplete, name));

@@ -15,8 +15,8 @@ bool HasOwnOpenScript(std::wstring_view text) {
   ParseScript(program.app(), text);
   // A block that never ends is kept in the slot for the start-up run to
   // report; it is no openScript a dropped script could run.
-  const std::wstring block = ExtractHandler(
-      program.app(), L"openScript", program.app().handlers[Slot::OpenScript], Mode::Optional);
+  const std::wstring block =
+      ExtractHandler(L"openScript", program.app().handlers[Slot::OpenScript]);
   return !block.empty() && block != kIncomplete;
 }
 

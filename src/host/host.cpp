@@ -29,9 +29,14 @@ ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
 
 CommandResult RunScriptText(App& app, const std::wstring& text) {
   ParseScript(app, text);
-  // Only an "error" of openScript counts; "Not found" and "incomplete" do not.
   const RunResult result =
       RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory);
+  // A script without an openScript that runs cannot go on: its message is
+  // shown and the program ends. Only an "error" of openScript counts as a
+  // failure; "Not found" and "incomplete" do not.
+  if (result == RunResult::Fatal) {
+    ShutDown(app);
+  }
   return result == RunResult::Error ? CommandResult::Error : CommandResult::Ok;
 }
 
@@ -188,16 +193,6 @@ void Quit(App& app) {
   app.Closing = true;
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   app.platform.SetTimerEnabled(TimerId::Poll, false);
-  app.platform.PostCloseToHost();
-}
-
-void ShutDown(App& app) {
-  app.Closing = true;
-  SetCursorStyle(app, L"Normal");
-  app.platform.SetTimerEnabled(TimerId::Swap, false);
-  app.platform.SetTimerEnabled(TimerId::Poll, false);
-  app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
-  RemoveTrayIcon(app);
   app.platform.PostCloseToHost();
 }
 

@@ -14,7 +14,6 @@ void PollTimer_Timer(App& app);
 // Hands a tick of one of the host window's timers to its routine.
 void DeliverTick(App& app, TimerId timer);
 void Quit(App& app);
-void ShutDown(App& app);
 void Form_Unload(App& app);
 
 // Line ends of a script as editors write them (a bare LF or CR) become CR LF,

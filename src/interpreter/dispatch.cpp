@@ -4,7 +4,6 @@
 
 #include "commands/commands.hpp"
 #include "coolcode/text.hpp"
-#include "host/host.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/switch.hpp"

@@ -8,11 +8,13 @@ namespace velmora {
 enum class CommandResult { Ok, Error };
 
 // A handler run gives "OK", "error", "incomplete" (a malformed block) or
-// "Not found" (no such block, no body, or no matching case section).
-enum class RunResult { Ok, Error, Incomplete, NotFound };
+// "Not found" (no such block, no body, or no matching case section). A
+// mandatory handler that is missing or never ends gives Fatal once its
+// message has been shown: the program cannot go on, and the caller ends it.
+enum class RunResult { Ok, Error, Incomplete, NotFound, Fatal };
 
 // How a handler is looked up: a missing or unterminated mandatory handler
-// ends the program.
+// is fatal.
 enum class Mode { Mandatory, Optional };
 
 } // namespace velmora

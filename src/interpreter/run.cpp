@@ -9,6 +9,12 @@
 
 namespace velmora {
 
+namespace {
+
+constexpr std::uint32_t kCriticalOk = 16;
+
+} // namespace
+
 std::wstring LineHead(std::wstring_view line) {
   return LowerCase(CompactSpaces(GetItemRange(line, 1, 2, L' ')));
 }
@@ -49,7 +55,13 @@ RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mo
                      const std::optional<std::wstring>& switchValue) {
   // The slot text is a copy: a line of the run may install a new handler
   // into the same slot, which then takes effect with the next run.
-  const std::wstring block = ExtractHandler(app, name, slotText, mode);
+  const std::wstring block = ExtractHandler(name, slotText);
+  if (mode == Mode::Mandatory && (block.empty() || block == kIncomplete)) {
+    if (const std::optional<FatalParse> fatal = MandatoryHandlerFault(name, slotText)) {
+      app.platform.ShowMessageBox(fatal->message, fatal->caption, kCriticalOk);
+      return RunResult::Fatal;
+    }
+  }
   if (block == kIncomplete) {
     return RunResult::Incomplete;
   }

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "coolcode/text.hpp"
-#include "host/host.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/handlers.hpp"
@@ -13,8 +12,6 @@
 namespace velmora {
 
 namespace {
-
-constexpr std::uint32_t kCriticalOk = 16;
 
 bool IsCommentLine(std::wstring_view line) {
   return line.empty() || line.rfind(L"--", 0) == 0 || line.rfind(L"#", 0) == 0;
@@ -29,14 +26,6 @@ std::wstring Word(std::wstring_view line, int k) {
 // the same line outside a block.
 std::wstring Folded(std::wstring_view command, std::wstring_view nestedText) {
   return std::wstring(command) + L"\"" + FoldBlock(nestedText) + L"\"";
-}
-
-// A handler that must exist is missing or unterminated: the program cannot go
-// on, so the user is told and the exit is started.
-std::wstring Fatal(App& app, const std::wstring& text, const std::wstring& caption) {
-  app.platform.ShowMessageBox(text, caption, kCriticalOk);
-  ShutDown(app);
-  return L"";
 }
 
 // How many lines the trimming of a text's start takes away: those of the
@@ -96,6 +85,163 @@ int FindHandlerLine(std::wstring_view word, std::wstring_view name, std::wstring
     }
   }
   return 0;
+}
+
+// A line number of the trimmed text as one of the text as given (0, no
+// line, stays 0).
+int Shifted(int line, int shift) {
+  return line == 0 ? 0 : line + shift;
+}
+
+// Takes a handler block's lines one by one and folds each install block,
+// and each switch block directly after an answer or check line, into one
+// quoted command line. Where each kept line came from is noted only when a
+// trace is asked for.
+class BlockFolder {
+public:
+  BlockFolder(ExtractTrace* trace, int shift) : trace_(trace), shift_(shift) {}
+
+  // Takes the block's next line, trimmed and no comment; false when the
+  // line leaves the block incomplete.
+  bool Take(int number, const std::wstring& line) {
+    const std::wstring w1 = Word(line, 1);
+    const std::wstring w2 = Word(line, 2);
+    if (state_ == State::Command) {
+      TakeCommandLine(number, line, w1, w2);
+      return true;
+    }
+    if (state_ == State::Install) {
+      return TakeInstallLine(number, line, w1, w2);
+    }
+    if (w1 == L"switch" && w2 == L"result") {
+      state_ = State::Switch;
+      nestStart_ = number;
+      StartNest(number, line);
+      return true;
+    }
+    if (state_ == State::Switch) {
+      return TakeSwitchLine(number, line, w1, w2);
+    }
+    // A switch block is only recognised directly after its answer or check
+    // line; any other line ends the chance and is kept as it stands.
+    state_ = State::Command;
+    Keep(line, number);
+    return true;
+  }
+
+  std::wstring Text() { return std::move(out_); }
+
+private:
+  enum class State { Command, Install, AfterAnswer, Switch };
+
+  void TakeCommandLine(int number, const std::wstring& line, const std::wstring& w1,
+                       const std::wstring& w2) {
+    if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
+      state_ = State::Install;
+      nestStart_ = number;
+      return;
+    }
+    // Only the one-line form of install is kept; any other install line is
+    // dropped.
+    if (w1 == L"install" && w2 != L"handler") {
+      return;
+    }
+    Keep(line, number);
+    if (w1 == L"answer" || w1 == L"check") {
+      state_ = State::AfterAnswer;
+    }
+  }
+
+  bool TakeInstallLine(int number, const std::wstring& line, const std::wstring& w1,
+                       const std::wstring& w2) {
+    if (w1 == L"on") {
+      nestedName_ = w2;
+      StartNest(number, line);
+      return true;
+    }
+    if (w1 == L"end" && w2 != nestedName_) {
+      return Fault(number);
+    }
+    AddToNest(number, line);
+    if (w1 == L"end") {
+      Fold(L"install handler ", FoldKind::Install);
+    }
+    return true;
+  }
+
+  bool TakeSwitchLine(int number, const std::wstring& line, const std::wstring& w1,
+                      const std::wstring& w2) {
+    if (w1 == L"end" && w2 != L"switch") {
+      return Fault(number);
+    }
+    AddToNest(number, line);
+    if (w1 == L"end") {
+      Fold(L"checkSwitch ", FoldKind::Switch);
+    }
+    return true;
+  }
+
+  void StartNest(int number, const std::wstring& line) {
+    nestedText_ = line;
+    if (trace_ != nullptr) {
+      nestLines_.assign(1, Shifted(number, shift_));
+    }
+  }
+
+  void AddToNest(int number, const std::wstring& line) {
+    nestedText_ += kCrLf + line;
+    if (trace_ != nullptr) {
+      nestLines_.push_back(Shifted(number, shift_));
+    }
+  }
+
+  void Fold(std::wstring_view command, FoldKind kind) {
+    Keep(Folded(command, nestedText_), nestStart_, kind);
+    state_ = State::Command;
+  }
+
+  void Keep(std::wstring_view line, int number, FoldKind kind = FoldKind::None) {
+    out_ += kCrLf;
+    out_ += line;
+    if (trace_ != nullptr) {
+      trace_->lines.push_back({Shifted(number, shift_), kind,
+                               kind == FoldKind::None ? std::vector<int>{} : nestLines_});
+    }
+  }
+
+  bool Fault(int number) {
+    if (trace_ != nullptr) {
+      trace_->faultLine = Shifted(number, shift_);
+      trace_->faultNestLine = Shifted(nestStart_, shift_);
+    }
+    return false;
+  }
+
+  ExtractTrace* trace_;
+  int shift_;
+  State state_ = State::Command;
+  std::wstring out_;
+  // The install or switch block being folded; what a nested block left
+  // behind stays until the next one starts, as the folding always did.
+  std::wstring nestedName_;
+  std::wstring nestedText_;
+  int nestStart_ = 0;
+  std::vector<int> nestLines_;
+};
+
+// Lines [open, close] of the trimmed text, comments left out, folded.
+std::wstring FoldedBlock(std::wstring_view text, BlockLines block, BlockFolder folder) {
+  const std::vector<std::wstring_view> lines = SplitRawLines(text);
+  for (int i = block.open; i <= block.close; ++i) {
+    const std::wstring line = TrimBlanks(lines[static_cast<std::size_t>(i) - 1]);
+    if (IsCommentLine(line)) {
+      continue;
+    }
+    if (!folder.Take(i, line)) {
+      return kIncomplete;
+    }
+  }
+  return folder.Text();
 }
 
 // An openScript block that never ends, in a script loaded while there is no
@@ -163,127 +309,33 @@ BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
   return {open, FindHandlerLine(L"end ", name, text)};
 }
 
-std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode,
-                            ExtractTrace* trace) {
+std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, ExtractTrace* trace) {
   const std::wstring t = TrimBlanks(CompactSpaces(text));
   const BlockLines block = FindHandlerBlock(name, t);
   // The trace counts lines of the text as given, whose leading blank lines
-  // the trimming took away.
+  // the trimming took away; working that out is left to traced runs.
   const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
-  const auto at = [shift](int line) { return line == 0 ? 0 : line + shift; };
   if (trace != nullptr) {
-    trace->block = {at(block.open), at(block.close)};
+    trace->block = {Shifted(block.open, shift), Shifted(block.close, shift)};
   }
   if (block.open == 0) {
-    if (mode == Mode::Mandatory) {
-      return Fatal(app, MissingHandlerMessage(name), L"Handler Not Found");
-    }
     return L"";
   }
   if (block.close == 0) {
-    if (mode == Mode::Mandatory) {
-      return Fatal(app, UnterminatedHandlerMessage(name), L"Handler Not Terminated Properly");
-    }
     return kIncomplete;
   }
+  return FoldedBlock(t, block, BlockFolder(trace, shift));
+}
 
-  enum class Kind { None, Install, Answer };
-  std::wstring out;
-  std::wstring nestedName;
-  std::wstring nestedText;
-  Kind kind = Kind::None;
-  bool inSwitch = false;
-  int nestStart = 0;
-  std::vector<int> nestLines;
-  const auto add = [&](std::wstring_view line, ExtractedLine origin) {
-    out += kCrLf;
-    out += line;
-    if (trace != nullptr) {
-      trace->lines.push_back(std::move(origin));
-    }
-  };
-  const auto nest = [&](int i, bool first) {
-    if (trace == nullptr) {
-      return;
-    }
-    if (first) {
-      nestLines.clear();
-    }
-    nestLines.push_back(at(i));
-  };
-  const auto fault = [&](int i) {
-    if (trace != nullptr) {
-      trace->faultLine = at(i);
-      trace->faultNestLine = at(nestStart);
-    }
-    return kIncomplete;
-  };
-  const std::vector<std::wstring_view> lines = SplitRawLines(t);
-  for (int i = block.open; i <= block.close; ++i) {
-    const std::wstring line = TrimBlanks(lines[static_cast<std::size_t>(i) - 1]);
-    if (IsCommentLine(line)) {
-      continue;
-    }
-    const std::wstring w1 = Word(line, 1);
-    const std::wstring w2 = Word(line, 2);
-    if (kind == Kind::None) {
-      if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
-        kind = Kind::Install;
-        nestStart = i;
-      } else if (w1 == L"install") {
-        // Only the one-line form is kept; any other install line is dropped.
-        if (w2 == L"handler") {
-          add(line, {at(i), FoldKind::None, {}});
-        }
-      } else if (w1 == L"answer" || w1 == L"check") {
-        add(line, {at(i), FoldKind::None, {}});
-        kind = Kind::Answer;
-      } else {
-        add(line, {at(i), FoldKind::None, {}});
-      }
-    } else if (kind == Kind::Install) {
-      if (w1 == L"on") {
-        nestedName = w2;
-        nestedText = line;
-        nest(i, true);
-      } else if (w1 == L"end") {
-        if (w2 != nestedName) {
-          return fault(i);
-        }
-        nestedText += kCrLf + line;
-        nest(i, false);
-        add(Folded(L"install handler ", nestedText), {at(nestStart), FoldKind::Install, nestLines});
-        kind = Kind::None;
-      } else {
-        nestedText += kCrLf + line;
-        nest(i, false);
-      }
-    } else if (w1 == L"switch" && w2 == L"result") {
-      nestedText = line;
-      inSwitch = true;
-      nestStart = i;
-      nest(i, true);
-    } else if (inSwitch) {
-      if (w1 != L"end") {
-        nestedText += kCrLf + line;
-        nest(i, false);
-      } else if (w2 != L"switch") {
-        return fault(i);
-      } else {
-        nestedText += kCrLf + line;
-        nest(i, false);
-        add(Folded(L"checkSwitch ", nestedText), {at(nestStart), FoldKind::Switch, nestLines});
-        inSwitch = false;
-        kind = Kind::None;
-      }
-    } else {
-      // A switch block is only recognised directly after its answer or check
-      // line; any other line ends the chance and is kept as it stands.
-      kind = Kind::None;
-      add(line, {at(i), FoldKind::None, {}});
-    }
+std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text) {
+  const BlockLines block = FindHandlerBlock(name, TrimBlanks(CompactSpaces(text)));
+  if (block.open == 0) {
+    return FatalParse{MissingHandlerMessage(name), L"Handler Not Found"};
   }
-  return out;
+  if (block.close == 0) {
+    return FatalParse{UnterminatedHandlerMessage(name), L"Handler Not Terminated Properly"};
+  }
+  return std::nullopt;
 }
 
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) {
@@ -308,8 +360,8 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
       step->name = handler.name;
       step->text = text;
     }
-    const std::wstring block = ExtractHandler(app, handler.name, text, Mode::Optional,
-                                              step != nullptr ? &step->extract : nullptr);
+    const std::wstring block =
+        ExtractHandler(handler.name, text, step != nullptr ? &step->extract : nullptr);
     if (step != nullptr) {
       step->block = block;
     }

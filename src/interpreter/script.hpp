@@ -1,6 +1,7 @@
 // Script texts: cutting them into handler blocks and filling the handler table.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,7 +55,9 @@ struct ParseTrace {
 
 std::wstring CompactSpaces(std::wstring_view text);
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text);
-std::wstring ExtractHandler(App& app, std::wstring_view name, std::wstring_view text, Mode mode,
+// The named handler's block, folded, every line preceded by CR LF; "" when
+// the text holds no opening line, kIncomplete when the block is malformed.
+std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text,
                             ExtractTrace* trace = nullptr);
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text);
 void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
@@ -64,5 +67,14 @@ void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
 std::wstring MissingHandlerMessage(std::wstring_view name);
 std::wstring UnterminatedHandlerMessage(std::wstring_view name);
 std::wstring IncompleteBlockMessage(std::wstring_view name);
+
+// Why a handler that must run cannot: the message that ends the program,
+// and its title.
+struct FatalParse {
+  std::wstring message;
+  std::wstring caption;
+};
+// None when the text holds the named handler's block, opened and ended.
+std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text);
 
 } // namespace velmora

@@ -34,6 +34,10 @@ void PrepareRecordHeader(App& app);
 void ChooseTrayRecordSize(App& app);
 void AddTrayIcon(App& app);
 void RemoveTrayIcon(App& app);
+// Starts the program's exit: the user's cursors back, every timer stopped,
+// the icon removed and the host window asked to close. The lines of a
+// handler that come after it still run.
+void ShutDown(App& app);
 // Adds the icon again after the taskbar was created anew.
 void RestoreTrayIcon(App& app);
 void HookWindowProc(App& app, WindowHandle window);

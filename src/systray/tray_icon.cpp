@@ -1,5 +1,6 @@
 // The tray record: its size for the shell at hand, adding and removing the
 // icon, and hooking the host window so the icon's callbacks reach us.
+#include "coolcode/system.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -72,6 +73,16 @@ void RestoreTrayIcon(App& app) {
 void RemoveTrayIcon(App& app) {
   PrepareRecordHeader(app);
   app.platform.ShellNotifyIcon(kNimDelete, app.TrayIcon);
+}
+
+void ShutDown(App& app) {
+  app.Closing = true;
+  SetCursorStyle(app, L"Normal");
+  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
+  RemoveTrayIcon(app);
+  app.platform.PostCloseToHost();
 }
 
 void HookWindowProc(App& app, WindowHandle window) {
