@@ -75,6 +75,61 @@ bool TakeTemporaryFile(App& app, const std::wstring& path, std::wstring& text) {
   return read;
 }
 
+// Fetches an update address's script through the temporary file, which is
+// gone again afterwards; none when there is nothing to read.
+std::optional<std::wstring> DownloadScript(App& app, const std::wstring& address) {
+  const std::wstring temporary = AppFolder(app) + L"velmora.tmp";
+  bool downloaded = false;
+  {
+    const DownloadMark mark(app);
+    downloaded = DownloadFile(app, address, temporary);
+  }
+  std::wstring raw;
+  const bool taken = TakeTemporaryFile(app, temporary, raw);
+  if (!downloaded || !taken) {
+    return std::nullopt;
+  }
+  app.platform.ForgetUrlCacheEntry(address);
+  return NormalizeLineEnds(raw);
+}
+
+struct ScriptIdDeclaration {
+  bool found = false;      // a line declares an identifier, empty or not
+  std::wstring identifier; // the first one that is not empty
+};
+
+// The identifier a downloaded openScript declares. A declaration is a set
+// line whose subject is scriptID, written exactly so: the words are taken
+// as written, not lower-cased as when the line runs.
+ScriptIdDeclaration DeclaredScriptId(std::wstring_view body) {
+  ScriptIdDeclaration declaration;
+  for (const std::wstring& line : SplitLines(body)) {
+    const auto word = [&line](int k) { return TrimBlanks(GetItem(line, k, L' ')); };
+    const CommandLine asWritten{line, word(1), word(2), word(3)};
+    if (asWritten.w1 != L"set" || SetSubject(asWritten) != L"scriptID") {
+      continue;
+    }
+    declaration.found = true;
+    declaration.identifier = Identifier(line);
+    if (!declaration.identifier.empty()) {
+      break;
+    }
+  }
+  return declaration;
+}
+
+// Keeps a newer script's identifier, in memory and for the next start, and
+// loads and runs the script.
+void TakeNewScript(App& app, const std::wstring& identifier, const std::wstring& text) {
+  app.LastID = identifier;
+  SaveLastId(app, identifier);
+  ParseScript(app, text);
+  if (RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory) ==
+      RunResult::Fatal) {
+    ShutDown(app);
+  }
+}
+
 } // namespace
 
 CommandResult DownloadCommand(App& app, const CommandLine& command) {
@@ -130,59 +185,30 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
   if (address == kNoQuote) {
     return Fail(app, L"Can't understand 'check' command.");
   }
-  const std::wstring temporary = AppFolder(app) + L"velmora.tmp";
-  bool downloaded = false;
-  {
-    const DownloadMark mark(app);
-    downloaded = DownloadFile(app, address, temporary);
-  }
-  std::wstring raw;
-  const bool taken = TakeTemporaryFile(app, temporary, raw);
-  if (!downloaded || !taken) {
+  const std::optional<std::wstring> text = DownloadScript(app, address);
+  if (!text) {
     return Fail(app, L"Check URL: Download failed. (Check parameters.)");
   }
-  app.platform.ForgetUrlCacheEntry(address);
-  const std::wstring text = NormalizeLineEnds(raw);
   // A page that is no script (an error page, a captive portal) is reported
   // and left alone; it must never stop the program.
-  const std::wstring block = ExtractHandler(L"openScript", text);
+  const std::wstring block = ExtractHandler(L"openScript", *text);
   const std::wstring body = block == kIncomplete ? L"" : HandlerBody(block);
   if (body.empty()) {
     return Fail(app, L"Check URL: 'openScript' handler not found in script file.");
   }
-  bool declared = false;
-  for (const std::wstring& line : SplitLines(body)) {
-    const std::wstring w1 = TrimBlanks(GetItem(line, 1, L' '));
-    std::wstring w2 = TrimBlanks(GetItem(line, 2, L' '));
-    if (w2 == L"the") {
-      w2 = TrimBlanks(GetItem(line, 3, L' '));
-    }
-    if (w1 != L"set" || w2 != L"scriptID") {
-      continue;
-    }
-    declared = true;
-    const std::wstring identifier = Identifier(line);
-    if (identifier.empty()) {
-      continue;
-    }
-    if (identifier == app.LastID) {
-      app.LastResult = L"same";
-      return CommandResult::Ok;
-    }
-    app.LastID = identifier;
-    SaveLastId(app, identifier);
-    ParseScript(app, text);
-    if (RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory) ==
-        RunResult::Fatal) {
-      ShutDown(app);
-    }
-    app.LastResult = L"different";
+  const ScriptIdDeclaration declaration = DeclaredScriptId(body);
+  if (declaration.identifier.empty()) {
+    return Fail(app, declaration.found
+                         ? L"Check URL: Script ID is invalid in 'set scriptID' command."
+                         : L"Check URL: Couldn't find 'set scriptID' in openScript handler.");
+  }
+  if (declaration.identifier == app.LastID) {
+    app.LastResult = L"same";
     return CommandResult::Ok;
   }
-  if (declared) {
-    return Fail(app, L"Check URL: Script ID is invalid in 'set scriptID' command.");
-  }
-  return Fail(app, L"Check URL: Couldn't find 'set scriptID' in openScript handler.");
+  TakeNewScript(app, declaration.identifier, *text);
+  app.LastResult = L"different";
+  return CommandResult::Ok;
 }
 
 CommandResult SetScriptIdCommand(App& app, const CommandLine& command) {

@@ -52,6 +52,65 @@ int ExitStatusOf(std::string_view word) {
   return word == "Cancel" ? kAskCancel : kAskFailed;
 }
 
+// The script that asks, in the bytes Velmora reads; none, and the reason
+// told, when the texts cannot be carried.
+std::optional<std::string> AskScriptBytes(const AskOptions& options, std::wstring_view answerFile,
+                                          std::ostream& err) {
+  std::wstring problem;
+  const std::optional<std::wstring> script = AskScript(options, answerFile, problem);
+  if (!script) {
+    err << "velmoractl: " << EncodeConsole(problem) << "\n";
+    return std::nullopt;
+  }
+  std::string bytes = EncodeAnsi(*script);
+  if (DecodeAnsi(bytes) != *script) {
+    err << "velmoractl: the text holds characters that Velmora's code page cannot write\n";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+bool MakeFolder(const std::filesystem::path& folder, std::ostream& err) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    err << "velmoractl: cannot create " << DisplayPath(folder) << ": " << error.message() << "\n";
+    return false;
+  }
+  return true;
+}
+
+// The answer word, once Velmora has written it whole (its line break is
+// there); none when the time runs out first.
+std::optional<std::string> WaitForAnswer(const std::filesystem::path& answer,
+                                         std::optional<double> timeoutSeconds) {
+  std::string word;
+  const auto answered = [&answer, &word] {
+    const std::optional<std::string> text = ReadBytes(answer);
+    const std::size_t end = text ? text->find("\r\n") : std::string::npos;
+    if (end == std::string::npos) {
+      return false;
+    }
+    word = text->substr(0, end);
+    return true;
+  };
+  if (!WaitUntil(answered, timeoutSeconds)) {
+    return std::nullopt;
+  }
+  return word;
+}
+
+// Velmora may hold the file open for a moment after writing the word.
+void RemoveAnswer(const std::filesystem::path& answer) {
+  WaitUntil(
+      [&answer] {
+        std::error_code removeError;
+        std::filesystem::remove(answer, removeError);
+        return !removeError;
+      },
+      kRemoveSeconds);
+}
+
 } // namespace
 
 std::optional<std::wstring> AskScript(const AskOptions& options, std::wstring_view answerFile,
@@ -99,56 +158,27 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
     return kAskFailed;
   }
   const std::string name = UniqueName("velmoractl-ask");
-  const std::wstring answerFile = L"answers/" + DecodeAnsi(name) + L".txt";
-  std::wstring problem;
-  const std::optional<std::wstring> script = AskScript(options, answerFile, problem);
-  if (!script) {
-    err << "velmoractl: " << EncodeConsole(problem) << "\n";
-    return kAskFailed;
-  }
-  const std::string bytes = EncodeAnsi(*script);
-  if (DecodeAnsi(bytes) != *script) {
-    err << "velmoractl: the text holds characters that Velmora's code page cannot write\n";
-    return kAskFailed;
-  }
+  const std::optional<std::string> bytes =
+      AskScriptBytes(options, L"answers/" + DecodeAnsi(name) + L".txt", err);
   const std::filesystem::path answers = options.folder / "answers";
-  std::filesystem::create_directories(answers, error);
-  if (error) {
-    err << "velmoractl: cannot create " << DisplayPath(answers) << ": " << error.message() << "\n";
+  if (!bytes || !MakeFolder(answers, err)) {
     return kAskFailed;
   }
   std::string dropProblem;
-  if (!DropScript(options.folder, bytes, "velmoractl-ask", dropProblem)) {
+  if (!DropScript(options.folder, *bytes, "velmoractl-ask", dropProblem)) {
     err << "velmoractl: " << dropProblem << "\n";
     return kAskFailed;
   }
-  // The answer is whole once its line break is there.
   const std::filesystem::path answer = answers / (name + ".txt");
-  std::string word;
-  const auto answered = [&answer, &word] {
-    const std::optional<std::string> text = ReadBytes(answer);
-    const std::size_t end = text ? text->find("\r\n") : std::string::npos;
-    if (end == std::string::npos) {
-      return false;
-    }
-    word = text->substr(0, end);
-    return true;
-  };
-  if (!WaitUntil(answered, options.timeoutSeconds)) {
+  const std::optional<std::string> word = WaitForAnswer(answer, options.timeoutSeconds);
+  if (!word) {
     err << "velmoractl: no answer within " << *options.timeoutSeconds
         << " seconds (is Velmora running, with polling on?)\n";
     return kAskTimedOut;
   }
-  // Velmora may hold the file open for a moment after writing the word.
-  WaitUntil(
-      [&answer] {
-        std::error_code removeError;
-        std::filesystem::remove(answer, removeError);
-        return !removeError;
-      },
-      kRemoveSeconds);
-  out << word << "\n";
-  const int status = ExitStatusOf(word);
+  RemoveAnswer(answer);
+  out << *word << "\n";
+  const int status = ExitStatusOf(*word);
   if (status == kAskFailed) {
     err << "velmoractl: Velmora wrote an answer it has no word for\n";
   }

@@ -9,6 +9,7 @@
 
 #include "ctl/diagnostic.hpp"
 #include "ctl/probe.hpp"
+#include "interpreter/dispatch.hpp"
 #include "interpreter/script.hpp"
 
 namespace velmora::ctl {
@@ -59,6 +60,12 @@ private:
     int previousLine = 0;
   };
   LineProbe CheckLine(const std::wstring& line, int fileLine, Sequence& sequence);
+  void CheckAfterQuit(int fileLine, Sequence& sequence);
+  void CheckCommandWord(const CommandLine& command, const LineProbe& probe, int fileLine,
+                        const Sequence& sequence);
+  void CheckRefusal(const CommandLine& command, const std::wstring& refusal, int fileLine);
+  void CheckTimerUnit(const std::wstring& line, int fileLine);
+  void CheckCapitalWords(const std::wstring& line, int fileLine);
   void CheckSwitchBlock(const BlockLine& block);
   void CheckInstallBlock(const BlockLine& block, const std::wstring& installed);
   void CheckSectionStart(const std::wstring& line, int fileLine, const wchar_t* consequence);

@@ -85,40 +85,72 @@ void RunChecker::CheckInstalled(std::wstring_view text, std::vector<int> fileLin
 }
 
 LineProbe RunChecker::CheckLine(const std::wstring& line, int fileLine, Sequence& sequence) {
-  if (sequence.quitLine != 0) {
-    out_.Warning(fileLine, "after-quit",
-                 L"this line still runs: " + Quoted(sequence.quitWord) + L" on line " +
-                     std::to_wstring(sequence.quitLine) + L" only asks the program to close");
-    sequence.quitLine = 0;
-  }
+  CheckAfterQuit(fileLine, sequence);
   const CommandLine command{line, LineWord(line, 1), LineWord(line, 2), LineWord(line, 3)};
   LineProbe probe = ProbeLine(line);
+  CheckCommandWord(command, probe, fileLine, sequence);
+  CheckCapitalWords(line, fileLine);
+  CheckPathEscapes(line, fileLine, probe.textsOut);
+  if (command.w1 == L"quit" || command.w1 == L"exit") {
+    sequence.quitLine = fileLine;
+    sequence.quitWord = command.w1;
+  }
+  sequence.previous = line;
+  sequence.previousLine = fileLine;
+  return probe;
+}
+
+void RunChecker::CheckAfterQuit(int fileLine, Sequence& sequence) {
+  if (sequence.quitLine == 0) {
+    return;
+  }
+  out_.Warning(fileLine, "after-quit",
+               L"this line still runs: " + Quoted(sequence.quitWord) + L" on line " +
+                   std::to_wstring(sequence.quitLine) + L" only asks the program to close");
+  sequence.quitLine = 0;
+}
+
+// Whether the line's command is known, and what it refuses.
+void RunChecker::CheckCommandWord(const CommandLine& command, const LineProbe& probe, int fileLine,
+                                  const Sequence& sequence) {
   if (!IsCommandWord(command.w1)) {
     out_.Error(fileLine, "unknown-command", probe.refusal.value_or(L""));
     if (command.w1 == L"switch" && command.w2 == L"result") {
-      CheckUnfoldedSwitch(line, fileLine, sequence);
+      CheckUnfoldedSwitch(command.line, fileLine, sequence);
     }
   } else if (probe.refusal) {
-    const std::wstring& subject = SetSubject(command);
-    if (command.w1 == L"set" && subject == L"timer") {
-      out_.Warning(fileLine, "timer-number",
-                   *probe.refusal + L" It needs \"to\" or \"for\" and a number.");
-    } else if (command.w1 == L"set" && subject == L"polling") {
-      out_.Warning(fileLine, "polling-number", *probe.refusal + L" It needs \"to\" and a number.");
-    } else if (command.w1 == L"install" || command.w1 == L"install:") {
-      out_.Error(fileLine, "install-refused", *probe.refusal);
-    } else {
-      out_.Error(fileLine, "refused-command", *probe.refusal);
-    }
+    CheckRefusal(command, *probe.refusal, fileLine);
   } else if (command.w1 == L"set" && SetSubject(command) == L"timer") {
-    const std::wstring unit = TimerUnitWord(line);
-    if (!unit.empty() && !TimerUnitFactor(unit)) {
-      out_.Warning(fileLine, "timer-unit",
-                   Quoted(unit) + L" is no unit of 'set timer', so the number counts " +
-                       L"milliseconds; the units are ms, sec, min and hr and their long " +
-                       L"forms, in lower case");
-    }
+    CheckTimerUnit(command.line, fileLine);
   }
+}
+
+// A refusal the program reports when the line runs.
+void RunChecker::CheckRefusal(const CommandLine& command, const std::wstring& refusal,
+                              int fileLine) {
+  const std::wstring& subject = SetSubject(command);
+  if (command.w1 == L"set" && subject == L"timer") {
+    out_.Warning(fileLine, "timer-number", refusal + L" It needs \"to\" or \"for\" and a number.");
+  } else if (command.w1 == L"set" && subject == L"polling") {
+    out_.Warning(fileLine, "polling-number", refusal + L" It needs \"to\" and a number.");
+  } else if (command.w1 == L"install" || command.w1 == L"install:") {
+    out_.Error(fileLine, "install-refused", refusal);
+  } else {
+    out_.Error(fileLine, "refused-command", refusal);
+  }
+}
+
+void RunChecker::CheckTimerUnit(const std::wstring& line, int fileLine) {
+  const std::wstring unit = TimerUnitWord(line);
+  if (!unit.empty() && !TimerUnitFactor(unit)) {
+    out_.Warning(fileLine, "timer-unit",
+                 Quoted(unit) + L" is no unit of 'set timer', so the number counts " +
+                     L"milliseconds; the units are ms, sec, min and hr and their long " +
+                     L"forms, in lower case");
+  }
+}
+
+void RunChecker::CheckCapitalWords(const std::wstring& line, int fileLine) {
   for (const wchar_t* words : {L"install:", L"install handler:"}) {
     const std::wstring written = Miscased(line, words);
     if (!written.empty()) {
@@ -133,14 +165,6 @@ LineProbe RunChecker::CheckLine(const std::wstring& line, int fileLine, Sequence
                  Quoted(with) + L" must be written 'with': written so, the quoted text after " +
                      L"it is not read as what 'with' brings");
   }
-  CheckPathEscapes(line, fileLine, probe.textsOut);
-  if (command.w1 == L"quit" || command.w1 == L"exit") {
-    sequence.quitLine = fileLine;
-    sequence.quitWord = command.w1;
-  }
-  sequence.previous = line;
-  sequence.previousLine = fileLine;
-  return probe;
 }
 
 void RunChecker::CheckUnfoldedSwitch(const std::wstring& line, int fileLine,

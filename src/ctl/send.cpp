@@ -10,6 +10,57 @@
 
 namespace velmora::ctl {
 
+namespace {
+
+// Every script named, read and vetted before any is dropped: none when one
+// cannot be read or, unless forced, has no openScript of its own.
+std::optional<std::vector<std::string>> ReadScripts(const SendOptions& options, std::ostream& err) {
+  std::vector<std::string> scripts;
+  for (const std::string& file : options.files) {
+    std::optional<std::string> bytes = ReadBytes(PathFromArgument(file));
+    if (!bytes) {
+      err << "velmoractl: cannot read " << file << "\n";
+      return std::nullopt;
+    }
+    if (!options.force && !HasOwnOpenScript(ScriptText(*bytes))) {
+      err << "velmoractl: " << file
+          << " has no complete openScript block, so Velmora would run its last openScript "
+             "handler once more instead; use --force to send it anyway\n";
+      return std::nullopt;
+    }
+    scripts.push_back(std::move(*bytes));
+  }
+  return scripts;
+}
+
+std::vector<std::filesystem::path> StillThere(const std::vector<std::filesystem::path>& scripts) {
+  std::vector<std::filesystem::path> left;
+  std::error_code ignored;
+  for (const std::filesystem::path& script : scripts) {
+    if (std::filesystem::exists(script, ignored)) {
+      left.push_back(script);
+    }
+  }
+  return left;
+}
+
+// The program deletes each script once it has run it.
+int WaitUntilTaken(const std::vector<std::filesystem::path>& dropped, double seconds,
+                   std::ostream& err) {
+  if (WaitUntil([&dropped] { return StillThere(dropped).empty(); }, seconds)) {
+    return kSendDone;
+  }
+  err << "velmoractl: Velmora did not take every script within " << seconds
+      << " seconds (is it running, with polling on?); left in the folder:";
+  for (const std::filesystem::path& script : StillThere(dropped)) {
+    err << " " << DisplayPath(script.filename());
+  }
+  err << "\n";
+  return kSendTimedOut;
+}
+
+} // namespace
+
 bool HasOwnOpenScript(std::wstring_view text) {
   QuietProgram program;
   ParseScript(program.app(), text);
@@ -26,23 +77,12 @@ int RunSend(const SendOptions& options, std::ostream& err) {
     err << "velmoractl: " << DisplayPath(options.folder) << " is not a folder\n";
     return kSendFailed;
   }
-  std::vector<std::string> scripts;
-  for (const std::string& file : options.files) {
-    std::optional<std::string> bytes = ReadBytes(PathFromArgument(file));
-    if (!bytes) {
-      err << "velmoractl: cannot read " << file << "\n";
-      return kSendFailed;
-    }
-    if (!options.force && !HasOwnOpenScript(ScriptText(*bytes))) {
-      err << "velmoractl: " << file
-          << " has no complete openScript block, so Velmora would run its last openScript "
-             "handler once more instead; use --force to send it anyway\n";
-      return kSendFailed;
-    }
-    scripts.push_back(std::move(*bytes));
+  const std::optional<std::vector<std::string>> scripts = ReadScripts(options, err);
+  if (!scripts) {
+    return kSendFailed;
   }
   std::vector<std::filesystem::path> dropped;
-  for (const std::string& bytes : scripts) {
+  for (const std::string& bytes : *scripts) {
     std::string problem;
     const std::optional<std::filesystem::path> script =
         DropScript(options.folder, bytes, "velmoractl-send", problem);
@@ -55,29 +95,7 @@ int RunSend(const SendOptions& options, std::ostream& err) {
   if (!options.waitSeconds) {
     return kSendDone;
   }
-  // The program deletes each script once it has run it.
-  const auto allTaken = [&dropped] {
-    std::error_code ignored;
-    for (const std::filesystem::path& script : dropped) {
-      if (std::filesystem::exists(script, ignored)) {
-        return false;
-      }
-    }
-    return true;
-  };
-  if (WaitUntil(allTaken, options.waitSeconds)) {
-    return kSendDone;
-  }
-  err << "velmoractl: Velmora did not take every script within " << *options.waitSeconds
-      << " seconds (is it running, with polling on?); left in the folder:";
-  std::error_code ignored;
-  for (const std::filesystem::path& script : dropped) {
-    if (std::filesystem::exists(script, ignored)) {
-      err << " " << DisplayPath(script.filename());
-    }
-  }
-  err << "\n";
-  return kSendTimedOut;
+  return WaitUntilTaken(dropped, *options.waitSeconds, err);
 }
 
 } // namespace velmora::ctl
