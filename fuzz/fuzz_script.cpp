@@ -26,7 +26,8 @@ void Drive(const std::string& script) {
   // Boxes are answered in turn with each button a box can give.
   int answer = 0;
   fake.onMessageBox = [&answer](const velmora::fake::MessageBoxCall&) -> std::optional<int> {
-    static constexpr int kButtons[] = {1, 2, 6, 7};
+    static constexpr int kButtons[] = {velmora::kButtonOk, velmora::kButtonCancel,
+                                       velmora::kButtonYes, velmora::kButtonNo};
     return kButtons[answer++ % 4];
   };
   fake.AddFile(L"C:\\App\\boot.scp", script);

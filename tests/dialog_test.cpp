@@ -22,26 +22,27 @@ struct AnswerCase {
 
 TEST(Answer, TheBoxAndTheWordThePressedButtonRecords) {
   const AnswerCase cases[] = {
-      {L"answer \"Hello\"", fake::kIdOk, L"Hello", L"", 64, L"OK"},
-      {L"answer question \"Save changes?\" with \"YesNoCancel\" \"Editor\"", fake::kIdNo,
-       L"Save changes?", L"Editor", 35, L"No"},
-      {L"answer warning \"Proceed?\" with \"OKCancel\"", fake::kIdCancel, L"Proceed?", L"", 49,
-       L"Cancel"},
-      {L"Answer Information \"Go?\" with \"YesNo\"", fake::kIdYes, L"Go?", L"", 68, L"Yes"},
-      {L"answer ERROR \"Disk full\"", fake::kIdOk, L"Disk full", L"", 16, L"OK"},
+      {L"answer \"Hello\"", kButtonOk, L"Hello", L"", kBoxIconInfo, L"OK"},
+      {L"answer question \"Save changes?\" with \"YesNoCancel\" \"Editor\"", kButtonNo,
+       L"Save changes?", L"Editor", kBoxIconQuestion + kBoxYesNoCancel, L"No"},
+      {L"answer warning \"Proceed?\" with \"OKCancel\"", kButtonCancel, L"Proceed?", L"",
+       kBoxIconWarning + kBoxOkCancel, L"Cancel"},
+      {L"Answer Information \"Go?\" with \"YesNo\"", kButtonYes, L"Go?", L"",
+       kBoxIconInfo + kBoxYesNo, L"Yes"},
+      {L"answer ERROR \"Disk full\"", kButtonOk, L"Disk full", L"", kBoxIconError, L"OK"},
       // A second quoted text without "with" is the title, and no button set
       // is read: not behind a capital "With", a title, or without quotes.
-      {L"answer \"Text\" \"Caption\"", fake::kIdOk, L"Text", L"Caption", 64, L"OK"},
-      {L"answer \"Text\" With \"YesNo\"", fake::kIdOk, L"Text", L"YesNo", 64, L"OK"},
-      {L"answer \"Text\" \"T\" with \"YesNo\"", fake::kIdOk, L"Text", L"T", 64, L"OK"},
-      {L"answer \"Text\" with YesNo", fake::kIdOk, L"Text", L"", 64, L"OK"},
-      {L"answer \"Text\" with \"Maybe\"", fake::kIdOk, L"Text", L"", 64, L"OK"},
-      {L"answer \"Text\" with \"yesno\"", fake::kIdOk, L"Text", L"", 64, L"OK"},
-      {L"answer \"   spaced   \"", fake::kIdOk, L"spaced", L"", 64, L"OK"},
-      {L"answer \"Line one\\nLine two \\'q\\'\" with \"OK\" \"At %t%\"", fake::kIdOk,
-       L"Line one\r\nLine two \"q\"", L"At 9:41:07 AM", 64, L"OK"},
+      {L"answer \"Text\" \"Caption\"", kButtonOk, L"Text", L"Caption", kBoxIconInfo, L"OK"},
+      {L"answer \"Text\" With \"YesNo\"", kButtonOk, L"Text", L"YesNo", kBoxIconInfo, L"OK"},
+      {L"answer \"Text\" \"T\" with \"YesNo\"", kButtonOk, L"Text", L"T", kBoxIconInfo, L"OK"},
+      {L"answer \"Text\" with YesNo", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
+      {L"answer \"Text\" with \"Maybe\"", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
+      {L"answer \"Text\" with \"yesno\"", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
+      {L"answer \"   spaced   \"", kButtonOk, L"spaced", L"", kBoxIconInfo, L"OK"},
+      {L"answer \"Line one\\nLine two \\'q\\'\" with \"OK\" \"At %t%\"", kButtonOk,
+       L"Line one\r\nLine two \"q\"", L"At 9:41:07 AM", kBoxIconInfo, L"OK"},
       // A box ended some other way (Abort, Retry, a closed window) records nothing.
-      {L"answer \"Text\" with \"YesNo\"", 3, L"Text", L"", 68, L""},
+      {L"answer \"Text\" with \"YesNo\"", 3, L"Text", L"", kBoxIconInfo + kBoxYesNo, L""},
   };
   for (const AnswerCase& c : cases) {
     Harness h;
@@ -75,9 +76,9 @@ TEST(Answer, TheSwitchAfterItRunsThePressedButtonsSection) {
               L"BEEP twice", L"case \"ok\"", L"set tooltip \"never\"", L"end switch",
               L"set tooltip \"after\"", L"end x"});
   const std::tuple<int, Texts, int> cases[] = {
-      {fake::kIdYes, {L"saved", L"after"}, 0},
-      {fake::kIdNo, {L"after"}, 1},
-      {fake::kIdCancel, {L"after"}, 0},
+      {kButtonYes, {L"saved", L"after"}, 0},
+      {kButtonNo, {L"after"}, 1},
+      {kButtonCancel, {L"after"}, 0},
   };
   for (const auto& [button, tips, beeps] : cases) {
     Harness h;

@@ -17,7 +17,7 @@ namespace {
 constexpr std::uint32_t kBusyCursor = 32650;
 const std::wstring kUrl = L"http://host/files/report.pdf";
 const std::wstring kTemporary = kAppFolder + L"velmora.tmp";
-const std::wstring kSettings = kAppFolder + L"velmora.ini";
+const std::wstring kSettings = kAppFolder + kSettingsFileName;
 
 TEST(Download, SavesUnderTheAddressesLastSegmentOrTheNameGiven) {
   const std::pair<std::wstring, std::wstring> cases[] = {
@@ -329,9 +329,9 @@ TEST(SetPolling, IntervalsAndRefusals) {
   const std::tuple<const wchar_t*, std::uint32_t, bool, bool> cases[] = {
       {L"set polling to 2000", 2000, true, true},
       {L"set the polling to 1500.9", 1500, true, true},
-      {L"set polling to 65535", 65535, true, true},
-      {L"set polling to 65536", 60000, true, true},
-      {L"set polling to 1e9", 60000, true, true},
+      {L"set polling to 65535", kLongestTimerTick, true, true},
+      {L"set polling to 65536", kMinuteTick, true, true},
+      {L"set polling to 1e9", kMinuteTick, true, true},
       {L"set polling to 0", 500, false, true},
       {L"set polling to fast to 300", 300, true, true},
       {L"set polling 2000", 500, true, false},

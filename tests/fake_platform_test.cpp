@@ -92,20 +92,20 @@ TEST(FakePlatformTimers, EnablingARunningTimerDoesNotRestartIt) {
 
 TEST(FakePlatformDialogs, HookRunsWhileTheBoxIsOpenAndMayOpenAnother) {
   FakePlatform fake;
-  fake.answers = {kIdNo, kIdCancel};
+  fake.answers = {kButtonNo, kButtonCancel};
   fake.onMessageBox = [&](const MessageBoxCall& call) -> std::optional<int> {
     if (call.text == L"outer") {
-      EXPECT_EQ(fake.ShowMessageBox(L"inner", L"", 0), kIdNo);
+      EXPECT_EQ(fake.ShowMessageBox(L"inner", L"", 0), kButtonNo);
       return std::nullopt;
     }
     if (call.text == L"hooked") {
-      return kIdYes;
+      return kButtonYes;
     }
     return std::nullopt;
   };
-  EXPECT_EQ(fake.ShowMessageBox(L"outer", L"c", 4), kIdCancel);
-  EXPECT_EQ(fake.ShowMessageBox(L"hooked", L"c", 4), kIdYes);
-  EXPECT_EQ(fake.ShowMessageBox(L"last", L"c", 0), kIdOk);
+  EXPECT_EQ(fake.ShowMessageBox(L"outer", L"c", 4), kButtonCancel);
+  EXPECT_EQ(fake.ShowMessageBox(L"hooked", L"c", 4), kButtonYes);
+  EXPECT_EQ(fake.ShowMessageBox(L"last", L"c", 0), kButtonOk);
   ASSERT_EQ(fake.boxes.size(), 4u);
   EXPECT_EQ(fake.boxes[1].text, L"inner");
 }

@@ -257,7 +257,7 @@ TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
     h.fake.File(kAppFolder + L"locked.txt")->readOnly = true;
     h.fake.AddFile(kAppFolder + L"busy.txt", "");
     h.fake.File(kAppFolder + L"busy.txt")->inUse = true;
-    h.fake.answers = {fake::kIdNo};
+    h.fake.answers = {kButtonNo};
     const std::wstring slot = Script(
         {L"on x", setLine, L"answer \"Save?\" with \"YesNo\"", L"switch result", L"case \"Yes\"",
          L"set tooltip \"yes\"", L"case \"No\"", L"set tooltip \"no\"", L"end switch", L"end x"});

@@ -136,7 +136,7 @@ TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
 
 TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
   Harness h;
-  const std::wstring ini = kAppFolder + L"velmora.ini";
+  const std::wstring ini = kAppFolder + kSettingsFileName;
   EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"LastID", ini), L"");
   EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"first", ini));
   EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"second", ini));

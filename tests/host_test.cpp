@@ -1,6 +1,7 @@
 // Start-up, loading scripts, the command drop, quitting and unloading.
 #include <gtest/gtest.h>
 
+#include "coolcode/files.hpp"
 #include "harness.hpp"
 #include "host/host.hpp"
 #include "script_trace.hpp"
@@ -48,7 +49,7 @@ TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
 TEST(StartUp, ReadsLastIdOnlyFromAnExistingSettingsFile) {
   Harness withIni;
   withIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
-  withIni.fake.AddFile(kAppFolder + L"velmora.ini", "[Updates]\r\nLastID=v7\r\n");
+  withIni.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
   StartUp(withIni.app);
   EXPECT_EQ(withIni.app.LastID, L"v7");
 
@@ -68,7 +69,7 @@ TEST(StartUp, MissingBootScpTellsTheUserAndQuits) {
   EXPECT_EQ(h.fake.boxes[0].text,
             L"Cannot locate 'boot.scp' script file. Velmora cannot continue.");
   EXPECT_EQ(h.fake.boxes[0].caption, L"File Missing");
-  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
   EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
   EXPECT_EQ(h.fake.closePosts, 1);
   EXPECT_FALSE(Enabled(h, TimerId::Poll));
@@ -85,7 +86,7 @@ TEST(StartUp, BootScpWithoutOpenScriptIsFatal) {
   EXPECT_EQ(h.fake.boxes[0].text, L"Velmora requires an 'on openScript' handler in order to "
                                   L"function properly. Velmora cannot continue.");
   EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Found");
-  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
   // The quit sequence ran, and start-up still finished its own steps.
   EXPECT_EQ(h.fake.cursorRestores, 1);
   EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
@@ -102,7 +103,7 @@ TEST(StartUp, AnOpenScriptThatNeverEndsIsNamedInOneFatalMessage) {
   EXPECT_EQ(h.fake.boxes[0].text, L"An 'on openScript' was found without a corresponding 'end "
                                   L"openScript'. Velmora cannot continue.");
   EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Terminated Properly");
-  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
   EXPECT_EQ(h.fake.beeps, 0);
   EXPECT_EQ(h.fake.closePosts, 1);
   EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
@@ -155,7 +156,7 @@ TEST(StartUp, AnUnreadableBootScpTellsTheUserAndQuits) {
     EXPECT_EQ(h.fake.boxes[0].text,
               L"Cannot read 'boot.scp' script file. Velmora cannot continue.");
     EXPECT_EQ(h.fake.boxes[0].caption, L"File Unreadable");
-    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
     EXPECT_EQ(h.fake.closePosts, 1) << inUse;
     EXPECT_FALSE(Enabled(h, TimerId::Poll)) << inUse;
     EXPECT_EQ(h.app.TooltipText, L"") << inUse;

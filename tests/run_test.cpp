@@ -100,7 +100,7 @@ TEST(ExecuteCommand, UnrecognisedFirstWordIsReportedLowerCased) {
     ASSERT_EQ(h.fake.boxes.size(), 1u) << line;
     EXPECT_EQ(h.fake.boxes[0].text, message);
     EXPECT_EQ(h.fake.boxes[0].caption, L"Parsing Error");
-    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
   }
 }
 

@@ -92,7 +92,7 @@ TEST(RunHandler, AMissingMandatoryHandlerIsFatal) {
     ASSERT_EQ(h.fake.boxes.size(), 1u);
     EXPECT_EQ(h.fake.boxes[0].text, c.text);
     EXPECT_EQ(h.fake.boxes[0].caption, c.caption);
-    EXPECT_EQ(h.fake.boxes[0].style, 16u);
+    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
     // Ending the program is left to the caller.
     EXPECT_EQ(h.fake.closePosts, 0);
     EXPECT_FALSE(h.app.Closing);
@@ -252,7 +252,7 @@ TEST(ParseScript, IncompleteBlockIsReportedAndTheRestLoads) {
   EXPECT_EQ(h.fake.boxes[0].text,
             L"Handler 'openScript' has a script error: Incomplete script block detected.");
   EXPECT_EQ(h.fake.boxes[0].caption, L"Script Parsing Error");
-  EXPECT_EQ(h.fake.boxes[0].style, 16u);
+  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
   EXPECT_EQ(h.fake.boxes[1].text,
             L"Handler 'rightClick' has a script error: Incomplete script block detected.");
   EXPECT_EQ(h.app.handlers[Slot::OpenScript], Extracted({L"on openScript", L"end openScript"}));

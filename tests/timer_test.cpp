@@ -32,12 +32,12 @@ TEST(SetTimer, NumbersAndUnitsGiveThePeriodAndTheFirstTick) {
       {L"set the timer to 5000 ms", 5000, 5000},
       {L"set timer to 5", 5, 5},
       {L"set timer to 5 Seconds", 5, 5},
-      {L"set timer to 1.5 min", 90000, 60000},
-      {L"set timer for 2 hours", 7200000, 60000},
-      {L"set timer to 65535", 65535, 65535},
-      {L"set timer to 65536", 65536, 60000},
-      {L"set timer to soon for 3 mins", 180000, 60000},
-      {L"set timer to 596 hrs", 2145600000, 60000},
+      {L"set timer to 1.5 min", 90000, kMinuteTick},
+      {L"set timer for 2 hours", 7200000, kMinuteTick},
+      {L"set timer to 65535", 65535, kLongestTimerTick},
+      {L"set timer to 65536", 65536, kMinuteTick},
+      {L"set timer to soon for 3 mins", 180000, kMinuteTick},
+      {L"set timer to 596 hrs", 2145600000, kMinuteTick},
       {L"set timer to 0", 0, 0},
   };
   for (const auto& c : cases) {
@@ -142,7 +142,7 @@ TEST(TimerEvent, TicksRunWhileAnAnswerBoxIsOpen) {
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
     h.fake.AdvanceClock(250);
     beepsInsideTheBox = h.fake.beeps;
-    return fake::kIdYes;
+    return kButtonYes;
   };
   EXPECT_EQ(ExecuteCommand(h.app, L"answer question \"Go on?\" with \"YesNo\""), CommandResult::Ok);
   EXPECT_EQ(beepsInsideTheBox, 2);

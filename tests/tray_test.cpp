@@ -201,7 +201,7 @@ TEST(TrayWindowProc, AFailingOneTimeHandlerStaysAndIsReportedEachTime) {
               (Texts{L"Can't understand 'bogus'.", report, L"Can't understand 'bogus'.", report}));
     EXPECT_EQ(h.Captions(),
               (Texts{L"Parsing Error", L"Execution Error", L"Parsing Error", L"Execution Error"}));
-    EXPECT_EQ(h.fake.boxes[1].style, 16u);
+    EXPECT_EQ(h.fake.boxes[1].style, kBoxIconError);
     EXPECT_FALSE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
     EXPECT_EQ(h.app.TooltipText, L"") << "the permanent handler must not run";
   }

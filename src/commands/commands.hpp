@@ -12,7 +12,7 @@
 namespace velmora {
 
 // Dialogs.
-int ButtonSetCode(std::wstring_view name);
+std::uint32_t ButtonSetCode(std::wstring_view name);
 CommandResult AnswerCommand(App& app, const CommandLine& command);
 CommandResult BeepCommand(App& app, const CommandLine& command);
 

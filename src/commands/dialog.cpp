@@ -9,28 +9,28 @@ namespace {
 
 std::uint32_t IconStyle(std::wstring_view iconWord) {
   if (iconWord == L"question") {
-    return 32;
+    return kBoxIconQuestion;
   }
   if (iconWord == L"warning") {
-    return 48;
+    return kBoxIconWarning;
   }
   if (iconWord == L"error") {
-    return 16;
+    return kBoxIconError;
   }
   // "info", "information", and any other second word (usually the opening
   // of the quoted message).
-  return 64;
+  return kBoxIconInfo;
 }
 
 const wchar_t* AnswerWord(int button) {
   switch (button) {
-  case 1:
+  case kButtonOk:
     return L"OK";
-  case 2:
+  case kButtonCancel:
     return L"Cancel";
-  case 6:
+  case kButtonYes:
     return L"Yes";
-  case 7:
+  case kButtonNo:
     return L"No";
   default:
     return nullptr;
@@ -39,17 +39,17 @@ const wchar_t* AnswerWord(int button) {
 
 } // namespace
 
-int ButtonSetCode(std::wstring_view name) {
+std::uint32_t ButtonSetCode(std::wstring_view name) {
   if (name == L"OKCancel") {
-    return 1;
+    return kBoxOkCancel;
   }
   if (name == L"YesNo") {
-    return 4;
+    return kBoxYesNo;
   }
   if (name == L"YesNoCancel") {
-    return 3;
+    return kBoxYesNoCancel;
   }
-  return 0;
+  return kBoxOk;
 }
 
 CommandResult AnswerCommand(App& app, const CommandLine& command) {
@@ -66,7 +66,7 @@ CommandResult AnswerCommand(App& app, const CommandLine& command) {
     const std::wstring second = GetQuotedText(rest);
     if (second != kNoQuote) {
       if (GetItem(rest, 1, L' ') == L"with") {
-        style += static_cast<std::uint32_t>(ButtonSetCode(second));
+        style += ButtonSetCode(second);
         title = GetQuotedText(GetTextAfterQuotes(rest));
         if (title == kNoQuote) {
           title.clear();

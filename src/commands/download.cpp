@@ -56,7 +56,7 @@ std::wstring Identifier(std::wstring_view line) {
 
 // Keeps the identifier of the script taken, for the next start.
 void SaveLastId(App& app, const std::wstring& identifier) {
-  const std::wstring settings = AppFolder(app) + L"velmora.ini";
+  const std::wstring settings = AppFolder(app) + kSettingsFileName;
   if (!FileExists(app, settings)) {
     app.platform.CreateTextFile(settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n");
     return;
@@ -230,9 +230,9 @@ CommandResult SetPollingCommand(App& app, const CommandLine& command) {
   if (*value == 0) {
     return CommandResult::Ok;
   }
-  // The timer counts to 65535 ms; a longer wish is served once a minute.
+  // A longer wish than one tick can count is served once a minute.
   const std::uint32_t interval =
-      *value <= 65535 ? static_cast<std::uint32_t>(*value) : std::uint32_t{60000};
+      *value <= kLongestTimerTick ? static_cast<std::uint32_t>(*value) : kMinuteTick;
   app.platform.SetTimerInterval(TimerId::Poll, interval);
   app.platform.SetTimerEnabled(TimerId::Poll, true);
   return CommandResult::Ok;

@@ -10,13 +10,13 @@ namespace velmora {
 
 namespace {
 
-// The timer control counts at most 65535 ms a tick; longer periods are
-// counted in ticks of a minute and one final tick of the remainder.
-constexpr std::int32_t kLongestTick = 65535;
-constexpr std::int32_t kMinuteTick = 60000;
+// Periods longer than one tick can count are counted in ticks of a minute
+// and one final tick of the remainder. Periods are kept as signed counts.
+constexpr auto kLongestTick = static_cast<std::int32_t>(kLongestTimerTick);
+constexpr auto kMinute = static_cast<std::int32_t>(kMinuteTick);
 
 std::uint32_t TickFor(std::int32_t period) {
-  return static_cast<std::uint32_t>(period <= kLongestTick ? period : kMinuteTick);
+  return static_cast<std::uint32_t>(period <= kLongestTick ? period : kMinute);
 }
 
 } // namespace
@@ -90,7 +90,7 @@ void TimerEventTimer_Timer(App& app) {
   }
   if (app.TimerElapsed + static_cast<std::int64_t>(interval) != app.TimerPeriod) {
     // A minute of a long period has passed; the last tick takes the rest.
-    app.TimerElapsed += kMinuteTick;
+    app.TimerElapsed += kMinute;
     const std::int32_t remaining = app.TimerPeriod - app.TimerElapsed;
     if (remaining <= kLongestTick) {
       app.platform.SetTimerInterval(TimerId::TimerEvent, static_cast<std::uint32_t>(remaining));

@@ -10,6 +10,10 @@
 
 namespace velmora {
 
+// The settings file in the application folder, which keeps the identifier
+// of the last script an update check took.
+constexpr const wchar_t* kSettingsFileName = L"velmora.ini";
+
 std::wstring AppFolder(App& app);
 std::wstring ResolvePath(App& app, std::wstring_view path);
 // Whether a file name matches a search pattern's last part by the rules of a

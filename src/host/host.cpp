@@ -16,8 +16,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::uint32_t kCriticalOk = 16;
-
 ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
   std::wstring raw;
   const ReadStatus status = app.platform.ReadTextFile(path, raw);
@@ -108,13 +106,13 @@ void StartUp(App& app) {
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   app.SilentErrors = false;
   app.DownloadBusy = false;
-  const std::wstring settings = AppFolder(app) + L"velmora.ini";
+  const std::wstring settings = AppFolder(app) + kSettingsFileName;
   app.LastID = FileExists(app, settings) ? ReadIniValue(app, L"Updates", L"LastID", settings) : L"";
   const std::wstring boot = AppFolder(app) + L"boot.scp";
   AddTrayIcon(app);
   if (!FileExists(app, boot)) {
     app.platform.ShowMessageBox(L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
-                                L"File Missing", kCriticalOk);
+                                L"File Missing", kBoxIconError);
     Quit(app);
     return;
   }
@@ -124,7 +122,7 @@ void StartUp(App& app) {
   std::wstring text;
   if (ReadScript(app, boot, text) != ReadStatus::Ok) {
     app.platform.ShowMessageBox(L"Cannot read 'boot.scp' script file. Velmora cannot continue.",
-                                L"File Unreadable", kCriticalOk);
+                                L"File Unreadable", kBoxIconError);
     Quit(app);
     return;
   }

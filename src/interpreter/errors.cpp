@@ -9,8 +9,6 @@ namespace velmora {
 
 namespace {
 
-constexpr std::uint32_t kErrorOk = 16;
-
 std::wstring RunResultMessage(RunResult result, std::wstring_view handlerName) {
   const std::wstring name(handlerName);
   return result == RunResult::Incomplete ? L"Incomplete '" + name + L"' handler."
@@ -24,7 +22,7 @@ void LogOrShow(App& app, const std::wstring& message, const std::wstring& title)
     AppendTextLine(app, message, L"errors.log");
     return;
   }
-  app.platform.ShowMessageBox(message, title.empty() ? L"Parsing Error" : title, kErrorOk);
+  app.platform.ShowMessageBox(message, title.empty() ? L"Parsing Error" : title, kBoxIconError);
 }
 
 // Runs the scriptError handler for one report; gives false when the handler

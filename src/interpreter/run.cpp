@@ -9,12 +9,6 @@
 
 namespace velmora {
 
-namespace {
-
-constexpr std::uint32_t kCriticalOk = 16;
-
-} // namespace
-
 std::wstring LineHead(std::wstring_view line) {
   return LowerCase(CompactSpaces(GetItemRange(line, 1, 2, L' ')));
 }
@@ -58,7 +52,7 @@ RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mo
   const std::wstring block = ExtractHandler(name, slotText);
   if (mode == Mode::Mandatory && (block.empty() || block == kIncomplete)) {
     if (const std::optional<FatalParse> fatal = MandatoryHandlerFault(name, slotText)) {
-      app.platform.ShowMessageBox(fatal->message, fatal->caption, kCriticalOk);
+      app.platform.ShowMessageBox(fatal->message, fatal->caption, kBoxIconError);
       return RunResult::Fatal;
     }
   }

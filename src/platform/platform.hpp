@@ -52,6 +52,27 @@ struct FormGeometry {
   int screenHeight = 0;
 };
 
+// Message boxes, numbered as Windows numbers them: a style is one icon and
+// one button set added together, and a box gives back the code of the
+// button pressed.
+constexpr std::uint32_t kBoxOk = 0;
+constexpr std::uint32_t kBoxOkCancel = 1;
+constexpr std::uint32_t kBoxYesNoCancel = 3;
+constexpr std::uint32_t kBoxYesNo = 4;
+constexpr std::uint32_t kBoxIconError = 16;
+constexpr std::uint32_t kBoxIconQuestion = 32;
+constexpr std::uint32_t kBoxIconWarning = 48;
+constexpr std::uint32_t kBoxIconInfo = 64;
+constexpr int kButtonOk = 1;
+constexpr int kButtonCancel = 2;
+constexpr int kButtonYes = 6;
+constexpr int kButtonNo = 7;
+
+// A timer counts at most 65535 ms a tick; a longer wait is counted in ticks
+// of a minute.
+constexpr std::uint32_t kLongestTimerTick = 65535;
+constexpr std::uint32_t kMinuteTick = 60000;
+
 struct MenuItem {
   std::wstring caption;
   bool enabled = true;

@@ -12,7 +12,8 @@ namespace velmora {
 namespace {
 
 constexpr std::uint32_t kDefaultSwapInterval = 500;
-constexpr double kLongestSwapInterval = 60000;
+// An "every" of more than a minute is no usable interval: the default stays.
+constexpr double kLongestSwapInterval = kMinuteTick;
 
 // The interval an "every" clause asks for: none when the clause is absent or
 // its number is unusable (too large, not a number), which keeps the default.

@@ -426,7 +426,7 @@ int FakePlatform::ShowMessageBox(const std::wstring& text, const std::wstring& c
     }
   }
   if (answers.empty()) {
-    return kIdOk;
+    return kButtonOk;
   }
   const int answer = answers.front();
   answers.erase(answers.begin());

@@ -15,12 +15,6 @@
 
 namespace velmora::fake {
 
-// Button codes a message box gives.
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
-
 struct MessageBoxCall {
   std::wstring text;
   std::wstring caption;
@@ -90,7 +84,7 @@ public:
   bool shortPathNameFails = false;
 
   // Message boxes: every call is logged; answers are taken from the queue,
-  // else kIdOk. The hook, when set, runs while the box is "open" (before the
+  // else kButtonOk. The hook, when set, runs while the box is "open" (before the
   // answer is taken) and may deliver events that start nested runs; when it
   // returns a value, that is the answer.
   std::vector<MessageBoxCall> boxes;

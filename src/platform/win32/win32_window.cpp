@@ -68,6 +68,14 @@ void Win32Platform::DispatchOne(MSG& message) {
   DispatchMessageA(&message);
 }
 
+// The core's message-box numbers are Windows' own.
+static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kBoxYesNoCancel == MB_YESNOCANCEL &&
+              kBoxYesNo == MB_YESNO);
+static_assert(kBoxIconError == MB_ICONERROR && kBoxIconQuestion == MB_ICONQUESTION &&
+              kBoxIconWarning == MB_ICONWARNING && kBoxIconInfo == MB_ICONINFORMATION);
+static_assert(kButtonOk == IDOK && kButtonCancel == IDCANCEL && kButtonYes == IDYES &&
+              kButtonNo == IDNO);
+
 int Win32Platform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                   std::uint32_t style) {
   // A tray program has no window in front: the box brings itself forward.
