@@ -44,7 +44,7 @@ void Drive(const std::string& script) {
   fake.AddFile(L"C:\\App\\drop.scp", script);
   fake.AdvanceClock(1000);
   for (const velmora::HandlerName& handler : velmora::kHandlerNames) {
-    const std::wstring text = app.handlers[*handler.loadSlot];
+    const std::wstring text = app.handlers[handler.slot];
     velmora::RunHandler(app, text, handler.name, Mode::Optional);
     velmora::RunHandler(app, text, handler.name, Mode::Optional, std::wstring(L"Open"));
   }

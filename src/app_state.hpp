@@ -74,8 +74,6 @@ struct App {
   // Balloons.
   std::wstring BalloonText;
   std::wstring BalloonTitle;
-  std::wstring BalloonKind = L"0";
-  bool BalloonPending = false;
 
   // Icon flashing and swapping.
   std::wstring FirstIconFile;

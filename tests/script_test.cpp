@@ -189,7 +189,7 @@ TEST(ParseScript, EachClickBlockLandsInItsOwnSlotWhateverTheNamesAndOrder) {
   const auto slotsOf = [](std::wstring_view name) {
     for (const HandlerName& handler : kHandlerNames) {
       if (name == handler.name) {
-        return *handler.loadSlot;
+        return handler.slot;
       }
     }
     ADD_FAILURE() << "no handler named " << std::wstring(name);
@@ -295,6 +295,15 @@ TEST(Install, StoresByExactNameShortNamesInLeftButtonSlots) {
       {L"doubleClickOneTime", Slot::DoubleLeftClickOneTime},
       {L"rightClickOneTime", Slot::RightClickOneTime},
       {L"scriptError", Slot::ScriptError},
+      {L"itemSelect", Slot::ItemSelect},
+      {L"timerEvent", Slot::TimerEvent},
+      {L"altShowBalloon", Slot::AltShowBalloon},
+      {L"leftClickOneTime", Slot::LeftClickOneTime},
+      {L"doubleLeftClick", Slot::DoubleLeftClick},
+      {L"doubleLeftClickOneTime", Slot::DoubleLeftClickOneTime},
+      {L"rightClick", Slot::RightClick},
+      {L"doubleRightClick", Slot::DoubleRightClick},
+      {L"doubleRightClickOneTime", Slot::DoubleRightClickOneTime},
   };
   for (const auto& [name, slot] : cases) {
     Harness h;
@@ -321,6 +330,10 @@ TEST(Install, RefusedLinesReportAndChangeNoSlot) {
        L"Handler 'leftclick' is not valid and cannot be installed."},
       {L"install handler \"on balloonClick\\nend balloonClick\"",
        L"Handler 'balloonClick' is not valid and cannot be installed."},
+      {L"install handler \"on balloonShow\\nend balloonShow\"",
+       L"Handler 'balloonShow' is not valid and cannot be installed."},
+      {L"install handler \"on balloonClose\\nend balloonClose\"",
+       L"Handler 'balloonClose' is not valid and cannot be installed."},
       {L"install handler \"\"", L"Handler '-1' is not valid and cannot be installed."},
   };
   for (const auto& [line, message] : cases) {

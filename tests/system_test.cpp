@@ -1,4 +1,4 @@
-// Version names, the Shlwapi test, the cursor, centring and the About window.
+// The Shlwapi test, the cursor, centring and the About window.
 #include <gtest/gtest.h>
 
 #include "coolcode/system.hpp"
@@ -6,32 +6,6 @@
 
 namespace velmora::testing {
 namespace {
-
-TEST(WindowsVersionName, OnlyTheKnownPairsHaveNames) {
-  const struct {
-    std::uint32_t major;
-    std::uint32_t minor;
-    const wchar_t* name;
-  } cases[] = {
-      {4, 0, L"Win95"},
-      {4, 10, L"Win98"},
-      {4, 90, L"WinME"},
-      {4, 3, L""},
-      {5, 0, L"Win2K"},
-      {5, 1, L"WinXP"},
-      {5, 2, L"WinServer2003"},
-      {5, 3, L""},
-      {6, 0, L"WinVista"},
-      {6, 1, L""},
-      {10, 0, L""},
-      {0, 0, L""},
-  };
-  for (const auto& c : cases) {
-    Harness h;
-    h.fake.osVersion = {c.major, c.minor};
-    EXPECT_EQ(WindowsVersionName(h.app), c.name) << c.major << "." << c.minor;
-  }
-}
 
 TEST(SetCursorStyle, OnlyTheExactWordGivesTheBusyArrow) {
   Harness h;

@@ -1,4 +1,4 @@
-// System services over the platform: versions, cursor, shell, About window.
+// System services over the platform: the Shlwapi version, cursor, shell, About window.
 #include "coolcode/system.hpp"
 
 #include <cmath>
@@ -8,25 +8,6 @@ namespace velmora {
 namespace {
 constexpr std::uint32_t kIdcAppStarting = 32650;
 } // namespace
-
-std::wstring WindowsVersionName(App& app) {
-  const OsVersion version = app.platform.GetOsVersion();
-  struct Name {
-    std::uint32_t major;
-    std::uint32_t minor;
-    const wchar_t* name;
-  };
-  static constexpr Name kNames[] = {
-      {4, 0, L"Win95"}, {4, 10, L"Win98"},        {4, 90, L"WinME"},   {5, 0, L"Win2K"},
-      {5, 1, L"WinXP"}, {5, 2, L"WinServer2003"}, {6, 0, L"WinVista"},
-  };
-  for (const Name& entry : kNames) {
-    if (entry.major == version.major && entry.minor == version.minor) {
-      return entry.name;
-    }
-  }
-  return L"";
-}
 
 bool IsShlwapi5OrLater(App& app) {
   return app.platform.ShlwapiMajorVersion() >= 5;

@@ -1,4 +1,4 @@
-// System services: version names, the busy cursor, the shell's "open", and
+// System services: the Shlwapi version, the busy cursor, the shell's "open", and
 // the centred About window.
 #pragma once
 
@@ -9,7 +9,6 @@
 
 namespace velmora {
 
-std::wstring WindowsVersionName(App& app);
 bool IsShlwapi5OrLater(App& app);
 void SetCursorStyle(App& app, const std::wstring& style);
 void ShellOpen(App& app, const std::wstring& target,

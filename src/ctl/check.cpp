@@ -169,15 +169,12 @@ void ScriptChecker::CheckStep(std::size_t index, const ParseStep& step, const So
       nested_.insert(line.foldedFileLines.begin(), line.foldedFileLines.end());
     }
   }
-  const std::optional<Slot> slot = kHandlerNames[index].loadSlot;
-  if (!slot) {
-    return;
-  }
-  const auto held = slots_.find(*slot);
+  const Slot slot = kHandlerNames[index].slot;
+  const auto held = slots_.find(slot);
   if (held != slots_.end()) {
     outcomes_[held->second.step].replacedBy = step.name;
   }
-  slots_[*slot] = std::move(loaded);
+  slots_[slot] = std::move(loaded);
 }
 
 void ScriptChecker::CheckIncomplete(const ParseStep& step, const SourceLines& source) {
@@ -312,8 +309,8 @@ void ScriptChecker::CheckHandlerRun(const Loaded& loaded) {
 void ScriptChecker::CheckOneTimeSuccessor(const Loaded& loaded,
                                           const std::vector<const BlockLine*>& run) {
   const std::wstring_view name = kHandlerNames[loaded.step].name;
-  const std::optional<Slot> slot = kHandlerNames[loaded.step].loadSlot;
-  if (!slot || name.size() < 7 || name.substr(name.size() - 7) != L"OneTime") {
+  const Slot slot = kHandlerNames[loaded.step].slot;
+  if (name.size() < 7 || name.substr(name.size() - 7) != L"OneTime") {
     return;
   }
   for (const BlockLine* line : run) {

@@ -9,7 +9,6 @@
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
 #include "systray/animation.hpp"
-#include "systray/balloon.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -154,11 +153,6 @@ void CheckForCommands(App& app) {
       continue;
     }
     TakeDroppedScript(app, path);
-    if (app.BalloonPending) {
-      ShowBalloon(app,
-                  static_cast<std::uint32_t>(std::wcstoul(app.BalloonKind.c_str(), nullptr, 10)));
-      app.BalloonPending = false;
-    }
     // A script that quit ends the poll: the files after it stay for the next
     // start, rather than run (and ask questions no one can answer) while
     // the program closes.

@@ -1,6 +1,8 @@
 // Handler names, their slots, and the install command.
 #include "interpreter/handlers.hpp"
 
+#include <cwchar>
+
 #include "coolcode/text.hpp"
 #include "interpreter/escapes.hpp"
 
@@ -9,58 +11,58 @@ namespace velmora {
 // The short click names have no slot of their own: a block found under one
 // of them goes to its left-button counterpart's slot, where install puts it
 // too and where the tray looks for it, so scripts may use either name.
+// openScript and the balloon events' handlers come only with a loaded
+// script: install takes none of them.
 const HandlerName kHandlerNames[20] = {
-    {L"itemSelect", Slot::ItemSelect},
-    {L"timerEvent", Slot::TimerEvent},
-    {L"altShowBalloon", Slot::AltShowBalloon},
-    {L"openScript", Slot::OpenScript},
-    {L"click", Slot::LeftClick},
-    {L"leftClick", Slot::LeftClick},
-    {L"clickOneTime", Slot::LeftClickOneTime},
-    {L"leftClickOneTime", Slot::LeftClickOneTime},
-    {L"doubleClick", Slot::DoubleLeftClick},
-    {L"doubleLeftClick", Slot::DoubleLeftClick},
-    {L"doubleClickOneTime", Slot::DoubleLeftClickOneTime},
-    {L"doubleLeftClickOneTime", Slot::DoubleLeftClickOneTime},
-    {L"rightClick", Slot::RightClick},
-    {L"rightClickOneTime", Slot::RightClickOneTime},
-    {L"doubleRightClick", Slot::DoubleRightClick},
-    {L"doubleRightClickOneTime", Slot::DoubleRightClickOneTime},
-    {L"scriptError", Slot::ScriptError},
-    {L"balloonClick", Slot::BalloonClick},
-    {L"balloonShow", Slot::BalloonShow},
-    {L"balloonClose", Slot::BalloonClose},
+    {L"itemSelect", Slot::ItemSelect, true},
+    {L"timerEvent", Slot::TimerEvent, true},
+    {L"altShowBalloon", Slot::AltShowBalloon, true},
+    {L"openScript", Slot::OpenScript, false},
+    {L"click", Slot::LeftClick, true},
+    {L"leftClick", Slot::LeftClick, true},
+    {L"clickOneTime", Slot::LeftClickOneTime, true},
+    {L"leftClickOneTime", Slot::LeftClickOneTime, true},
+    {L"doubleClick", Slot::DoubleLeftClick, true},
+    {L"doubleLeftClick", Slot::DoubleLeftClick, true},
+    {L"doubleClickOneTime", Slot::DoubleLeftClickOneTime, true},
+    {L"doubleLeftClickOneTime", Slot::DoubleLeftClickOneTime, true},
+    {L"rightClick", Slot::RightClick, true},
+    {L"rightClickOneTime", Slot::RightClickOneTime, true},
+    {L"doubleRightClick", Slot::DoubleRightClick, true},
+    {L"doubleRightClickOneTime", Slot::DoubleRightClickOneTime, true},
+    {L"scriptError", Slot::ScriptError, true},
+    {L"balloonClick", Slot::BalloonClick, false},
+    {L"balloonShow", Slot::BalloonShow, false},
+    {L"balloonClose", Slot::BalloonClose, false},
 };
 
 std::optional<Slot> InstallSlot(std::wstring_view name) {
-  struct Entry {
-    const wchar_t* name;
-    Slot slot;
-  };
-  static constexpr Entry kInstallable[] = {
-      {L"itemSelect", Slot::ItemSelect},
-      {L"timerEvent", Slot::TimerEvent},
-      {L"altShowBalloon", Slot::AltShowBalloon},
-      {L"scriptError", Slot::ScriptError},
-      {L"leftClick", Slot::LeftClick},
-      {L"click", Slot::LeftClick},
-      {L"leftClickOneTime", Slot::LeftClickOneTime},
-      {L"clickOneTime", Slot::LeftClickOneTime},
-      {L"doubleLeftClick", Slot::DoubleLeftClick},
-      {L"doubleClick", Slot::DoubleLeftClick},
-      {L"doubleLeftClickOneTime", Slot::DoubleLeftClickOneTime},
-      {L"doubleClickOneTime", Slot::DoubleLeftClickOneTime},
-      {L"rightClick", Slot::RightClick},
-      {L"rightClickOneTime", Slot::RightClickOneTime},
-      {L"doubleRightClick", Slot::DoubleRightClick},
-      {L"doubleRightClickOneTime", Slot::DoubleRightClickOneTime},
-  };
-  for (const Entry& entry : kInstallable) {
-    if (name == entry.name) {
-      return entry.slot;
+  for (const HandlerName& handler : kHandlerNames) {
+    if (handler.installable && name == handler.name) {
+      return handler.slot;
     }
   }
   return std::nullopt;
+}
+
+EventNames EventNamesOf(Slot slot) {
+  EventNames names{nullptr, nullptr};
+  for (const HandlerName& handler : kHandlerNames) {
+    if (handler.slot != slot) {
+      continue;
+    }
+    if (names.name == nullptr) {
+      names.name = handler.name;
+    } else if (std::wcslen(handler.name) > std::wcslen(names.name)) {
+      // The table lists the short name first; the event tries the full one
+      // first.
+      names.shortName = names.name;
+      names.name = handler.name;
+    } else {
+      names.shortName = handler.name;
+    }
+  }
+  return names;
 }
 
 CommandResult InstallCommand(App& app, const CommandLine& command) {

@@ -250,7 +250,7 @@ std::wstring FoldedBlock(std::wstring_view text, BlockLines block, BlockFolder f
 // unterminated and ends the program with the one message that names it,
 // instead of a load report followed by "requires an 'on openScript'".
 bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_view text) {
-  if (handler.loadSlot != Slot::OpenScript || !app.handlers[Slot::OpenScript].empty() ||
+  if (handler.slot != Slot::OpenScript || !app.handlers[Slot::OpenScript].empty() ||
       FindHandlerBlock(handler.name, CompactSpaces(text)).close != 0) {
     return false;
   }
@@ -375,9 +375,7 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (block.empty()) {
       continue;
     }
-    if (handler.loadSlot) {
-      app.handlers[*handler.loadSlot] = block;
-    }
+    app.handlers[handler.slot] = block;
     if (step != nullptr) {
       step->removed = FindHandlerBlock(handler.name, text);
     }

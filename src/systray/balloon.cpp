@@ -63,12 +63,9 @@ CommandResult ShowCommand(App& app, const CommandLine& command) {
     }
     return CommandResult::Ok;
   }
-  app.BalloonPending = true;
-  app.BalloonKind = std::to_wstring(kind);
   app.BalloonText = ExpandEscapes(app, message, false).substr(0, kBalloonTextChars);
   app.BalloonTitle = ExpandEscapes(app, title, false).substr(0, kBalloonTitleChars);
   ShowBalloon(app, kind);
-  app.BalloonPending = false;
   return CommandResult::Ok;
 }
 

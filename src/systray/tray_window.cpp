@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "interpreter/errors.hpp"
+#include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
 #include "systray/tray.hpp"
 
@@ -41,23 +42,16 @@ bool RunsSomething(std::intptr_t code) {
   }
 }
 
-// A slot and the names looked up in it, the more specific one first.
-struct HandlerGroup {
-  Slot slot;
-  const wchar_t* name;
-  const wchar_t* shortName; // nullptr when the group has one name
-};
-
-// Runs the group's handler, found in the given slot text, under its first
+// Runs the slot's handler, found in the given slot text, under its full
 // name, then its short name when the first is not found; gives the result
 // and the name that gave it.
-std::pair<RunResult, const wchar_t*> RunGroup(App& app, const HandlerGroup& group,
-                                              const std::wstring& text) {
-  RunResult result = RunHandler(app, text, group.name, Mode::Optional);
-  if (result == RunResult::NotFound && group.shortName != nullptr) {
-    return {RunHandler(app, text, group.shortName, Mode::Optional), group.shortName};
+std::pair<RunResult, const wchar_t*> RunGroup(App& app, Slot slot, const std::wstring& text) {
+  const EventNames names = EventNamesOf(slot);
+  RunResult result = RunHandler(app, text, names.name, Mode::Optional);
+  if (result == RunResult::NotFound && names.shortName != nullptr) {
+    return {RunHandler(app, text, names.shortName, Mode::Optional), names.shortName};
   }
-  return {result, group.name};
+  return {result, names.name};
 }
 
 // A one-time handler, when installed, serves the event instead of the
@@ -65,9 +59,9 @@ std::pair<RunResult, const wchar_t*> RunGroup(App& app, const HandlerGroup& grou
 // its successor keeps it, and an event that arrives while it waits in a box
 // does not run it a second time. A failing one is put back, unless the slot
 // was filled again meanwhile, so the next such event tries it again.
-void RunMouseEvent(App& app, const HandlerGroup& oneTime, const HandlerGroup& permanent) {
+void RunMouseEvent(App& app, Slot oneTime, Slot permanent) {
   const EventScope event(app);
-  std::wstring& slot = app.handlers[oneTime.slot];
+  std::wstring& slot = app.handlers[oneTime];
   if (!slot.empty()) {
     const std::wstring handler = std::exchange(slot, std::wstring());
     const auto [result, name] = RunGroup(app, oneTime, handler);
@@ -79,15 +73,16 @@ void RunMouseEvent(App& app, const HandlerGroup& oneTime, const HandlerGroup& pe
     }
     return;
   }
-  const auto [result, name] = RunGroup(app, permanent, app.handlers[permanent.slot]);
+  const auto [result, name] = RunGroup(app, permanent, app.handlers[permanent]);
   ReportRunResult(app, result, name);
 }
 
-void RunBalloonEvent(App& app, Slot slot, const wchar_t* name) {
+void RunBalloonEvent(App& app, Slot slot) {
   const EventScope event(app);
   if (app.handlers[slot].empty()) {
     return;
   }
+  const wchar_t* name = EventNamesOf(slot).name;
   ReportRunResult(app, RunHandler(app, app.handlers[slot], name, Mode::Optional), name);
 }
 
@@ -110,33 +105,28 @@ std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t messag
   app.platform.SetForegroundHostWindow();
   switch (lParam) {
   case kLeftButtonUp:
-    RunMouseEvent(app, {Slot::LeftClickOneTime, L"leftClickOneTime", L"clickOneTime"},
-                  {Slot::LeftClick, L"leftClick", L"click"});
+    RunMouseEvent(app, Slot::LeftClickOneTime, Slot::LeftClick);
     break;
   case kLeftDoubleClick:
-    RunMouseEvent(app,
-                  {Slot::DoubleLeftClickOneTime, L"doubleLeftClickOneTime", L"doubleClickOneTime"},
-                  {Slot::DoubleLeftClick, L"doubleLeftClick", L"doubleClick"});
+    RunMouseEvent(app, Slot::DoubleLeftClickOneTime, Slot::DoubleLeftClick);
     break;
   case kRightButtonDown:
     ExecuteCommand(app, L"popup");
     break;
   case kRightButtonUp:
-    RunMouseEvent(app, {Slot::RightClickOneTime, L"rightClickOneTime", nullptr},
-                  {Slot::RightClick, L"rightClick", nullptr});
+    RunMouseEvent(app, Slot::RightClickOneTime, Slot::RightClick);
     break;
   case kRightDoubleClick:
-    RunMouseEvent(app, {Slot::DoubleRightClickOneTime, L"doubleRightClickOneTime", nullptr},
-                  {Slot::DoubleRightClick, L"doubleRightClick", nullptr});
+    RunMouseEvent(app, Slot::DoubleRightClickOneTime, Slot::DoubleRightClick);
     break;
   case kBalloonShow:
-    RunBalloonEvent(app, Slot::BalloonShow, L"balloonShow");
+    RunBalloonEvent(app, Slot::BalloonShow);
     break;
   case kBalloonTimeout:
-    RunBalloonEvent(app, Slot::BalloonClose, L"balloonClose");
+    RunBalloonEvent(app, Slot::BalloonClose);
     break;
   case kBalloonClick:
-    RunBalloonEvent(app, Slot::BalloonClick, L"balloonClick");
+    RunBalloonEvent(app, Slot::BalloonClick);
     break;
   default:
     break;

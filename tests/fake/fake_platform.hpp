@@ -119,7 +119,7 @@ public:
   // Messages posted to the host window, in order.
   std::vector<PostedMessage> posted;
   int foregroundCalls = 0;
-  IconHandle formIcon = 1;                      // the design-time form icon
+  IconHandle formIcon = 1;                      // the form icon the program starts with
   std::vector<std::wstring> iconLoads;          // paths loaded as form icons
   std::vector<std::wstring> unloadablePictures; // paths that are not pictures
   ProcAddress windowProc = 0x1000;              // the host window's current procedure

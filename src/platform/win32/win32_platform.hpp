@@ -27,10 +27,9 @@ public:
   Win32Platform(HINSTANCE instance, WNDPROC trayWindowProc,
                 std::function<void(const std::wstring&)> onAboutLink);
 
-  // The hidden host window, once created, with its design-time icons.
+  // The hidden host window, once created, with the icons of the program's
+  // resources.
   void AttachHostWindow(HWND window);
-  // The About window, when open, so the message loop can route its keys.
-  HWND AboutWindow() const { return about_; }
   // Runs the loop's work for one message: dialog keys, then dispatch.
   void DispatchOne(MSG& message);
 
