@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"

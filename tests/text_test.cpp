@@ -1,7 +1,7 @@
 // The text routines at their edges: these edges are the script language's.
 #include <gtest/gtest.h>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 namespace {

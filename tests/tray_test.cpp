@@ -2,7 +2,7 @@
 // handlers, and the set icon / set tooltip commands.
 #include <gtest/gtest.h>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "harness.hpp"
 #include "interpreter/script.hpp"
 #include "script_trace.hpp"

@@ -6,7 +6,7 @@
 
 #include <commctrl.h>
 
-#include "coolcode/system.hpp"
+#include "base/system.hpp"
 #include "host/host.hpp"
 #include "platform/win32/win32_platform.hpp"
 #include "systray/menu.hpp"

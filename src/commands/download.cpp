@@ -1,9 +1,9 @@
 // Downloads, update checks that take a newer script from a web address, the
 // script's identifier, and how often the command drop looks for scripts.
+#include "base/files.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
 #include "host/host.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"

@@ -1,9 +1,9 @@
 // Commands on files and other programs, and the output file through which
 // results reach the programs that wait for them.
+#include "base/files.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 

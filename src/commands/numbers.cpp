@@ -1,8 +1,8 @@
 // Number words in script lines.
 #include <cmath>
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 
 namespace velmora {
 

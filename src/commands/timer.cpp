@@ -2,8 +2,8 @@
 // hours, and each completed period runs the timerEvent handler.
 #include <climits>
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/run.hpp"
 
 namespace velmora {

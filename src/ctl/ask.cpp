@@ -2,7 +2,7 @@
 // answer to a file of this call's own, which is read, printed and removed.
 #include "ctl/ask.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "ctl/check.hpp"
 #include "ctl/drop.hpp"
 #include "ctl/encoding.hpp"

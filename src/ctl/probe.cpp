@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"

@@ -1,10 +1,10 @@
 // Start-up, script loading, the command drop and the two ways of quitting.
 #include "host/host.hpp"
 
+#include "base/files.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"

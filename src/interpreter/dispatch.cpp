@@ -2,8 +2,8 @@
 // lower-cased in a fixed order.
 #include "interpreter/dispatch.hpp"
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "host/host.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/handlers.hpp"

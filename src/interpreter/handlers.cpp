@@ -1,7 +1,7 @@
 // Handler names, their slots, and the install command.
 #include "interpreter/handlers.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "interpreter/escapes.hpp"
 
 namespace velmora {

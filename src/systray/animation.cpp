@@ -1,9 +1,9 @@
 // Icon flashing and swapping on the swap timer, and the stop command.
 #include "systray/animation.hpp"
 
+#include "base/files.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/escapes.hpp"
 #include "systray/tray.hpp"
 

@@ -2,8 +2,8 @@
 // right button and popup show it, and a choice runs itemSelect or quits.
 #include "systray/menu.hpp"
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "host/host.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"

@@ -1,6 +1,6 @@
 // Lines of a text broken by CR LF: GetLine, CountLines, FindLineContaining.
 // A lone CR or LF is an ordinary character; an empty line reads as "-1".
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 
