@@ -8,7 +8,6 @@
 #include "host/host.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
-#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {

@@ -76,6 +76,10 @@ TEST(Lines, OnlyCrLfBreaksALineAndEmptyLinesReadAsAbsent) {
   }
 }
 
+TEST(NormalizeLineEnds, EveryEditorLineEndBecomesCrLf) {
+  EXPECT_EQ(NormalizeLineEnds(L"a\nb\rc\r\nd\n\re"), L"a\r\nb\r\nc\r\nd\r\n\r\ne");
+}
+
 TEST(FindLineContaining, IgnoresCaseAndTakesTheFirstLine) {
   EXPECT_EQ(FindLineContaining(L"ON CLICK", L"beep\r\non click"), 2);
   EXPECT_EQ(FindLineContaining(L"zz", L"a"), 0);

@@ -9,7 +9,6 @@
 #include "base/system.hpp"
 #include "host/host.hpp"
 #include "platform/win32/win32_platform.hpp"
-#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {

@@ -2,6 +2,7 @@
 #include "base/text.hpp"
 #include "commands/commands.hpp"
 #include "interpreter/escapes.hpp"
+#include "interpreter/output.hpp"
 
 namespace velmora {
 

@@ -7,8 +7,8 @@
 #include "ctl/drop.hpp"
 #include "ctl/encoding.hpp"
 #include "ctl/script_file.hpp"
-#include "host/host.hpp"
 #include "interpreter/escapes.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -99,15 +99,15 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
     return kAskFailed;
   }
   const std::string name = UniqueName("velmoractl-ask");
-  const std::wstring answerFile = L"answers/" + DecodeAnsi(name) + L".txt";
+  const std::wstring answerFile = L"answers/" + FromAnsi(name) + L".txt";
   std::wstring problem;
   const std::optional<std::wstring> script = AskScript(options, answerFile, problem);
   if (!script) {
     err << "velmoractl: " << EncodeConsole(problem) << "\n";
     return kAskFailed;
   }
-  const std::string bytes = EncodeAnsi(*script);
-  if (DecodeAnsi(bytes) != *script) {
+  const std::string bytes = ToAnsi(*script);
+  if (FromAnsi(bytes) != *script) {
     err << "velmoractl: the text holds characters that Velmora's code page cannot write\n";
     return kAskFailed;
   }

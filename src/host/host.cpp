@@ -10,6 +10,7 @@
 #include "interpreter/script.hpp"
 #include "systray/animation.hpp"
 #include "systray/balloon.hpp"
+#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -79,25 +80,6 @@ void TakeDroppedScript(App& app, const std::wstring& path) {
 }
 
 } // namespace
-
-std::wstring NormalizeLineEnds(std::wstring_view text) {
-  std::wstring out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    if (c == L'\r') {
-      out += kCrLf;
-      if (i + 1 < text.size() && text[i + 1] == L'\n') {
-        ++i;
-      }
-    } else if (c == L'\n') {
-      out += kCrLf;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 void StartUp(App& app) {
   app.platform.SetTimerEnabled(TimerId::Swap, false);
@@ -181,6 +163,12 @@ void DeliverTick(App& app, TimerId timer) {
   case TimerId::TimerEvent:
     TimerEventTimer_Timer(app);
     break;
+  }
+}
+
+void mFile_Click(App& app, int index) {
+  if (ChooseMenuItem(app, index) == MenuChoice::Quit) {
+    Quit(app);
   }
 }
 

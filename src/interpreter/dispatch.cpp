@@ -55,6 +55,21 @@ CommandResult SetCommand(App& app, const CommandLine& command) {
   return CommandResult::Ok;
 }
 
+// stop flash and stop swap end the animation, stop timer the event timer.
+CommandResult StopCommand(App& app, const CommandLine& command) {
+  static constexpr Command kSubjects[] = {
+      {L"flash", StopAnimationCommand}, {L"flashing", StopAnimationCommand},
+      {L"swap", StopAnimationCommand},  {L"swapping", StopAnimationCommand},
+      {L"timer", StopTimerCommand},
+  };
+  for (const Command& entry : kSubjects) {
+    if (command.w2 == entry.word) {
+      return entry.run(app, command);
+    }
+  }
+  return Fail(app, L"Can't understand 'stop' command.");
+}
+
 // In the order the words are compared.
 constexpr Command kCommands[] = {
     {L"answer", AnswerCommand},   {L"beep", BeepCommand},

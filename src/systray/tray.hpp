@@ -38,6 +38,8 @@ void RemoveTrayIcon(App& app);
 void RestoreTrayIcon(App& app);
 void HookWindowProc(App& app, WindowHandle window);
 void RestoreWindowProc(App& app);
+// Hands the tray events held back while a download ran to the window again.
+void ReplayHeldBackTrayEvents(App& app);
 std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
                              std::uintptr_t wParam, std::intptr_t lParam);
 

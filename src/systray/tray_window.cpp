@@ -1,5 +1,5 @@
 // The hooked window procedure: mouse and balloon callbacks of the tray icon
-// become runs of the script's handlers.
+// become runs of the script's handlers, or wait while a download runs.
 #include <utility>
 
 #include "interpreter/errors.hpp"
@@ -92,6 +92,15 @@ void RunBalloonEvent(App& app, Slot slot, const wchar_t* name) {
 }
 
 } // namespace
+
+void ReplayHeldBackTrayEvents(App& app) {
+  // The events held back during a download go to the window again, to be
+  // handled after the event that started the download.
+  for (const std::intptr_t code : app.DeferredTrayEvents) {
+    app.platform.PostToHost(kTrayCallbackMessage, kTrayIconId, code);
+  }
+  app.DeferredTrayEvents.clear();
+}
 
 std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
                              std::uintptr_t wParam, std::intptr_t lParam) {

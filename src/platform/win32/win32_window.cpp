@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 #include "platform/win32/picture.hpp"
 #include "platform/win32/win32_platform.hpp"
 #ifdef VELMORA_TEST_HOOKS

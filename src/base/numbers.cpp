@@ -1,8 +1,11 @@
 // Number words in script lines.
+#include "base/numbers.hpp"
+
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "base/text.hpp"
-#include "commands/commands.hpp"
 
 namespace velmora {
 
