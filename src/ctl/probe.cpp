@@ -48,16 +48,6 @@ public:
     Act();
     return 1;
   }
-  ProcAddress HookTrayWindowProc(WindowHandle) override {
-    Act();
-    return 0;
-  }
-  void SetWindowProcAddress(WindowHandle, ProcAddress) override { Act(); }
-  std::intptr_t CallWindowProcAddress(ProcAddress, WindowHandle, std::uint32_t, std::uintptr_t,
-                                      std::intptr_t) override {
-    Act();
-    return 0;
-  }
 
   // The timers are state a line sets and reads back, not an act.
   void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override {
@@ -149,7 +139,7 @@ private:
     texts.push_back(text);
   }
 
-  std::array<std::uint32_t, 3> intervals_{500, 500, 500};
+  std::array<std::uint32_t, 3> intervals_{};
 };
 
 } // namespace

@@ -18,6 +18,7 @@ namespace velmora {
 namespace {
 
 constexpr std::uint32_t kCriticalOk = 16;
+constexpr std::uint32_t kDefaultTimerInterval = 500;
 
 ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
   std::wstring raw;
@@ -79,10 +80,20 @@ void TakeDroppedScript(App& app, const std::wstring& path) {
   }
 }
 
+// The three timers start stopped, each with an interval of half a second,
+// so that the command drop, once on, looks for scripts twice a second until
+// a script sets its polling.
+void SetTimerDefaults(App& app) {
+  for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+    app.platform.SetTimerEnabled(timer, false);
+    app.platform.SetTimerInterval(timer, kDefaultTimerInterval);
+  }
+}
+
 } // namespace
 
 void StartUp(App& app) {
-  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  SetTimerDefaults(app);
   app.SilentErrors = false;
   app.DownloadBusy = false;
   const std::wstring settings = AppFolder(app) + L"velmora.ini";
@@ -192,7 +203,6 @@ void ShutDown(App& app) {
 void Form_Unload(App& app) {
   app.Closing = true;
   RemoveTrayIcon(app);
-  RestoreWindowProc(app);
   // Every way out puts back the user's cursors, so no busy arrow outlives us.
   SetCursorStyle(app, L"Normal");
 }

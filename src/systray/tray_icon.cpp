@@ -1,5 +1,5 @@
 // The tray record: its size for the shell at hand, adding and removing the
-// icon, and hooking the host window so the icon's callbacks reach us.
+// icon.
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -49,13 +49,11 @@ void AddTrayIcon(App& app) {
     return;
   }
   app.platform.ShellNotifyIcon(kNimSetVersion, record);
-  HookWindowProc(app, app.platform.HostWindow());
 }
 
 void RestoreTrayIcon(App& app) {
   // The taskbar was made anew (Explorer restarted) and has forgotten the icon:
-  // it comes back with the picture shown now and the current tip. A program
-  // whose first add failed is hooked now, so its clicks start to arrive.
+  // it comes back with the picture shown now and the current tip.
   PrepareRecordHeader(app);
   TrayIconRecord record = app.TrayIcon;
   record.uFlags = kNifMessageIconTip;
@@ -64,26 +62,11 @@ void RestoreTrayIcon(App& app) {
     return;
   }
   app.platform.ShellNotifyIcon(kNimSetVersion, record);
-  if (app.OldWindowProc == 0) {
-    HookWindowProc(app, app.platform.HostWindow());
-  }
 }
 
 void RemoveTrayIcon(App& app) {
   PrepareRecordHeader(app);
   app.platform.ShellNotifyIcon(kNimDelete, app.TrayIcon);
-}
-
-void HookWindowProc(App& app, WindowHandle window) {
-  app.OldWindowProc = app.platform.HookTrayWindowProc(window);
-}
-
-void RestoreWindowProc(App& app) {
-  if (app.OldWindowProc == 0) {
-    return;
-  }
-  app.platform.SetWindowProcAddress(app.platform.HostWindow(), app.OldWindowProc);
-  app.OldWindowProc = 0;
 }
 
 } // namespace velmora
