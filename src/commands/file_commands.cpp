@@ -4,7 +4,6 @@
 #include "base/system.hpp"
 #include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 
 namespace velmora {
