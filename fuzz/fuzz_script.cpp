@@ -8,7 +8,6 @@
 #include "host/host.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/run.hpp"
-#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {
@@ -38,7 +37,7 @@ void Drive(const std::string& script) {
   fake.urls[L"http://example.test/missing"] = {404, "not found"};
   velmora::StartUp(app);
   for (const std::intptr_t code : kCallbackCodes) {
-    velmora::TrayWindowProc(app, fake.HostWindow(), velmora::kTrayCallbackMessage, 999, code);
+    velmora::TrayWindowProc(app, code);
   }
   // The same script dropped again runs through the command drop.
   fake.AddFile(L"C:\\App\\drop.scp", script);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the application icon from resources/icon/ into src/app/velmora.ico.
+# Renders the application icon from resources/icon/ into src/platform/win32/velmora.ico.
 #
 # The tile (background.mvg) is drawn for every size. The glyph comes from the
 # vector glyph.mvg from 32 px upwards and from the hand-tuned pixel maps
@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 readonly kSource=resources/icon
-readonly kOutput=src/app/velmora.ico
+readonly kOutput=src/platform/win32/velmora.ico
 readonly kSupersample=8
 readonly kGridUnits=256
 

@@ -71,6 +71,6 @@ echo "package: $zip ($(stat -c %s "$zip") bytes)"
 echo "package: velmora.exe SHA-256 $(sha256sum "$build/velmora.exe" | cut -d' ' -f1)"
 
 setup=dist/$name-setup.exe
-makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/src/app/velmora.ico" \
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$root/src/platform/win32/velmora.ico" \
   -DOUTFILE="$root/$setup" scripts/velmora.nsi
 echo "package: $setup ($(stat -c %s "$setup") bytes)"

@@ -68,7 +68,6 @@ struct App {
 
   TrayIconRecord TrayIcon;
   std::uint32_t TrayRecordSize = 0;
-  ProcAddress OldWindowProc = 0;
   std::wstring TooltipText;
 
   // Balloons.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
@@ -151,7 +151,7 @@ TEST(Download, AClickWhoseDownloadTheQuitAbandonedShowsNoBox) {
   h.app.handlers[Slot::LeftClick] =
       Block(L"leftClick", {L"download \"" + kUrl + L"\"", L"write \"downloaded\""});
   h.fake.onDownload = [&] { ShutDown(h.app); };
-  TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, kTrayIconId, 514);
+  TrayWindowProc(h.app, 514);
   EXPECT_TRUE(h.fake.boxes.empty());
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"report.pdf"));
   EXPECT_FALSE(h.fake.Exists(kOutput));
@@ -192,9 +192,7 @@ TEST(Download, ClicksMeanwhileAreHandledOnceItIsDone) {
   Harness h;
   h.fake.urls[kUrl] = {200, "%PDF"};
   h.app.handlers[Slot::LeftClick] = Block(L"leftClick", {L"set tooltip \"clicked\""});
-  const auto deliver = [&h](std::intptr_t code) {
-    TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, kTrayIconId, code);
-  };
+  const auto deliver = [&h](std::intptr_t code) { TrayWindowProc(h.app, code); };
   // Two clicks arrive while the file is on its way; neither runs a handler
   // that could start a second download over the first.
   h.fake.onDownload = [&] {

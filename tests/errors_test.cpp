@@ -138,7 +138,7 @@ TEST(ReportScriptError, ErrorsOfOtherEventsDuringTheHandlersBoxStillReachIt) {
     if (box.text == L"Something went wrong" && !clicked) {
       clicked = true;
       // A click whose handler fails, while the handler's box is open.
-      TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, 0, 517);
+      TrayWindowProc(h.app, 517);
     }
     return std::nullopt;
   };

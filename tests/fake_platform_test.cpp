@@ -51,6 +51,8 @@ TEST(FakePlatformFiles, ProgramFolderHasNoTrailingBackslashExceptAtARoot) {
 TEST(FakePlatformTimers, TicksArriveInTimeOrderAndFollowChangesMadeByHandlers) {
   FakePlatform fake;
   std::vector<std::pair<TimerId, std::uint64_t>> ticks;
+  fake.SetTimerInterval(TimerId::Swap, 500);
+  fake.SetTimerEnabled(TimerId::Swap, true);
   fake.SetTimerEnabled(TimerId::Poll, true);
   fake.SetTimerInterval(TimerId::Poll, 300);
   fake.SetTimerEnabled(TimerId::TimerEvent, true);
@@ -80,6 +82,8 @@ TEST(FakePlatformTimers, EnablingARunningTimerDoesNotRestartIt) {
   FakePlatform fake;
   int ticks = 0;
   fake.onTick = [&](TimerId) { ++ticks; };
+  fake.SetTimerInterval(TimerId::Swap, 500);
+  fake.SetTimerEnabled(TimerId::Swap, true);
   fake.AdvanceClock(400);
   fake.SetTimerEnabled(TimerId::Swap, true);
   fake.AdvanceClock(100);

@@ -1,8 +1,8 @@
 // Paths, file tests, folder listings, the settings file and appended lines.
 #include <gtest/gtest.h>
 
-#include "coolcode/files.hpp"
-#include "coolcode/text.hpp"
+#include "base/files.hpp"
+#include "base/text.hpp"
 #include "harness.hpp"
 
 namespace velmora::testing {

@@ -1,7 +1,7 @@
 // Start-up, loading scripts, the command drop, quitting and unloading.
 #include <gtest/gtest.h>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "harness.hpp"
 #include "host/host.hpp"
 #include "script_trace.hpp"
@@ -36,11 +36,16 @@ TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
   EXPECT_EQ(h.fake.trayCalls[0].record.szTip, FixedWidth(L"Velmora", kTipChars));
   EXPECT_EQ(h.fake.trayCalls[2].message, kNimModify);
   EXPECT_EQ(h.fake.trayCalls[2].record.szTip, FixedWidth(L"booted", kTipChars));
-  EXPECT_EQ(h.fake.windowProc, fake::FakePlatform::kTrayWindowProc);
   EXPECT_FALSE(h.app.SilentErrors);
   EXPECT_FALSE(h.app.DownloadBusy);
   EXPECT_FALSE(Enabled(h, TimerId::Swap));
   EXPECT_TRUE(Enabled(h, TimerId::Poll));
+  EXPECT_FALSE(Enabled(h, TimerId::TimerEvent));
+  // Start-up gives every timer its half-second interval; the platform's
+  // timers start with none.
+  for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+    EXPECT_EQ(h.fake.Timer(timer).interval, 500u) << static_cast<int>(timer);
+  }
   EXPECT_TRUE(h.fake.hostHidden);
   EXPECT_TRUE(h.fake.boxes.empty());
   EXPECT_EQ(h.fake.closePosts, 0);
@@ -140,7 +145,6 @@ TEST(StartUp, EditorLineEndsBecomeCrLf) {
     StartUp(h.app);
     EXPECT_EQ(h.app.TooltipText, L"ran") << static_cast<int>(e.back());
   }
-  EXPECT_EQ(NormalizeLineEnds(L"a\nb\rc\r\nd\n\re"), L"a\r\nb\r\nc\r\nd\r\n\r\ne");
 }
 
 TEST(StartUp, AnUnreadableBootScpTellsTheUserAndQuits) {
@@ -435,28 +439,14 @@ TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
   EXPECT_TRUE(h.app.LastResult.empty());
 }
 
-TEST(FormUnload, RemovesTheIconAndRestoresOnlyAHookedProcedure) {
+TEST(FormUnload, RemovesTheIconAndRestoresTheCursors) {
   Running h;
   h.fake.trayCalls.clear();
   Form_Unload(h.app);
   ASSERT_EQ(h.fake.trayCalls.size(), 1u);
   EXPECT_EQ(h.fake.trayCalls[0].message, kNimDelete);
-  EXPECT_EQ(h.fake.windowProc, 0x1000u);
   // Closing the window is a way out too: the user's cursors come back.
   EXPECT_EQ(h.fake.cursorRestores, 1);
-
-  // Once restored, or never hooked, the window's procedure is left alone.
-  h.fake.windowProc = 0x3000;
-  Form_Unload(h.app);
-  EXPECT_EQ(h.fake.windowProc, 0x3000u);
-
-  Harness unhooked;
-  unhooked.fake.trayAddSucceeds = false;
-  unhooked.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
-  StartUp(unhooked.app);
-  unhooked.fake.windowProc = 0x3000;
-  Form_Unload(unhooked.app);
-  EXPECT_EQ(unhooked.fake.windowProc, 0x3000u);
 }
 
 } // namespace

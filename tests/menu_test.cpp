@@ -53,9 +53,7 @@ TEST(CreateMenu, ASecondMenuReplacesTheFirst) {
 
 TEST(Popup, ShowsTheMenuOnlyOnceOneExists) {
   Harness h;
-  const auto rightButton = [&h](std::intptr_t code) {
-    TrayWindowProc(h.app, fake::FakePlatform::kHostWindow, kTrayCallbackMessage, 0, code);
-  };
+  const auto rightButton = [&h](std::intptr_t code) { TrayWindowProc(h.app, code); };
   EXPECT_EQ(ExecuteCommand(h.app, L"popup"), CommandResult::Ok);
   rightButton(516);
   EXPECT_EQ(h.fake.popups, 0);

@@ -1,7 +1,7 @@
 // The Shlwapi test, the cursor, centring and the About window.
 #include <gtest/gtest.h>
 
-#include "coolcode/system.hpp"
+#include "base/system.hpp"
 #include "harness.hpp"
 
 namespace velmora::testing {

@@ -1,7 +1,7 @@
 // The text routines at their edges: these edges are the script language's.
 #include <gtest/gtest.h>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 namespace {
@@ -74,6 +74,10 @@ TEST(Lines, OnlyCrLfBreaksALineAndEmptyLinesReadAsAbsent) {
           << c.text << " #" << i;
     }
   }
+}
+
+TEST(NormalizeLineEnds, EveryEditorLineEndBecomesCrLf) {
+  EXPECT_EQ(NormalizeLineEnds(L"a\nb\rc\r\nd\n\re"), L"a\r\nb\r\nc\r\nd\r\n\r\ne");
 }
 
 TEST(FindLineContaining, IgnoresCaseAndTakesTheFirstLine) {

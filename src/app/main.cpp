@@ -6,10 +6,9 @@
 
 #include <commctrl.h>
 
-#include "coolcode/system.hpp"
+#include "base/system.hpp"
 #include "host/host.hpp"
 #include "platform/win32/win32_platform.hpp"
-#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace {
@@ -30,10 +29,10 @@ App* AppOf(HWND window) {
   return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-// The procedure the tray hook puts in front of the host window's own.
-LRESULT CALLBACK TrayHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return velmora::TrayWindowProc(*AppOf(window), reinterpret_cast<velmora::WindowHandle>(window),
-                                 message, wParam, lParam);
+// The icon's callbacks: the core decides what each event does.
+LRESULT OnTrayCallback(App& app, LPARAM event) {
+  velmora::TrayWindowProc(app, event);
+  return 0;
 }
 
 LRESULT OnTimer(App& app, WPARAM timerId) {
@@ -81,6 +80,8 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
   }
   switch (message) {
+  case velmora::kTrayCallbackMessage:
+    return OnTrayCallback(*app, lParam);
   case WM_TIMER:
     return OnTimer(*app, wParam);
   case WM_COMMAND:
@@ -120,9 +121,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
 
   App* linkTarget = nullptr;
-  Win32Platform platform(instance, TrayHookProc, [&linkTarget](const std::wstring& url) {
-    velmora::ShellOpen(*linkTarget, url);
-  });
+  Win32Platform platform(
+      instance, [&linkTarget](const std::wstring& url) { velmora::ShellOpen(*linkTarget, url); });
   App app(platform);
   linkTarget = &app;
 

@@ -16,9 +16,7 @@ std::uint32_t ButtonSetCode(std::wstring_view name);
 CommandResult AnswerCommand(App& app, const CommandLine& command);
 CommandResult BeepCommand(App& app, const CommandLine& command);
 
-// Files and programs. WriteOutput appends a result to the output file and
-// makes it the last result.
-void WriteOutput(App& app, const std::wstring& text);
+// Files and programs.
 CommandResult WriteCommand(App& app, const CommandLine& command);
 CommandResult SetOutputFileCommand(App& app, const CommandLine& command);
 CommandResult DeleteCommand(App& app, const CommandLine& command);
@@ -38,15 +36,7 @@ CommandResult SetTimerCommand(App& app, const CommandLine& command);
 // word that is no unit).
 std::wstring TimerUnitWord(std::wstring_view line);
 std::optional<double> TimerUnitFactor(std::wstring_view unit);
-void StopTimer(App& app);
+CommandResult StopTimerCommand(App& app, const CommandLine& command);
 void TimerEventTimer_Timer(App& app);
-
-// The numeric test a script's number words pass: an optional sign, digits
-// with an optional decimal point, an optional exponent, blanks around.
-std::optional<double> ParseNumber(std::wstring_view word);
-// The value of the first word exactly equal to one of the keywords whose
-// next word is a number; none when no keyword is followed by one.
-std::optional<double> NumberAfterKeyword(std::wstring_view line, std::wstring_view keyword,
-                                         std::wstring_view otherKeyword = L"");
 
 } // namespace velmora

@@ -1,7 +1,8 @@
 // The commands that speak to the user: answer and beep.
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/escapes.hpp"
+#include "interpreter/output.hpp"
 
 namespace velmora {
 

@@ -1,10 +1,10 @@
 // Downloads, update checks that take a newer script from a web address, the
 // script's identifier, and how often the command drop looks for scripts.
+#include "base/files.hpp"
+#include "base/numbers.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
-#include "host/host.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
@@ -15,7 +15,8 @@ namespace velmora {
 namespace {
 
 // Marks a download under way for its whole length, so the command drop does
-// nothing meanwhile; nested downloads leave the mark as they found it.
+// nothing meanwhile and the tray holds its events back until the end; nested
+// downloads leave the mark as they found it.
 class DownloadMark {
 public:
   explicit DownloadMark(App& app) : app_(app), previous_(app.DownloadBusy) {
@@ -23,15 +24,9 @@ public:
   }
   ~DownloadMark() {
     app_.DownloadBusy = previous_;
-    if (previous_) {
-      return;
+    if (!previous_) {
+      ReplayHeldBackTrayEvents(app_);
     }
-    // The events held back meanwhile go to the window again, to be handled
-    // after the event that started this download.
-    for (const std::intptr_t code : app_.DeferredTrayEvents) {
-      app_.platform.PostToHost(kTrayCallbackMessage, kTrayIconId, code);
-    }
-    app_.DeferredTrayEvents.clear();
   }
   DownloadMark(const DownloadMark&) = delete;
   DownloadMark& operator=(const DownloadMark&) = delete;

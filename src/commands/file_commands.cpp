@@ -1,10 +1,9 @@
-// Commands on files and other programs, and the output file through which
-// results reach the programs that wait for them.
+// Commands on files and other programs, and the choice of the output file
+// through which results reach the programs that wait for them.
+#include "base/files.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
-#include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 
 namespace velmora {
@@ -30,19 +29,6 @@ std::wstring FileParameter(App& app, const std::wstring& file) {
 }
 
 } // namespace
-
-void WriteOutput(App& app, const std::wstring& text) {
-  app.LastResult = text;
-  if (app.OutputFile.empty()) {
-    app.OutputFile = AppFolder(app) + L"output.txt";
-  }
-  // An answer that cannot be written is reported, never lost in silence; it
-  // is still the last result, so the switch after it runs the right case.
-  const std::wstring path = ResolvePath(app, app.OutputFile);
-  if (!app.platform.AppendTextFile(path, text + kCrLf)) {
-    ReportScriptError(app, L"Can't write to file '" + path + L"'.");
-  }
-}
 
 CommandResult WriteCommand(App& app, const CommandLine& command) {
   const std::wstring text = GetQuotedText(command.line);

@@ -1,9 +1,11 @@
 // The event timer: set timer arms a repeating period, from milliseconds to
-// hours, and each completed period runs the timerEvent handler.
+// hours, each completed period runs the timerEvent handler, and stop timer
+// ends it.
 #include <climits>
 
+#include "base/numbers.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/run.hpp"
 
 namespace velmora {
@@ -76,10 +78,11 @@ CommandResult SetTimerCommand(App& app, const CommandLine& command) {
   return CommandResult::Ok;
 }
 
-void StopTimer(App& app) {
+CommandResult StopTimerCommand(App& app, const CommandLine&) {
   ++app.TimerGeneration;
   app.platform.SetTimerInterval(TimerId::TimerEvent, 0);
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
+  return CommandResult::Ok;
 }
 
 void TimerEventTimer_Timer(App& app) {

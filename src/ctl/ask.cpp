@@ -2,13 +2,13 @@
 // answer to a file of this call's own, which is read, printed and removed.
 #include "ctl/ask.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "ctl/check.hpp"
 #include "ctl/drop.hpp"
 #include "ctl/encoding.hpp"
 #include "ctl/script_file.hpp"
-#include "host/host.hpp"
 #include "interpreter/escapes.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -62,8 +62,8 @@ std::optional<std::string> AskScriptBytes(const AskOptions& options, std::wstrin
     err << "velmoractl: " << EncodeConsole(problem) << "\n";
     return std::nullopt;
   }
-  std::string bytes = EncodeAnsi(*script);
-  if (DecodeAnsi(bytes) != *script) {
+  std::string bytes = ToAnsi(*script);
+  if (FromAnsi(bytes) != *script) {
     err << "velmoractl: the text holds characters that Velmora's code page cannot write\n";
     return std::nullopt;
   }
@@ -159,7 +159,7 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
   }
   const std::string name = UniqueName("velmoractl-ask");
   const std::optional<std::string> bytes =
-      AskScriptBytes(options, L"answers/" + DecodeAnsi(name) + L".txt", err);
+      AskScriptBytes(options, L"answers/" + FromAnsi(name) + L".txt", err);
   const std::filesystem::path answers = options.folder / "answers";
   if (!bytes || !MakeFolder(answers, err)) {
     return kAskFailed;

@@ -8,7 +8,7 @@
 #include <numeric>
 #include <set>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "ctl/check_context.hpp"
 #include "ctl/probe.hpp"
 #include "interpreter/dispatch.hpp"

@@ -1,7 +1,7 @@
 // The lines the engine worked on, traced back to the lines of the file.
 #include "ctl/check_context.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora::ctl {
 

@@ -2,8 +2,8 @@
 // would run it, with the folded switch and install blocks opened up again.
 #include <cwctype>
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "ctl/check_context.hpp"
 #include "ctl/probe.hpp"
 #include "interpreter/escapes.hpp"

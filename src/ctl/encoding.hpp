@@ -1,5 +1,6 @@
-// Texts at velmoractl's edges: script files in the ANSI code page, the
-// command line, the console, and the program's own folder.
+// Texts at velmoractl's edges: the command line, the console, and the
+// program's own folder. Script files are read with platform/ansi.hpp, in the
+// ANSI code page the program uses.
 #pragma once
 
 #include <filesystem>
@@ -7,11 +8,6 @@
 #include <string_view>
 
 namespace velmora::ctl {
-
-// Script bytes to text and back, in the ANSI code page the program uses
-// (Windows' own; elsewhere Windows-1252, the Western one).
-std::wstring DecodeAnsi(std::string_view bytes);
-std::string EncodeAnsi(std::wstring_view text);
 
 // Arguments and console output: the ANSI code page on Windows, UTF-8
 // elsewhere.

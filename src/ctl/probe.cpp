@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
@@ -47,16 +47,6 @@ public:
   IconHandle SetBlankFormIcon() override {
     Act();
     return 1;
-  }
-  ProcAddress HookTrayWindowProc(WindowHandle) override {
-    Act();
-    return 0;
-  }
-  void SetWindowProcAddress(WindowHandle, ProcAddress) override { Act(); }
-  std::intptr_t CallWindowProcAddress(ProcAddress, WindowHandle, std::uint32_t, std::uintptr_t,
-                                      std::intptr_t) override {
-    Act();
-    return 0;
   }
 
   // The timers are state a line sets and reads back, not an act.
@@ -149,7 +139,7 @@ private:
     texts.push_back(text);
   }
 
-  std::array<std::uint32_t, 3> intervals_{500, 500, 500};
+  std::array<std::uint32_t, 3> intervals_{};
 };
 
 } // namespace

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "ctl/encoding.hpp"
-#include "host/host.hpp"
+#include "base/text.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -23,7 +23,7 @@ std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
 }
 
 std::wstring ScriptText(std::string_view bytes) {
-  return NormalizeLineEnds(DecodeAnsi(bytes));
+  return NormalizeLineEnds(FromAnsi(bytes));
 }
 
 } // namespace velmora::ctl

@@ -1,19 +1,22 @@
 // Start-up, script loading, the command drop and the two ways of quitting.
 #include "host/host.hpp"
 
+#include "base/files.hpp"
+#include "base/system.hpp"
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
 #include "systray/animation.hpp"
+#include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
 
 namespace {
+
+constexpr std::uint32_t kDefaultTimerInterval = 500;
 
 ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
   std::wstring raw;
@@ -80,29 +83,20 @@ void TakeDroppedScript(App& app, const std::wstring& path) {
   }
 }
 
-} // namespace
-
-std::wstring NormalizeLineEnds(std::wstring_view text) {
-  std::wstring out;
-  out.reserve(text.size() + text.size() / 16);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    if (c == L'\r') {
-      out += kCrLf;
-      if (i + 1 < text.size() && text[i + 1] == L'\n') {
-        ++i;
-      }
-    } else if (c == L'\n') {
-      out += kCrLf;
-    } else {
-      out += c;
-    }
+// The three timers start stopped, each with an interval of half a second,
+// so that the command drop, once on, looks for scripts twice a second until
+// a script sets its polling.
+void SetTimerDefaults(App& app) {
+  for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+    app.platform.SetTimerEnabled(timer, false);
+    app.platform.SetTimerInterval(timer, kDefaultTimerInterval);
   }
-  return out;
 }
 
+} // namespace
+
 void StartUp(App& app) {
-  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  SetTimerDefaults(app);
   app.SilentErrors = false;
   app.DownloadBusy = false;
   const std::wstring settings = AppFolder(app) + kSettingsFileName;
@@ -181,6 +175,12 @@ void DeliverTick(App& app, TimerId timer) {
   }
 }
 
+void mFile_Click(App& app, int index) {
+  if (ChooseMenuItem(app, index) == MenuChoice::Quit) {
+    Quit(app);
+  }
+}
+
 void Quit(App& app) {
   app.Closing = true;
   app.platform.SetTimerEnabled(TimerId::Swap, false);
@@ -191,7 +191,6 @@ void Quit(App& app) {
 void Form_Unload(App& app) {
   app.Closing = true;
   RemoveTrayIcon(app);
-  RestoreWindowProc(app);
   // Every way out puts back the user's cursors, so no busy arrow outlives us.
   SetCursorStyle(app, L"Normal");
 }

@@ -13,11 +13,10 @@ void CheckForCommands(App& app);
 void PollTimer_Timer(App& app);
 // Hands a tick of one of the host window's timers to its routine.
 void DeliverTick(App& app, TimerId timer);
+// A menu item was chosen; items count from 1. A "Quit" or "Exit" that no
+// case of the script takes ends the program.
+void mFile_Click(App& app, int index);
 void Quit(App& app);
 void Form_Unload(App& app);
-
-// Line ends of a script as editors write them (a bare LF or CR) become CR LF,
-// the only line break the script language knows.
-std::wstring NormalizeLineEnds(std::wstring_view text);
 
 } // namespace velmora

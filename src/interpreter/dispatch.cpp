@@ -2,8 +2,8 @@
 // lower-cased in a fixed order.
 #include "interpreter/dispatch.hpp"
 
+#include "base/text.hpp"
 #include "commands/commands.hpp"
-#include "coolcode/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/handlers.hpp"
 #include "interpreter/switch.hpp"
@@ -52,6 +52,21 @@ CommandResult SetCommand(App& app, const CommandLine& command) {
   }
   // Any other subject is accepted and does nothing.
   return CommandResult::Ok;
+}
+
+// stop flash and stop swap end the animation, stop timer the event timer.
+CommandResult StopCommand(App& app, const CommandLine& command) {
+  static constexpr Command kSubjects[] = {
+      {L"flash", StopAnimationCommand}, {L"flashing", StopAnimationCommand},
+      {L"swap", StopAnimationCommand},  {L"swapping", StopAnimationCommand},
+      {L"timer", StopTimerCommand},
+  };
+  for (const Command& entry : kSubjects) {
+    if (command.w2 == entry.word) {
+      return entry.run(app, command);
+    }
+  }
+  return Fail(app, L"Can't understand 'stop' command.");
 }
 
 // In the order the words are compared.

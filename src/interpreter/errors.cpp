@@ -2,7 +2,7 @@
 // error log in silent mode, else a modal box.
 #include "interpreter/errors.hpp"
 
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 #include "interpreter/run.hpp"
 
 namespace velmora {

@@ -1,7 +1,7 @@
 // Quoted arguments, escapes and placeholders.
 #include "interpreter/escapes.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 

@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "interpreter/escapes.hpp"
 
 namespace velmora {

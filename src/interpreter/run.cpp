@@ -2,7 +2,7 @@
 // and its body handed to the executor line by line.
 #include "interpreter/run.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/script.hpp"
 #include "interpreter/switch.hpp"

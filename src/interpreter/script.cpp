@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/handlers.hpp"

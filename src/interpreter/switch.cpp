@@ -1,7 +1,7 @@
 // The result switch (checkSwitch) and the selection of a menu's case section.
 #include "interpreter/switch.hpp"
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/script.hpp"

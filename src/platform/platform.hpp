@@ -14,7 +14,6 @@ namespace velmora {
 
 using WindowHandle = std::uintptr_t;
 using IconHandle = std::uintptr_t;
-using ProcAddress = std::uintptr_t;
 
 // The three timer controls of the host window.
 enum class TimerId { Swap, Poll, TimerEvent };
@@ -105,13 +104,6 @@ public:
   virtual IconHandle LoadFormIconFromFile(const std::wstring& path) = 0;
   // Makes an empty picture the form icon and gives its handle.
   virtual IconHandle SetBlankFormIcon() = 0;
-  // Replaces the window's procedure by the one that hands every message to
-  // TrayWindowProc; gives the procedure it replaced (0 on failure).
-  virtual ProcAddress HookTrayWindowProc(WindowHandle window) = 0;
-  virtual void SetWindowProcAddress(WindowHandle window, ProcAddress procedure) = 0;
-  virtual std::intptr_t CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
-                                              std::uint32_t message, std::uintptr_t wParam,
-                                              std::intptr_t lParam) = 0;
 
   // Timer controls: an interval of 0 ms never ticks.
   virtual void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) = 0;

@@ -1,9 +1,9 @@
-// Icon flashing and swapping on the swap timer, and the stop command.
+// Icon flashing and swapping on the swap timer, and stopping them.
 #include "systray/animation.hpp"
 
-#include "commands/commands.hpp"
-#include "coolcode/files.hpp"
-#include "coolcode/text.hpp"
+#include "base/files.hpp"
+#include "base/numbers.hpp"
+#include "base/text.hpp"
 #include "interpreter/escapes.hpp"
 #include "systray/tray.hpp"
 
@@ -115,18 +115,10 @@ CommandResult SwapCommand(App& app, const CommandLine& command) {
   return CommandResult::Ok;
 }
 
-CommandResult StopCommand(App& app, const CommandLine& command) {
-  const std::wstring& word = command.w2;
-  if (word == L"flash" || word == L"swap" || word == L"flashing" || word == L"swapping") {
-    // The picture shown at this moment stays, the blank one included.
-    app.platform.SetTimerEnabled(TimerId::Swap, false);
-    return CommandResult::Ok;
-  }
-  if (word == L"timer") {
-    StopTimer(app);
-    return CommandResult::Ok;
-  }
-  return Fail(app, L"Can't understand 'stop' command.");
+CommandResult StopAnimationCommand(App& app, const CommandLine&) {
+  // The picture shown at this moment stays, the blank one included.
+  app.platform.SetTimerEnabled(TimerId::Swap, false);
+  return CommandResult::Ok;
 }
 
 void SwapTimer_Timer(App& app) {

@@ -8,7 +8,8 @@ namespace velmora {
 
 CommandResult FlashCommand(App& app, const CommandLine& command);
 CommandResult SwapCommand(App& app, const CommandLine& command);
-CommandResult StopCommand(App& app, const CommandLine& command);
+// stop flash, stop swap: the icon keeps the picture it shows.
+CommandResult StopAnimationCommand(App& app, const CommandLine& command);
 void SwapTimer_Timer(App& app);
 
 } // namespace velmora

@@ -2,7 +2,7 @@
 // without them, and the About window.
 #include "systray/balloon.hpp"
 
-#include "coolcode/system.hpp"
+#include "base/system.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"

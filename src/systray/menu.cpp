@@ -1,11 +1,11 @@
 // The pop-up menu: create menu builds it from a comma-separated list, the
-// right button and popup show it, and a choice runs itemSelect or quits.
+// right button and popup show it, and a choice runs itemSelect or asks for
+// the program to end.
 #include "systray/menu.hpp"
 
-#include "commands/commands.hpp"
-#include "coolcode/text.hpp"
-#include "host/host.hpp"
+#include "base/text.hpp"
 #include "interpreter/errors.hpp"
+#include "interpreter/output.hpp"
 #include "interpreter/run.hpp"
 
 namespace velmora {
@@ -44,30 +44,29 @@ CommandResult PopupCommand(App& app, const CommandLine&) {
   return CommandResult::Ok;
 }
 
-void mFile_Click(App& app, int index) {
+MenuChoice ChooseMenuItem(App& app, int index) {
   const EventScope event(app);
   if (index < 1 || static_cast<std::size_t>(index) > app.MenuItems.size()) {
-    return;
+    return MenuChoice::Handled;
   }
   const std::wstring caption = app.MenuItems[static_cast<std::size_t>(index) - 1].caption;
   if (caption == L"Cancel") {
-    return;
+    return MenuChoice::Handled;
   }
   const bool quitWord = caption == L"Quit" || caption == L"Exit";
   // "Quit" and "Exit" end the program unless the script has a case for them.
   if (quitWord &&
       app.handlers[Slot::ItemSelect].find(L"case \"" + caption + L"\"") == std::wstring::npos) {
-    Quit(app);
-    return;
+    return MenuChoice::Quit;
   }
   const RunResult result =
       RunHandler(app, app.handlers[Slot::ItemSelect], L"itemSelect", Mode::Optional, caption);
   if (result == RunResult::NotFound) {
     WriteOutput(app, caption);
-    return;
+    return MenuChoice::Handled;
   }
   if (result != RunResult::Incomplete) {
-    return;
+    return MenuChoice::Handled;
   }
   // A handler that cannot run handles nothing: the choice is treated as an
   // unhandled one (written to the output file, or quitting for "Quit" and
@@ -78,9 +77,7 @@ void mFile_Click(App& app, int index) {
   if (FirstReportOfBrokenHandler(app, Slot::ItemSelect)) {
     ReportRunResult(app, result, L"itemSelect");
   }
-  if (quitWord) {
-    Quit(app);
-  }
+  return quitWord ? MenuChoice::Quit : MenuChoice::Handled;
 }
 
 } // namespace velmora

@@ -8,7 +8,9 @@ namespace velmora {
 
 CommandResult CreateCommand(App& app, const CommandLine& command);
 CommandResult PopupCommand(App& app, const CommandLine& command);
-// A menu item was chosen; items count from 1.
-void mFile_Click(App& app, int index);
+// What a menu choice leaves to the host: nothing more, or ending the program.
+enum class MenuChoice { Handled, Quit };
+// Runs what a chosen menu item does; items count from 1.
+MenuChoice ChooseMenuItem(App& app, int index);
 
 } // namespace velmora

@@ -1,5 +1,5 @@
-// The notification-area icon: its record, adding and removing it, the hooked
-// window procedure that turns the shell's callbacks into handler runs, and
+// The notification-area icon: its record, adding and removing it, the
+// routine that turns the shell's callbacks into handler runs, and
 // the commands that change the icon's picture and tip.
 #pragma once
 
@@ -40,10 +40,10 @@ void RemoveTrayIcon(App& app);
 void ShutDown(App& app);
 // Adds the icon again after the taskbar was created anew.
 void RestoreTrayIcon(App& app);
-void HookWindowProc(App& app, WindowHandle window);
-void RestoreWindowProc(App& app);
-std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
-                             std::uintptr_t wParam, std::intptr_t lParam);
+// Hands the tray events held back while a download ran to the window again.
+void ReplayHeldBackTrayEvents(App& app);
+// A callback of the icon (message kTrayCallbackMessage) with its event code.
+void TrayWindowProc(App& app, std::intptr_t event);
 
 CommandResult SetIconCommand(App& app, const CommandLine& command);
 CommandResult SetTooltipCommand(App& app, const CommandLine& command);

@@ -1,6 +1,6 @@
 // The commands that change the icon's look: set icon and set tooltip.
-#include "coolcode/files.hpp"
-#include "coolcode/system.hpp"
+#include "base/files.hpp"
+#include "base/system.hpp"
 #include "interpreter/escapes.hpp"
 #include "systray/tray.hpp"
 

@@ -1,6 +1,6 @@
 // The tray record: its size for the shell at hand, adding and removing the
-// icon, and hooking the host window so the icon's callbacks reach us.
-#include "coolcode/system.hpp"
+// icon, and the quit sequence that removes it.
+#include "base/system.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -50,13 +50,11 @@ void AddTrayIcon(App& app) {
     return;
   }
   app.platform.ShellNotifyIcon(kNimSetVersion, record);
-  HookWindowProc(app, app.platform.HostWindow());
 }
 
 void RestoreTrayIcon(App& app) {
   // The taskbar was made anew (Explorer restarted) and has forgotten the icon:
-  // it comes back with the picture shown now and the current tip. A program
-  // whose first add failed is hooked now, so its clicks start to arrive.
+  // it comes back with the picture shown now and the current tip.
   PrepareRecordHeader(app);
   TrayIconRecord record = app.TrayIcon;
   record.uFlags = kNifMessageIconTip;
@@ -65,9 +63,6 @@ void RestoreTrayIcon(App& app) {
     return;
   }
   app.platform.ShellNotifyIcon(kNimSetVersion, record);
-  if (app.OldWindowProc == 0) {
-    HookWindowProc(app, app.platform.HostWindow());
-  }
 }
 
 void RemoveTrayIcon(App& app) {
@@ -83,18 +78,6 @@ void ShutDown(App& app) {
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
   RemoveTrayIcon(app);
   app.platform.PostCloseToHost();
-}
-
-void HookWindowProc(App& app, WindowHandle window) {
-  app.OldWindowProc = app.platform.HookTrayWindowProc(window);
-}
-
-void RestoreWindowProc(App& app) {
-  if (app.OldWindowProc == 0) {
-    return;
-  }
-  app.platform.SetWindowProcAddress(app.platform.HostWindow(), app.OldWindowProc);
-  app.OldWindowProc = 0;
 }
 
 } // namespace velmora

@@ -1,5 +1,5 @@
-// The hooked window procedure: mouse and balloon callbacks of the tray icon
-// become runs of the script's handlers.
+// The tray icon's callbacks: mouse and balloon events become runs of the
+// script's handlers, or wait while a download runs.
 #include <utility>
 
 #include "interpreter/errors.hpp"
@@ -88,22 +88,27 @@ void RunBalloonEvent(App& app, Slot slot) {
 
 } // namespace
 
-std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t message,
-                             std::uintptr_t wParam, std::intptr_t lParam) {
-  if (window != app.platform.HostWindow() || message != kTrayCallbackMessage) {
-    return app.platform.CallWindowProcAddress(app.OldWindowProc, window, message, wParam, lParam);
+void ReplayHeldBackTrayEvents(App& app) {
+  // The events held back during a download go to the window again, to be
+  // handled after the event that started the download.
+  for (const std::intptr_t code : app.DeferredTrayEvents) {
+    app.platform.PostToHost(kTrayCallbackMessage, kTrayIconId, code);
   }
+  app.DeferredTrayEvents.clear();
+}
+
+void TrayWindowProc(App& app, std::intptr_t event) {
   // A click or balloon event during a download is handled once the download
   // is done, so that its handler cannot start another download over the
   // files of the first (both would fail), nor take the result of a check.
   if (app.DownloadBusy) {
-    if (RunsSomething(lParam) && app.DeferredTrayEvents.size() < kMostHeldBackEvents) {
-      app.DeferredTrayEvents.push_back(lParam);
+    if (RunsSomething(event) && app.DeferredTrayEvents.size() < kMostHeldBackEvents) {
+      app.DeferredTrayEvents.push_back(event);
     }
-    return 0;
+    return;
   }
   app.platform.SetForegroundHostWindow();
-  switch (lParam) {
+  switch (event) {
   case kLeftButtonUp:
     RunMouseEvent(app, Slot::LeftClickOneTime, Slot::LeftClick);
     break;
@@ -131,7 +136,6 @@ std::intptr_t TrayWindowProc(App& app, WindowHandle window, std::uint32_t messag
   default:
     break;
   }
-  return 0;
 }
 
 } // namespace velmora

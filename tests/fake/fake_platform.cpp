@@ -310,9 +310,6 @@ FakePlatform::FakePlatform(std::wstring programFolder)
     programFolder_ += L'\\';
   }
   AddFolder(programFolder_);
-  timers_[TimerId::Swap] = TimerState{500, true, 0};
-  timers_[TimerId::Poll] = TimerState{500, false, 0};
-  timers_[TimerId::TimerEvent] = TimerState{500, false, 0};
 }
 
 // --- Test controls -----------------------------------------------------
@@ -482,20 +479,6 @@ IconHandle FakePlatform::LoadFormIconFromFile(const std::wstring& path) {
 IconHandle FakePlatform::SetBlankFormIcon() {
   formIcon = nextIcon_++;
   return formIcon;
-}
-
-ProcAddress FakePlatform::HookTrayWindowProc(WindowHandle) {
-  return std::exchange(windowProc, kTrayWindowProc);
-}
-
-void FakePlatform::SetWindowProcAddress(WindowHandle, ProcAddress procedure) {
-  windowProc = procedure;
-}
-
-std::intptr_t FakePlatform::CallWindowProcAddress(ProcAddress, WindowHandle, std::uint32_t,
-                                                  std::uintptr_t, std::intptr_t) {
-  ++forwardedMessages;
-  return 0;
 }
 
 void FakePlatform::SetTimerInterval(TimerId timer, std::uint32_t milliseconds) {

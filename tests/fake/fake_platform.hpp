@@ -51,8 +51,10 @@ struct UrlEntry {
   std::string body;
 };
 
+// A timer control as the window gives it, before the program sets it up:
+// stopped, with an interval that never ticks.
 struct TimerState {
-  std::uint32_t interval = 500;
+  std::uint32_t interval = 0;
   bool enabled = false;
   std::uint64_t lastStart = 0; // clock time the current interval began
 };
@@ -122,8 +124,6 @@ public:
   IconHandle formIcon = 1;                      // the form icon the program starts with
   std::vector<std::wstring> iconLoads;          // paths loaded as form icons
   std::vector<std::wstring> unloadablePictures; // paths that are not pictures
-  ProcAddress windowProc = 0x1000;              // the host window's current procedure
-  static constexpr ProcAddress kTrayWindowProc = 0x2000;
   std::vector<MenuItem> menuItems;
   int popups = 0;
   std::vector<std::pair<std::wstring, std::optional<std::wstring>>> shellOpens;
@@ -140,8 +140,6 @@ public:
   int aboutShows = 0;
   FormGeometry aboutGeometry{false, false, 0, 0, 300, 200, 1024, 768};
   std::vector<std::pair<int, int>> aboutMoves;
-  // The procedure CallWindowProcAddress forwarded to, and how often.
-  int forwardedMessages = 0;
 
   // --- Platform ----------------------------------------------------------
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
@@ -156,11 +154,6 @@ public:
   IconHandle FormIcon() override;
   IconHandle LoadFormIconFromFile(const std::wstring& path) override;
   IconHandle SetBlankFormIcon() override;
-  ProcAddress HookTrayWindowProc(WindowHandle window) override;
-  void SetWindowProcAddress(WindowHandle window, ProcAddress procedure) override;
-  std::intptr_t CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
-                                      std::uint32_t message, std::uintptr_t wParam,
-                                      std::intptr_t lParam) override;
   void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override;
   std::uint32_t TimerInterval(TimerId timer) override;
   void SetTimerEnabled(TimerId timer, bool enabled) override;

@@ -4,8 +4,8 @@
 
 #include <commctrl.h>
 
-#include "app/resource.h"
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
+#include "platform/win32/resource.h"
 #include "platform/win32/win32_platform.hpp"
 #include "version.hpp"
 

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::win32 {
 

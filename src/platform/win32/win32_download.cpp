@@ -10,7 +10,7 @@
 #include <optional>
 #include <thread>
 
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {

@@ -1,5 +1,5 @@
 // Files, folder searches and settings files over the A-form calls.
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {

@@ -22,10 +22,8 @@ constexpr UINT_PTR TimerEventId(TimerId timer) {
 
 class Win32Platform : public Platform {
 public:
-  // trayWindowProc is the procedure that hands the host window's messages to
-  // the core's TrayWindowProc; onAboutLink opens a link of the About window.
-  Win32Platform(HINSTANCE instance, WNDPROC trayWindowProc,
-                std::function<void(const std::wstring&)> onAboutLink);
+  // onAboutLink opens a link of the About window.
+  Win32Platform(HINSTANCE instance, std::function<void(const std::wstring&)> onAboutLink);
 
   // The hidden host window, once created, with the icons of the program's
   // resources.
@@ -45,11 +43,6 @@ public:
   IconHandle FormIcon() override;
   IconHandle LoadFormIconFromFile(const std::wstring& path) override;
   IconHandle SetBlankFormIcon() override;
-  ProcAddress HookTrayWindowProc(WindowHandle window) override;
-  void SetWindowProcAddress(WindowHandle window, ProcAddress procedure) override;
-  std::intptr_t CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
-                                      std::uint32_t message, std::uintptr_t wParam,
-                                      std::intptr_t lParam) override;
   void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override;
   std::uint32_t TimerInterval(TimerId timer) override;
   void SetTimerEnabled(TimerId timer, bool enabled) override;
@@ -86,8 +79,9 @@ public:
   void ShowAboutWindowModeless() override;
 
 private:
+  // Stopped, with an interval that never ticks, until the core sets it up.
   struct TimerControl {
-    std::uint32_t interval = 500;
+    std::uint32_t interval = 0;
     bool enabled = false;
   };
 
@@ -96,15 +90,13 @@ private:
   static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
-  WNDPROC trayWindowProc_;
   std::function<void(const std::wstring&)> onAboutLink_;
   HWND host_ = nullptr;
   HWND about_ = nullptr;
   UniqueHicon formIcon_;
   UniqueHicon bigFormIcon_;
   UniqueMenu menu_;
-  // Design time: the swap timer runs, the other two wait to be enabled.
-  std::array<TimerControl, 3> timers_{{{500, true}, {500, false}, {500, false}}};
+  std::array<TimerControl, 3> timers_{};
 };
 
 } // namespace velmora::win32

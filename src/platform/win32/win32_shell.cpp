@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {

@@ -1,17 +1,15 @@
-// The host window's services: boxes, the tray call, the form icon, the hooked
-// window procedure, the three timers and the pop-up menu.
+// The host window's services: boxes, the tray call, the form icon, the three
+// timers and the pop-up menu.
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "platform/win32/ansi.hpp"
+#include "platform/ansi.hpp"
 #include "platform/win32/picture.hpp"
-#include "platform/win32/win32_platform.hpp"
-#ifdef VELMORA_TEST_HOOKS
 #include "platform/win32/tray_log.hpp"
-#endif
+#include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
 
@@ -42,9 +40,9 @@ template <std::size_t N> void CopyField(char (&field)[N], const std::wstring& te
 
 } // namespace
 
-Win32Platform::Win32Platform(HINSTANCE instance, WNDPROC trayWindowProc,
+Win32Platform::Win32Platform(HINSTANCE instance,
                              std::function<void(const std::wstring&)> onAboutLink)
-    : instance_(instance), trayWindowProc_(trayWindowProc), onAboutLink_(std::move(onAboutLink)) {}
+    : instance_(instance), onAboutLink_(std::move(onAboutLink)) {}
 
 void Win32Platform::AttachHostWindow(HWND window) {
   host_ = window;
@@ -103,9 +101,7 @@ bool Win32Platform::ShellNotifyIcon(std::uint32_t message, const TrayIconRecord&
   CopyField(data.szInfoTitle, record.szInfoTitle);
   data.dwInfoFlags = record.dwInfoFlags;
   const BOOL result = Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&data));
-#ifdef VELMORA_TEST_HOOKS
   LogTrayCall(message, data, result);
-#endif
   return result != FALSE;
 }
 
@@ -151,25 +147,6 @@ IconHandle Win32Platform::LoadFormIconFromFile(const std::wstring& path) {
 IconHandle Win32Platform::SetBlankFormIcon() {
   SetFormIcon(MakeBlankIcon(GetSystemMetrics(SM_CXSMICON)));
   return FormIcon();
-}
-
-ProcAddress Win32Platform::HookTrayWindowProc(WindowHandle window) {
-  return static_cast<ProcAddress>(SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC,
-                                                    reinterpret_cast<LONG_PTR>(trayWindowProc_)));
-}
-
-void Win32Platform::SetWindowProcAddress(WindowHandle window, ProcAddress procedure) {
-  SetWindowLongPtrA(reinterpret_cast<HWND>(window), GWLP_WNDPROC, static_cast<LONG_PTR>(procedure));
-}
-
-std::intptr_t Win32Platform::CallWindowProcAddress(ProcAddress procedure, WindowHandle window,
-                                                   std::uint32_t message, std::uintptr_t wParam,
-                                                   std::intptr_t lParam) {
-  if (procedure == 0) {
-    return DefWindowProcA(reinterpret_cast<HWND>(window), message, wParam, lParam);
-  }
-  return CallWindowProcA(reinterpret_cast<WNDPROC>(procedure), reinterpret_cast<HWND>(window),
-                         message, wParam, lParam);
 }
 
 void Win32Platform::ApplyTimer(TimerId timer) {

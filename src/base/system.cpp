@@ -1,5 +1,5 @@
 // System services over the platform: the Shlwapi version, cursor, shell, About window.
-#include "coolcode/system.hpp"
+#include "base/system.hpp"
 
 #include <cmath>
 

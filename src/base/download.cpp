@@ -1,5 +1,5 @@
 // Fetching a URL into a file.
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 
 namespace velmora {
 

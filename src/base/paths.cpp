@@ -1,8 +1,8 @@
 // The application folder, script paths, file tests and folder listings.
 #include <algorithm>
 
-#include "coolcode/files.hpp"
-#include "coolcode/text.hpp"
+#include "base/files.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 

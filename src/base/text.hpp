@@ -24,6 +24,9 @@ std::vector<std::wstring_view> SplitRawLines(std::wstring_view text);
 // Every line as GetLine gives it (an empty line is "-1"), in one linear pass.
 std::vector<std::wstring> SplitLines(std::wstring_view text);
 int FindLineContaining(std::wstring_view needle, std::wstring_view text);
+// Line ends of a script as editors write them (a bare LF or CR) become CR LF,
+// the only line break the script language knows.
+std::wstring NormalizeLineEnds(std::wstring_view text);
 
 std::wstring TrimBlanks(std::wstring_view text, bool alsoQuotes = false);
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find,

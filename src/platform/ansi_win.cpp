@@ -1,9 +1,9 @@
-// ANSI code page conversions.
-#include "platform/win32/ansi.hpp"
-
+// ANSI code page conversions through Windows.
 #include <windows.h>
 
-namespace velmora::win32 {
+#include "platform/ansi.hpp"
+
+namespace velmora {
 
 std::string ToAnsi(std::wstring_view text) {
   if (text.empty()) {
@@ -28,4 +28,4 @@ std::wstring FromAnsi(std::string_view text) {
   return out;
 }
 
-} // namespace velmora::win32
+} // namespace velmora

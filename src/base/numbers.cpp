@@ -1,8 +1,11 @@
 // Number words in script lines.
-#include <cmath>
+#include "base/numbers.hpp"
 
-#include "commands/commands.hpp"
-#include "coolcode/text.hpp"
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "base/text.hpp"
 
 namespace velmora {
 

@@ -1,5 +1,5 @@
 // Items of a separated list: GetItem, CountItems, GetItemRange.
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 

@@ -1,6 +1,7 @@
-// Lines of a text broken by CR LF: GetLine, CountLines, FindLineContaining.
-// A lone CR or LF is an ordinary character; an empty line reads as "-1".
-#include "coolcode/text.hpp"
+// Lines of a text broken by CR LF: GetLine, CountLines, FindLineContaining,
+// and the normalising of other line ends to CR LF. Inside a script a lone CR
+// or LF is an ordinary character; an empty line reads as "-1".
+#include "base/text.hpp"
 
 namespace velmora {
 
@@ -78,6 +79,25 @@ int FindLineContaining(std::wstring_view needle, std::wstring_view text) {
     return true;
   });
   return found;
+}
+
+std::wstring NormalizeLineEnds(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r') {
+      out += kCrLf;
+      if (i + 1 < text.size() && text[i + 1] == L'\n') {
+        ++i;
+      }
+    } else if (c == L'\n') {
+      out += kCrLf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 } // namespace velmora

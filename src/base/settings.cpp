@@ -1,5 +1,5 @@
 // One value of a private-profile settings file.
-#include "coolcode/files.hpp"
+#include "base/files.hpp"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
 // Trimming, replacing and case mapping of texts.
 #include <cwctype>
 
-#include "coolcode/text.hpp"
+#include "base/text.hpp"
 
 namespace velmora {
 

@@ -1,0 +1,23 @@
+// Writing a result: the answer of a box, a menu choice no handler takes.
+#include "interpreter/output.hpp"
+
+#include "base/files.hpp"
+#include "base/text.hpp"
+#include "interpreter/errors.hpp"
+
+namespace velmora {
+
+void WriteOutput(App& app, const std::wstring& text) {
+  app.LastResult = text;
+  if (app.OutputFile.empty()) {
+    app.OutputFile = AppFolder(app) + L"output.txt";
+  }
+  // An answer that cannot be written is reported, never lost in silence; it
+  // is still the last result, so the switch after it runs the right case.
+  const std::wstring path = ResolvePath(app, app.OutputFile);
+  if (!app.platform.AppendTextFile(path, text + kCrLf)) {
+    ReportScriptError(app, L"Can't write to file '" + path + L"'.");
+  }
+}
+
+} // namespace velmora
