@@ -1,4 +1,5 @@
 // Start-up, loading scripts, the command drop, quitting and unloading.
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "base/files.hpp"
@@ -65,66 +66,68 @@ TEST(StartUp, ReadsLastIdOnlyFromAnExistingSettingsFile) {
   EXPECT_EQ(withoutIni.app.LastID, L"");
 }
 
-TEST(StartUp, MissingBootScpTellsTheUserAndQuits) {
-  Harness h;
-  h.fake.AddFile(kAppFolder + L"other.scp", OpenScriptSetting(L"other"));
-  StartUp(h.app);
-
-  ASSERT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_EQ(h.fake.boxes[0].text,
-            L"Cannot locate 'boot.scp' script file. Velmora cannot continue.");
-  EXPECT_EQ(h.fake.boxes[0].caption, L"File Missing");
-  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
-  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
-  EXPECT_EQ(h.fake.closePosts, 1);
-  EXPECT_FALSE(Enabled(h, TimerId::Poll));
-  EXPECT_EQ(h.app.TooltipText, L"");
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"other.scp"));
-}
-
-TEST(StartUp, BootScpWithoutOpenScriptIsFatal) {
-  Harness h;
-  h.fake.AddFile(kBoot, Bytes(Block(L"click", {L"nothing"})));
-  StartUp(h.app);
-
-  ASSERT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_EQ(h.fake.boxes[0].text, L"Velmora requires an 'on openScript' handler in order to "
-                                  L"function properly. Velmora cannot continue.");
-  EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Found");
-  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
-  // The quit sequence ran, and start-up still finished its own steps.
-  EXPECT_EQ(h.fake.cursorRestores, 1);
-  EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
-  EXPECT_EQ(h.fake.closePosts, 1);
-  EXPECT_TRUE(h.fake.hostHidden);
-}
-
-TEST(StartUp, AnOpenScriptThatNeverEndsIsNamedInOneFatalMessage) {
-  Harness h;
-  h.fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"beep", L"on leftClick", L"beep",
-                                      L"end leftClick"})));
-  StartUp(h.app);
-  ASSERT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_EQ(h.fake.boxes[0].text, L"An 'on openScript' was found without a corresponding 'end "
-                                  L"openScript'. Velmora cannot continue.");
-  EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Terminated Properly");
-  EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
-  EXPECT_EQ(h.fake.beeps, 0);
-  EXPECT_EQ(h.fake.closePosts, 1);
-  EXPECT_EQ(h.fake.trayCalls.back().message, kNimDelete);
-}
-
-TEST(CheckForCommands, ADropWhoseOpenScriptNeverEndsKeepsTheOneInPlace) {
-  Harness h;
-  h.fake.AddFile(kBoot, OpenScriptSetting(L"boot"));
-  StartUp(h.app);
-  h.fake.AddFile(kAppFolder + L"drop.scp", Bytes(Script({L"on openScript", L"beep"})));
-  CheckForCommands(h.app);
-  EXPECT_EQ(h.BoxTexts(),
-            Texts{L"Handler 'openScript' has a script error: Incomplete script block detected."});
-  EXPECT_EQ(h.app.TooltipText, L"boot");
-  EXPECT_EQ(Tips(h.fake), (Texts{L"boot", L"boot"}));
-  EXPECT_EQ(h.fake.closePosts, 0);
+TEST(StartUp, ABootScpThatCannotRunTellsTheUserAndQuits) {
+  // Missing, held open by another program, without permission, or without a
+  // whole openScript: there is no script to run, and an icon without one
+  // could only be ended by force.
+  const wchar_t* kCannotRead = L"Cannot read 'boot.scp' script file. Velmora cannot continue.";
+  const struct {
+    const char* name;
+    std::function<void(fake::FakePlatform&)> arrange;
+    const wchar_t* text;
+    const wchar_t* caption;
+    // A script that cannot be read stops before start-up's own steps; one
+    // without a whole openScript runs the quit sequence after them.
+    bool startUpFinished;
+  } cases[] = {
+      {"missing", [](fake::FakePlatform& fake) { fake.AddFile(kAppFolder + L"other.scp", "x"); },
+       L"Cannot locate 'boot.scp' script file. Velmora cannot continue.", L"File Missing", false},
+      {"in use",
+       [](fake::FakePlatform& fake) {
+         fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
+         fake.File(kBoot)->inUse = true;
+       },
+       kCannotRead, L"File Unreadable", false},
+      {"unreadable",
+       [](fake::FakePlatform& fake) {
+         fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
+         fake.File(kBoot)->unreadable = true;
+       },
+       kCannotRead, L"File Unreadable", false},
+      {"no openScript",
+       [](fake::FakePlatform& fake) { fake.AddFile(kBoot, Bytes(Block(L"click", {L"nothing"}))); },
+       L"Velmora requires an 'on openScript' handler in order to function properly. Velmora "
+       L"cannot continue.",
+       L"Handler Not Found", true},
+      {"openScript never ends",
+       [](fake::FakePlatform& fake) {
+         fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"beep", L"on leftClick", L"beep",
+                                           L"end leftClick"})));
+       },
+       L"An 'on openScript' was found without a corresponding 'end openScript'. Velmora cannot "
+       L"continue.",
+       L"Handler Not Terminated Properly", true},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    c.arrange(h.fake);
+    const std::vector<std::wstring> before = h.fake.FileNames();
+    StartUp(h.app);
+    ASSERT_EQ(h.fake.boxes.size(), 1u) << c.name;
+    EXPECT_EQ(h.fake.boxes[0].text, c.text) << c.name;
+    EXPECT_EQ(h.fake.boxes[0].caption, c.caption) << c.name;
+    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError) << c.name;
+    // The icon came first, and one close request follows.
+    EXPECT_EQ(h.fake.trayCalls.front().message, kNimAdd) << c.name;
+    EXPECT_EQ(h.fake.closePosts, 1) << c.name;
+    EXPECT_EQ(h.fake.trayCalls.back().message == kNimDelete, c.startUpFinished) << c.name;
+    EXPECT_EQ(h.fake.cursorRestores, c.startUpFinished ? 1 : 0) << c.name;
+    EXPECT_EQ(h.fake.hostHidden, c.startUpFinished) << c.name;
+    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << c.name;
+    EXPECT_EQ(h.fake.beeps, 0) << c.name;
+    EXPECT_EQ(h.app.TooltipText, L"") << c.name;
+    EXPECT_EQ(h.fake.FileNames(), before) << c.name;
+  }
 }
 
 TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
@@ -147,25 +150,17 @@ TEST(StartUp, EditorLineEndsBecomeCrLf) {
   }
 }
 
-TEST(StartUp, AnUnreadableBootScpTellsTheUserAndQuits) {
-  // Held open by another program, or no permission: either way there is no
-  // script to run, and an icon without one could only be ended by force.
-  for (const bool inUse : {true, false}) {
-    Harness h;
-    h.fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
-    h.fake.File(kBoot)->inUse = inUse;
-    h.fake.File(kBoot)->unreadable = !inUse;
-    StartUp(h.app);
-    ASSERT_EQ(h.fake.boxes.size(), 1u) << inUse;
-    EXPECT_EQ(h.fake.boxes[0].text,
-              L"Cannot read 'boot.scp' script file. Velmora cannot continue.");
-    EXPECT_EQ(h.fake.boxes[0].caption, L"File Unreadable");
-    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError);
-    EXPECT_EQ(h.fake.closePosts, 1) << inUse;
-    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << inUse;
-    EXPECT_EQ(h.app.TooltipText, L"") << inUse;
-    EXPECT_TRUE(h.fake.Exists(kBoot)) << inUse;
-  }
+TEST(CheckForCommands, ADropWhoseOpenScriptNeverEndsKeepsTheOneInPlace) {
+  Harness h;
+  h.fake.AddFile(kBoot, OpenScriptSetting(L"boot"));
+  StartUp(h.app);
+  h.fake.AddFile(kAppFolder + L"drop.scp", Bytes(Script({L"on openScript", L"beep"})));
+  CheckForCommands(h.app);
+  EXPECT_EQ(h.BoxTexts(),
+            Texts{L"Handler 'openScript' has a script error: Incomplete script block detected."});
+  EXPECT_EQ(h.app.TooltipText, L"boot");
+  EXPECT_EQ(Tips(h.fake), (Texts{L"boot", L"boot"}));
+  EXPECT_EQ(h.fake.closePosts, 0);
 }
 
 TEST(StartUp, AStartUpThatEndsTheProgramLeavesTheCommandDropOff) {

@@ -224,20 +224,8 @@ TEST(ParseScript, ANameInsideALongerOneStillOpensItsBlockElsewhereOnTheLine) {
             Extracted({L"on clickOneTime", L"nothing", L"end clickOneTime"}));
 }
 
-TEST(ParseScript, ShortClickNamesGoToTheirLeftButtonSlots) {
+TEST(ParseScript, TheLongClickNameIsSearchedAfterTheShortOneAndWinsTheSlot) {
   Harness h;
-  ParseScript(h.app, Script({L"on click", L"end click", L"on clickOneTime", L"end clickOneTime",
-                             L"on doubleClick", L"end doubleClick", L"on doubleClickOneTime",
-                             L"end doubleClickOneTime"}));
-  EXPECT_EQ(h.app.handlers[Slot::LeftClick], Extracted({L"on click", L"end click"}));
-  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime],
-            Extracted({L"on clickOneTime", L"end clickOneTime"}));
-  EXPECT_EQ(h.app.handlers[Slot::DoubleLeftClick],
-            Extracted({L"on doubleClick", L"end doubleClick"}));
-  EXPECT_EQ(h.app.handlers[Slot::DoubleLeftClickOneTime],
-            Extracted({L"on doubleClickOneTime", L"end doubleClickOneTime"}));
-
-  // The long name is searched after the short one and wins the slot.
   ParseScript(h.app, Script({L"on click", L"end click", L"on leftClick", L"end leftClick"}));
   EXPECT_EQ(h.app.handlers[Slot::LeftClick], Extracted({L"on leftClick", L"end leftClick"}));
 }

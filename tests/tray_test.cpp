@@ -321,27 +321,6 @@ TEST(TrayWindowProc, AFailingOneTimeHandlerIsPutBackOnlyIntoAnEmptySlot) {
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
-TEST(TrayWindowProc, MixedShortAndLongClickNamesEachServeTheirOwnEvent) {
-  const std::pair<const wchar_t*, const wchar_t*> mixes[] = {
-      {L"click", L"leftClickOneTime"},
-      {L"leftClick", L"clickOneTime"},
-  };
-  for (const auto& [permanent, oneTime] : mixes) {
-    for (const bool oneTimeFirst : {false, true}) {
-      Harness h;
-      const std::wstring p = MarkerBlock(permanent, L"always");
-      const std::wstring o = MarkerBlock(oneTime, L"once");
-      ParseScript(h.app, oneTimeFirst ? o + L"\r\n" + p : p + L"\r\n" + o);
-      Texts seen;
-      for (int i = 0; i < 3; ++i) {
-        Callback(h, kLeftUp);
-        seen.push_back(h.app.TooltipText);
-      }
-      EXPECT_EQ(seen, (Texts{L"once", L"always", L"always"})) << permanent << " " << oneTime;
-    }
-  }
-}
-
 TEST(SetIcon, LoadsThePictureAndResendsTheRecord) {
   Harness h;
   AddTrayIcon(h.app);

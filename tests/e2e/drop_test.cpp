@@ -1,5 +1,4 @@
-// End-to-end: the command drop: order, polling off, a start-up script in
-// capitals, and many writers dropping at once.
+// End-to-end: the command drop under many writers dropping at once.
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -12,48 +11,6 @@ namespace {
 
 std::string WritesOnOpen(const std::string& line) {
   return ScriptText({"on openScript", "write \"" + line + "\"", "end openScript"});
-}
-
-TEST(CommandDrop, WaitsWhilePollingIsOffThenTakesFilesInListedOrder) {
-  // Start-up turns polling on after the start-up script, so a click turns it
-  // off and another on again.
-  VelmoraProcess velmora(ScriptText({"on openScript", "do nothing", "end openScript", "on click",
-                                     "set polling to 0", "write \"off\"", "end click",
-                                     "on rightClick", "set polling to 100", "end rightClick"}));
-  ASSERT_TRUE(velmora.Start());
-  velmora.PostTrayCallback(514);
-  std::vector<std::string> expected = {"off"};
-  ASSERT_EQ(velmora.WaitForLines("output.txt", expected), expected);
-  for (const char* name : {"first", "second", "third"}) {
-    ASSERT_TRUE(velmora.Drop(std::string(name) + ".scp", WritesOnOpen(name)));
-  }
-  // Two intervals of the default poll pass without a file taken.
-  EXPECT_TRUE(HoldsFor([&] { return velmora.ScriptFiles().size() == 4; }, Duration{1000}));
-
-  for (const std::string& file : velmora.ScriptFiles()) {
-    if (file != "boot.scp") {
-      expected.push_back(file.substr(0, file.size() - 4));
-    }
-  }
-  velmora.PostTrayCallback(517);
-  EXPECT_EQ(velmora.WaitForLines("output.txt", expected), expected);
-  EXPECT_EQ(velmora.ScriptFiles(), std::vector<std::string>{"boot.scp"});
-}
-
-TEST(CommandDrop, StartUpScriptInCapitalsRunsOnceAndStays) {
-  VelmoraProcess velmora(std::nullopt);
-  velmora.WriteAppFile("BOOT.SCP", WritesOnOpen("boot ran"));
-  ASSERT_TRUE(velmora.Start());
-
-  // Each drop taken is one more poll that saw BOOT.SCP and left it alone.
-  std::vector<std::string> expected = {"boot ran"};
-  for (int i = 1; i <= 3; ++i) {
-    const std::string line = "drop " + std::to_string(i);
-    ASSERT_TRUE(velmora.Drop("next" + std::to_string(i) + ".scp", WritesOnOpen(line)));
-    expected.push_back(line);
-    EXPECT_EQ(velmora.WaitForLines("output.txt", expected), expected);
-  }
-  EXPECT_EQ(velmora.ScriptFiles(), std::vector<std::string>{"BOOT.SCP"});
 }
 
 int SoakDrops() {

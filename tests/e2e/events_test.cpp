@@ -1,6 +1,5 @@
-// End-to-end: tray callbacks, the tray menu, one-time handlers, error
-// reports in both modes, a click while a box is open, and an answer that
-// cannot be written.
+// End-to-end: tray callbacks, the tray menu, a click while a box is open,
+// and an answer that cannot be written.
 #include <gtest/gtest.h>
 
 #include "velmora_process.hpp"
@@ -50,76 +49,6 @@ TEST(TrayCallbacks, EveryCodeRunsItsHandler) {
   EXPECT_EQ(velmora.WaitForLines("output.txt", expected), expected);
   EXPECT_TRUE(velmora.OpenBoxes().empty());
 }
-
-TEST(TrayCallbacks, OneTimeHandlerRunsOnceUnlessItFails) {
-  // Blocks are found by containment ("on click" is in "on clickOneTime"), so
-  // each permanent handler comes before its one-time one.
-  VelmoraProcess velmora(ScriptText({"on openScript", "set silentErrors true", "end openScript"}) +
-                         Writes("click") + Writes("clickOneTime") + Writes("rightClick") +
-                         ScriptText({"on rightClickOneTime", "write \"right once\"", "frobnicate",
-                                     "end rightClickOneTime"}));
-  ASSERT_TRUE(velmora.Start());
-  for (LPARAM code : {514, 514, 514, 517, 517}) {
-    velmora.PostTrayCallback(code);
-  }
-
-  const std::vector<std::string> output = {"clickOneTime", "click", "click", "right once",
-                                           "right once"};
-  EXPECT_EQ(velmora.WaitForLines("output.txt", output), output);
-  const std::vector<std::string> errors = {
-      "Can't understand 'frobnicate'.", "Error in 'rightClickOneTime' handler.",
-      "Can't understand 'frobnicate'.", "Error in 'rightClickOneTime' handler."};
-  EXPECT_EQ(velmora.WaitForLines("errors.log", errors), errors);
-}
-
-struct ErrorMode {
-  const char* name;
-  bool silent;
-};
-
-class ScriptErrorTest : public testing::TestWithParam<ErrorMode> {};
-
-TEST_P(ScriptErrorTest, ReportsTheCommandThenTheHandler) {
-  const bool silent = GetParam().silent;
-  VelmoraProcess velmora(
-      ScriptText({"on openScript", silent ? "set silentErrors true" : "do nothing",
-                  "end openScript", "on click", "Frobnicate 1", "write \"not reached\"",
-                  "end click"}) +
-      Writes("rightClick"));
-  ASSERT_TRUE(velmora.Start());
-  velmora.PostTrayCallback(514);
-
-  const std::vector<std::pair<std::string, std::string>> reports = {
-      {"Parsing Error", "Can't understand 'frobnicate'."},
-      {"Execution Error", "Error in 'click' handler."}};
-  if (silent) {
-    std::vector<std::string> lines;
-    for (const auto& report : reports) {
-      lines.push_back(report.second);
-    }
-    EXPECT_EQ(velmora.WaitForLines("errors.log", lines), lines);
-  } else {
-    for (const auto& [caption, text] : reports) {
-      const std::optional<MessageBoxWindow> box = velmora.WaitForBox();
-      ASSERT_TRUE(box);
-      EXPECT_EQ(box->caption, caption);
-      EXPECT_EQ(box->text, text);
-      EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
-      ASSERT_TRUE(velmora.PressButton(*box, IDOK));
-    }
-    EXPECT_TRUE(velmora.AppFileLines("errors.log").empty());
-  }
-
-  // Everything of the click is done once a later event has run.
-  velmora.PostTrayCallback(517);
-  const std::vector<std::string> output = {"rightClick"};
-  EXPECT_EQ(velmora.WaitForLines("output.txt", output), output);
-  EXPECT_TRUE(velmora.OpenBoxes().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, ScriptErrorTest,
-                         testing::Values(ErrorMode{"Dialog", false}, ErrorMode{"Silent", true}),
-                         RowName());
 
 TEST(Reentrancy, EventsRunWhileAnAnswerBoxIsOpen) {
   VelmoraProcess velmora(ScriptText({"on openScript", "do nothing", "end openScript", "on click",

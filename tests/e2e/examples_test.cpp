@@ -106,8 +106,19 @@ bool Animating(const VelmoraProcess& velmora) {
   return WaitUntil([&] { return CallCount(velmora, true) >= before + 2; });
 }
 
+// Three scripts dropped one after the other, each taken by a poll of its
+// own: two poll intervals pass (500 ms at the fastest polling an example
+// sets), longer than any example's animation interval. The drops leave an
+// openScript that does nothing.
+void WaitThreePolls(const VelmoraProcess& velmora) {
+  for (const char* name : {"poll1.scp", "poll2.scp", "poll3.scp"}) {
+    ASSERT_TRUE(velmora.Drop(name, ScriptText({"on openScript", "do nothing", "end openScript"})));
+    ASSERT_TRUE(WaitUntil([&] { return velmora.ScriptFiles().size() == 1; }));
+  }
+}
+
 // After an action that sets one icon: once that icon's call is logged, no
-// tick follows it.
+// tick follows it while three polls pass.
 bool StopsAnimating(const VelmoraProcess& velmora, const std::function<void()>& action) {
   const std::size_t calls = CallCount(velmora, false);
   action();
@@ -115,7 +126,8 @@ bool StopsAnimating(const VelmoraProcess& velmora, const std::function<void()>& 
     return false;
   }
   const std::size_t ticks = CallCount(velmora, true);
-  return HoldsFor([&] { return CallCount(velmora, true) == ticks; }, Duration{1000});
+  WaitThreePolls(velmora);
+  return CallCount(velmora, true) == ticks;
 }
 
 // Right-clicks the icon and chooses menu item n.

@@ -138,7 +138,6 @@ std::string QuitOnClick(const std::string& word) {
 INSTANTIATE_TEST_SUITE_P(
     Ways, EndingTest,
     testing::Values(Ending{"Quit", QuitOnClick("quit"), 514, 0, {"after quit"}},
-                    Ending{"Exit", QuitOnClick("exit"), 514, 0, {"after exit"}},
                     Ending{"MenuQuit",
                            ScriptText({"on openScript", "create menu Open,Quit", "end openScript"}),
                            516,

@@ -93,25 +93,6 @@ TEST(DownloadFaults, TheExistingFileStaysByteForByte) {
                                                             "output.txt", "velmora.exe"}));
 }
 
-TEST(DownloadFaults, TheUpdateCycleKeepsItsStartUpScriptThroughAServerFault) {
-  // The manual's update cycle downloads over boot.scp; a server fault at
-  // that moment must leave a program that starts again.
-  HttpServer server({{"/latest.scp", {503, "Service Unavailable"}}});
-  const std::string boot = ScriptText(
-      {"on openScript", "set silentErrors true", "write \"started\"", "end openScript", "on click",
-       "download \"" + server.Url("/latest.scp") + "\" \"boot.scp\"", "end click"});
-  VelmoraProcess velmora(boot);
-  ASSERT_TRUE(velmora.Start());
-  ASSERT_EQ(velmora.WaitForLines("output.txt", {"started"}), std::vector<std::string>{"started"});
-  velmora.PostTrayCallback(WM_LBUTTONUP);
-  const std::vector<std::string> errors = {"Download failed. (Check parameters.)",
-                                           "Error in 'click' handler."};
-  ASSERT_EQ(velmora.WaitForLines("errors.log", errors), errors);
-  EXPECT_EQ(Bytes(velmora.AppPath("boot.scp")), boot);
-  EXPECT_EQ(FolderNames(velmora),
-            (std::vector<std::string>{"boot.scp", "errors.log", "output.txt", "velmora.exe"}));
-}
-
 struct QuitWay {
   const char* name;
   // Lines of the click handler before the download, and the timerEvent.

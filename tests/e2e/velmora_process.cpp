@@ -125,10 +125,6 @@ bool WaitUntil(const std::function<bool()>& condition, Duration timeout) {
   return true;
 }
 
-bool HoldsFor(const std::function<bool()>& condition, Duration period) {
-  return !WaitUntil([&] { return !condition(); }, period);
-}
-
 std::string ScriptText(std::initializer_list<std::string> lines) {
   std::string text;
   for (const std::string& line : lines) {

@@ -23,9 +23,6 @@ constexpr Duration kDeadline{15000};
 
 // Polls the condition until it holds (true) or the timeout passes (false).
 bool WaitUntil(const std::function<bool()>& condition, Duration timeout = kDeadline);
-// True when the condition holds at every check throughout the period: the
-// way to see that something does not happen.
-bool HoldsFor(const std::function<bool()>& condition, Duration period);
 
 // Script lines joined with CR LF, as a script file holds them.
 std::string ScriptText(std::initializer_list<std::string> lines);

@@ -472,7 +472,6 @@ IconHandle FakePlatform::LoadFormIconFromFile(const std::wstring& path) {
     return 0;
   }
   formIcon = nextIcon_++;
-  iconLoads.push_back(path);
   return formIcon;
 }
 

@@ -122,7 +122,6 @@ public:
   std::vector<PostedMessage> posted;
   int foregroundCalls = 0;
   IconHandle formIcon = 1;                      // the form icon the program starts with
-  std::vector<std::wstring> iconLoads;          // paths loaded as form icons
   std::vector<std::wstring> unloadablePictures; // paths that are not pictures
   std::vector<MenuItem> menuItems;
   int popups = 0;
