@@ -8,6 +8,9 @@
 # folders or headers, so that every source keeps its place and includes stay
 # written from src/ ("base/text.hpp").
 set(VELMORA_LAYERS ${PROJECT_BINARY_DIR}/layers)
+# Made afresh at each configure, so that no link of an earlier layout (a
+# header since moved to another layer, a moved source tree) lingers.
+file(REMOVE_RECURSE ${VELMORA_LAYERS})
 
 # velmora_layer_headers(<layer> <folder or header under src/>...)
 function(velmora_layer_headers layer)
@@ -16,14 +19,6 @@ function(velmora_layer_headers layer)
     set(target ${PROJECT_SOURCE_DIR}/src/${path})
     get_filename_component(folder ${link} DIRECTORY)
     file(MAKE_DIRECTORY ${folder})
-    # A link left by a source tree that has moved since points anew.
-    if(IS_SYMLINK ${link})
-      file(READ_SYMLINK ${link} current)
-      if(current STREQUAL target)
-        continue()
-      endif()
-      file(REMOVE ${link})
-    endif()
     file(CREATE_LINK ${target} ${link} SYMBOLIC)
   endforeach()
 endfunction()

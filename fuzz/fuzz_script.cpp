@@ -47,7 +47,7 @@ void Drive(const std::string& script) {
     velmora::RunHandler(app, text, handler.name, Mode::Optional);
     velmora::RunHandler(app, text, handler.name, Mode::Optional, std::wstring(L"Open"));
   }
-  for (int item = 0; item <= static_cast<int>(app.MenuItems.size()); ++item) {
+  for (int item = 0; item <= static_cast<int>(app.menu.MenuItems.size()); ++item) {
     velmora::mFile_Click(app, item);
   }
   velmora::Form_Unload(app);

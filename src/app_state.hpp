@@ -1,14 +1,26 @@
-// All program-wide state in one place, passed first to every routine.
+// All program-wide state in one place, passed first to every engine routine:
+// the interpreter's own fields, and one group per module that keeps state.
+//
+// App lives in the engine layer: the routines below it take the Platform
+// alone. Each group is a plain-data header beside the module that owns it;
+// the command drop's group belongs to the host above, so that one header
+// alone is also published to the engine layer (cmake/layers.cmake keeps
+// every other host header out of reach).
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
+#include "commands/download_state.hpp"
+#include "commands/timer_state.hpp"
+#include "host/drop_state.hpp"
 #include "platform/platform.hpp"
+#include "systray/animation_state.hpp"
+#include "systray/balloon_state.hpp"
+#include "systray/menu_state.hpp"
+#include "systray/tray_state.hpp"
 
 namespace velmora {
 
@@ -29,9 +41,9 @@ enum class Slot {
   DoubleRightClickOneTime,
   BalloonClick,
   BalloonShow,
-  BalloonClose,
+  BalloonClose, // Stays last: the slot count is counted from it.
 };
-constexpr std::size_t kSlotCount = 16;
+constexpr std::size_t kSlotCount = static_cast<std::size_t>(Slot::BalloonClose) + 1;
 
 class HandlerTable {
 public:
@@ -40,16 +52,6 @@ public:
 
 private:
   std::array<std::wstring, kSlotCount> slots_;
-};
-
-// What identifies one version of a dropped file that the command drop could
-// not read or delete, so that it is retried only once the file changes.
-struct FileSignature {
-  std::uint64_t size = 0;
-  std::uint64_t lastWrite = 0;
-  bool operator==(const FileSignature& other) const {
-    return size == other.size && lastWrite == other.lastWrite;
-  }
 };
 
 struct App {
@@ -61,36 +63,15 @@ struct App {
   bool SilentErrors = false;
   std::wstring OutputFile;
   std::wstring LastResult;
-  std::wstring LastID;
-  bool DownloadBusy = false;
-  // Downloads started so far: names each one's temporary file.
-  std::uint32_t DownloadCount = 0;
 
-  TrayIconRecord TrayIcon;
-  std::uint32_t TrayRecordSize = 0;
-  std::wstring TooltipText;
-
-  // Balloons.
-  std::wstring BalloonText;
-  std::wstring BalloonTitle;
-
-  // Icon flashing and swapping.
-  std::wstring FirstIconFile;
-  std::wstring SecondIconFile;
-  std::wstring ShownIconFile;
-  std::uint32_t SwapInterval = 500;
-
-  // The pop-up menu: item 1 exists from the start and is never removed.
-  std::vector<MenuItem> MenuItems{{L"dummy", true}};
-  bool MenuCreated = false;
-  bool MenuHasQuit = false;
-
-  // The timerEvent period and what is counted of it, in milliseconds.
-  std::int32_t TimerPeriod = 0;
-  std::int32_t TimerElapsed = 0;
-  // Changes whenever a script sets or stops the timer, so that a tick can
-  // tell that its own handler did and leave the new setting alone.
-  std::uint32_t TimerGeneration = 0;
+  // Each module's own state, declared beside it.
+  TrayState tray;
+  BalloonState balloon;
+  MenuState menu;
+  AnimationState animation;
+  TimerState timer;
+  DownloadState download;
+  DropState drop;
 
   // How deeply events from the message loop nest: a click or tick handled
   // while a handler waits in a box is one level deeper than that handler.
@@ -103,16 +84,9 @@ struct App {
   // The text of each slot whose handler was found broken and reported, so
   // that a broken handler is reported once, not at every event it misses.
   std::map<Slot, std::wstring> ReportedBrokenHandlers;
-  // True while a dropped script runs, so that a poll tick delivered during one
-  // of its dialogs does not run the same file again inside it.
-  bool DropRunning = false;
-  // Tray callbacks that arrived while a download was under way, in order.
-  std::vector<std::intptr_t> DeferredTrayEvents;
   // Set once the program has begun to close. A box still open then is
   // closed with its owner window; what it returns is no user's answer.
   bool Closing = false;
-  // Dropped files already reported as unreadable or undeletable, by path.
-  std::map<std::wstring, FileSignature> StuckDrops;
   // When set, every script error is handed here instead of being reported:
   // how a tool learns the very message a line would give.
   std::function<void(const std::wstring& message)> ReportSink;

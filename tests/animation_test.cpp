@@ -33,9 +33,9 @@ struct Animated : Harness {
     EXPECT_EQ(sent.uID, kTrayIconId);
     EXPECT_EQ(sent.uFlags, kNifIcon) << "a tick changes the picture alone";
     EXPECT_EQ(sent.hIcon, fake.formIcon);
-    EXPECT_EQ(app.TrayIcon.hIcon, fake.formIcon) << "the record names the icon shown";
-    return app.ShownIconFile.substr(app.ShownIconFile.empty() ? 0 : kAppFolder.size(),
-                                    std::wstring::npos);
+    EXPECT_EQ(app.tray.TrayIcon.hIcon, fake.formIcon) << "the record names the icon shown";
+    return app.animation.ShownIconFile.substr(
+        app.animation.ShownIconFile.empty() ? 0 : kAppFolder.size(), std::wstring::npos);
   }
 
   std::vector<std::wstring> Ticks(std::uint32_t interval, int count) {
@@ -76,7 +76,7 @@ TEST(Animation, EachTickShowsTheNextIconAtTheClausesInterval) {
       ExecuteCommand(h.app, c.before);
     }
     EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
-    EXPECT_EQ(h.app.SwapInterval, c.interval) << c.line;
+    EXPECT_EQ(h.app.animation.SwapInterval, c.interval) << c.line;
     EXPECT_EQ(h.Ticks(c.interval, static_cast<int>(c.shown.size())), c.shown) << c.line;
   }
 }
@@ -148,9 +148,9 @@ TEST(Animation, NegativeEveryValuesAreRefusedAndChangeNothing) {
     ExecuteCommand(h.app, L"swap icons \"c.ico\" \"d.ico\" every 300");
     EXPECT_EQ(ExecuteCommand(h.app, c.line), c.result) << c.line;
     EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{c.message}) << c.line;
-    EXPECT_EQ(h.app.FirstIconFile, kAppFolder + L"c.ico") << c.line;
-    EXPECT_EQ(h.app.SecondIconFile, kAppFolder + L"d.ico") << c.line;
-    EXPECT_EQ(h.app.SwapInterval, 300u) << c.line;
+    EXPECT_EQ(h.app.animation.FirstIconFile, kAppFolder + L"c.ico") << c.line;
+    EXPECT_EQ(h.app.animation.SecondIconFile, kAppFolder + L"d.ico") << c.line;
+    EXPECT_EQ(h.app.animation.SwapInterval, 300u) << c.line;
     EXPECT_TRUE(h.fake.Timer(TimerId::Swap).enabled) << c.line;
     EXPECT_EQ(h.fake.Timer(TimerId::Swap).interval, 300u) << c.line;
   }

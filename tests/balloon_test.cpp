@@ -105,7 +105,7 @@ TEST(ShowBalloon, SystemsBeforeXpRunTheScriptsSubstituteAndReportItsFailure) {
     }
     EXPECT_EQ(h.fake.beeps, c.beeps) << label;
     EXPECT_EQ(BalloonCalls(h).size(), native ? 1u : 0u) << label;
-    EXPECT_EQ(h.app.BalloonText, native ? L"Saved" : L"") << label;
+    EXPECT_EQ(h.app.balloon.BalloonText, native ? L"Saved" : L"") << label;
   }
 }
 

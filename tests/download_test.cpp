@@ -29,11 +29,11 @@ TEST(Download, SavesUnderTheAddressesLastSegmentOrTheNameGiven) {
     h.fake.AddFolder(kAppFolder + L"docs");
     h.fake.urls[kUrl] = {200, "%PDF"};
     bool busyMeanwhile = false;
-    h.fake.onDownload = [&] { busyMeanwhile = h.app.DownloadBusy; };
+    h.fake.onDownload = [&] { busyMeanwhile = h.app.download.DownloadBusy; };
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
     EXPECT_EQ(h.fake.Contents(path), "%PDF") << line;
     EXPECT_TRUE(busyMeanwhile) << line;
-    EXPECT_FALSE(h.app.DownloadBusy) << line;
+    EXPECT_FALSE(h.app.download.DownloadBusy) << line;
     EXPECT_EQ(h.fake.cursorsSet, std::vector<std::uint32_t>{kBusyCursor}) << line;
     EXPECT_EQ(h.fake.cursorRestores, 1) << line;
     EXPECT_EQ(h.fake.deletedCacheEntries, Texts{kUrl}) << line;
@@ -54,7 +54,7 @@ TEST(Download, Failures) {
     h.fake.urls[kUrl] = {200, "%PDF"};
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
     EXPECT_EQ(h.BoxTexts(), Texts{message}) << line;
-    EXPECT_FALSE(h.app.DownloadBusy) << line;
+    EXPECT_FALSE(h.app.download.DownloadBusy) << line;
     EXPECT_EQ(h.fake.cursorsSet.size(), static_cast<std::size_t>(h.fake.cursorRestores)) << line;
   }
 }
@@ -87,7 +87,7 @@ TEST(Download, ATemporaryFileIsNeverADroppedScript) {
   bool listed = true;
   h.fake.onDownload = [&] {
     h.fake.AddFile(h.fake.downloadPaths.back(), "part");
-    listed = ListFilesByExtension(h.app, L"", L".scp") != L"boot.scp";
+    listed = ListFilesByExtension(h.app.platform, L"", L".scp") != L"boot.scp";
     h.fake.RemoveFile(h.fake.downloadPaths.back());
   };
   EXPECT_EQ(ExecuteCommand(h.app, L"download \"http://server/latest.scp\" \"boot.scp\""),
@@ -137,7 +137,7 @@ TEST(Download, AFailureLeavesTheExistingFileByteForByte) {
     EXPECT_EQ(h.fake.Contents(kAppFolder + L"config.ini"), old) << c.fault;
     EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"config.ini"}) << c.fault;
     EXPECT_EQ(h.BoxTexts(), c.messages) << c.fault;
-    EXPECT_FALSE(h.app.DownloadBusy) << c.fault;
+    EXPECT_FALSE(h.app.download.DownloadBusy) << c.fault;
     EXPECT_TRUE(h.fake.deletedCacheEntries.empty()) << c.fault;
   }
 }
@@ -179,7 +179,7 @@ struct Checked : Harness {
     fake.urls[L"http://host/new.scp"] = {200, Bytes(L"on openScript\r\n" + openScript +
                                                     L"\r\nend openScript\r\n"
                                                     L"on leftClick\r\nbeep\r\nend leftClick\r\n")};
-    app.LastID = L"1";
+    app.download.LastID = L"1";
     app.LastResult = L"before";
   }
   RunResult Check() { return RunHandler(app, kChecking, L"x", Mode::Optional); }
@@ -205,16 +205,16 @@ TEST(Download, ClicksMeanwhileAreHandledOnceItIsDone) {
     deliver(posted.lParam);
   }
   EXPECT_EQ(Tips(h.fake), (Texts{L"clicked", L"clicked"}));
-  EXPECT_TRUE(h.app.DeferredTrayEvents.empty());
+  EXPECT_TRUE(h.app.tray.DeferredTrayEvents.empty());
 }
 
 TEST(Check, TakesANewScriptOnceThenFindsItTheSame) {
   Checked h(Script({L"set tooltip \"new\"", L"set scriptID to \"2\""}));
   bool busyMeanwhile = false;
-  h.fake.onDownload = [&] { busyMeanwhile = h.app.DownloadBusy; };
+  h.fake.onDownload = [&] { busyMeanwhile = h.app.download.DownloadBusy; };
   EXPECT_EQ(h.Check(), RunResult::Ok);
   EXPECT_TRUE(busyMeanwhile);
-  EXPECT_EQ(h.app.LastID, L"2");
+  EXPECT_EQ(h.app.download.LastID, L"2");
   EXPECT_EQ(h.fake.Contents(kSettings), "[Updates]\r\nLastID=2\r\n");
   EXPECT_NE(h.app.handlers[Slot::LeftClick].find(L"beep"), std::wstring::npos);
   EXPECT_EQ(Tips(h.fake), (Texts{L"new", L"took"}));
@@ -242,7 +242,7 @@ TEST(Check, ANewScriptWhoseOpenScriptTheLoadCannotFindEndsTheProgram) {
   ASSERT_EQ(h.fake.boxes.size(), 1u);
   EXPECT_EQ(h.fake.boxes[0].caption, L"Handler Not Found");
   ExpectShutDownStarted(h.fake);
-  EXPECT_EQ(h.app.LastID, L"2");
+  EXPECT_EQ(h.app.download.LastID, L"2");
 }
 
 TEST(Check, AnExistingSettingsFileIsUpdatedInPlaceOrKept) {
@@ -259,7 +259,7 @@ TEST(Check, AnExistingSettingsFileIsUpdatedInPlaceOrKept) {
     Checked h(declarations);
     h.fake.AddFile(kSettings, settings);
     EXPECT_EQ(h.Check(), RunResult::Ok) << declarations;
-    EXPECT_EQ(h.app.LastID, identifier) << declarations;
+    EXPECT_EQ(h.app.download.LastID, identifier) << declarations;
     EXPECT_EQ(h.fake.Contents(kSettings), contents) << declarations;
     EXPECT_TRUE(h.fake.boxes.empty()) << declarations;
   }
@@ -292,9 +292,9 @@ TEST(Check, FailuresChangeNothingAndTheProgramRunsOn) {
     h.fake.AddFile(kTemporary, "stale");
     EXPECT_EQ(h.Check(), RunResult::Error) << message;
     EXPECT_EQ(h.BoxTexts(), Texts{message}) << body;
-    EXPECT_EQ(h.app.LastID, L"1");
+    EXPECT_EQ(h.app.download.LastID, L"1");
     EXPECT_EQ(h.app.LastResult, L"before");
-    EXPECT_FALSE(h.app.DownloadBusy);
+    EXPECT_FALSE(h.app.download.DownloadBusy);
     EXPECT_FALSE(h.fake.Exists(kTemporary)) << body;
     EXPECT_FALSE(h.fake.Exists(kSettings)) << body;
     EXPECT_EQ(h.fake.closePosts, 0) << body;
@@ -308,13 +308,13 @@ TEST(SetScriptId, ReplacesTheIdentifierInMemoryOnly) {
   for (const wchar_t* line : {L"set the scriptID 7", L"SET SCRIPTID 7", L"set scriptID to \"7\""}) {
     Harness h;
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(h.app.LastID, L"7") << line;
+    EXPECT_EQ(h.app.download.LastID, L"7") << line;
     EXPECT_FALSE(h.fake.Exists(kSettings)) << line;
   }
   Harness h;
-  h.app.LastID = L"old";
+  h.app.download.LastID = L"old";
   EXPECT_EQ(ExecuteCommand(h.app, L"set scriptID \"\""), CommandResult::Error);
-  EXPECT_EQ(h.app.LastID, L"old");
+  EXPECT_EQ(h.app.download.LastID, L"old");
   EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set scriptID' command."});
 }
 

@@ -34,16 +34,16 @@ TEST(ResolvePath, AgainstTheApplicationFolder) {
       {L"..", L"C:\\Tools\\Tray\\.."},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ResolvePath(app, c.written), c.resolved) << c.written;
+    EXPECT_EQ(ResolvePath(app.platform, c.written), c.resolved) << c.written;
   }
 }
 
 TEST(ResolvePath, ClimbingFromADriveRoot) {
   fake::FakePlatform fake(L"C:\\");
   App app(fake);
-  EXPECT_EQ(AppFolder(app), L"C:\\");
-  EXPECT_EQ(ResolvePath(app, L"a.txt"), L"C:\\a.txt");
-  EXPECT_EQ(ResolvePath(app, L"..\\a.txt"), L"\\a.txt");
+  EXPECT_EQ(AppFolder(app.platform), L"C:\\");
+  EXPECT_EQ(ResolvePath(app.platform, L"a.txt"), L"C:\\a.txt");
+  EXPECT_EQ(ResolvePath(app.platform, L"..\\a.txt"), L"\\a.txt");
 }
 
 TEST(FileExists, OnlyNormalFilesCount) {
@@ -70,7 +70,7 @@ TEST(FileExists, OnlyNormalFilesCount) {
       {L"C:\\App\\missing.txt", false}, {L"Q:\\nowhere\\a.txt", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FileExists(h.app, c.path), c.exists) << c.path;
+    EXPECT_EQ(FileExists(h.app.platform, c.path), c.exists) << c.path;
   }
 }
 
@@ -111,11 +111,11 @@ TEST(FileExists, AWildcardDecidesOnTheLongName) {
   h.fake.AddFile(L"C:\\App\\job.scpx", "");
   // Windows finds it for *.scp by its short name JOB~1.SCP.
   ASSERT_EQ(h.fake.FindFiles(L"C:\\App\\*.scp").size(), 1u);
-  EXPECT_FALSE(FileExists(h.app, L"C:\\App\\*.scp"));
-  EXPECT_EQ(ListFilesByExtension(h.app, L"", L"scp"), L"");
+  EXPECT_FALSE(FileExists(h.app.platform, L"C:\\App\\*.scp"));
+  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L"scp"), L"");
   // A plain name is the file, whichever of its names it is.
-  EXPECT_TRUE(FileExists(h.app, L"C:\\App\\JOB~1.SCP"));
-  EXPECT_TRUE(FileExists(h.app, L"C:\\App\\job.scpx"));
+  EXPECT_TRUE(FileExists(h.app.platform, L"C:\\App\\JOB~1.SCP"));
+  EXPECT_TRUE(FileExists(h.app.platform, L"C:\\App\\job.scpx"));
 }
 
 TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
@@ -128,38 +128,38 @@ TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
   h.fake.AddFile(L"C:\\App\\sub\\inner.scp", "");
 
   const std::wstring expected = L"zeta.scp\r\ndir.scp\r\nAlpha.SCP";
-  EXPECT_EQ(ListFilesByExtension(h.app, L"", L".scp"), expected);
-  EXPECT_EQ(ListFilesByExtension(h.app, L"", L"scp"), expected);
-  EXPECT_EQ(ListFilesByExtension(h.app, L"sub\\", L"scp"), L"inner.scp");
-  EXPECT_EQ(ListFilesByExtension(h.app, L"missing\\", L".scp"), L"");
+  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L".scp"), expected);
+  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L"scp"), expected);
+  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"sub\\", L"scp"), L"inner.scp");
+  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"missing\\", L".scp"), L"");
 }
 
 TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
   Harness h;
   const std::wstring ini = kAppFolder + kSettingsFileName;
-  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"LastID", ini), L"");
-  EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"first", ini));
-  EXPECT_TRUE(WriteIniValue(h.app, L"Updates", L"LastID", L"second", ini));
-  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"LastID", ini), L"second");
-  EXPECT_EQ(ReadIniValue(h.app, L"Other", L"LastID", ini), L"");
+  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"LastID", ini), L"");
+  EXPECT_TRUE(WriteIniValue(h.app.platform, L"Updates", L"LastID", L"first", ini));
+  EXPECT_TRUE(WriteIniValue(h.app.platform, L"Updates", L"LastID", L"second", ini));
+  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"LastID", ini), L"second");
+  EXPECT_EQ(ReadIniValue(h.app.platform, L"Other", L"LastID", ini), L"");
 
   h.fake.AddFile(ini, "[Updates]\r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n");
-  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"Empty", ini), L"");
-  EXPECT_EQ(ReadIniValue(h.app, L"Updates", L"Long", ini), std::wstring(254, L'x'));
+  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"Empty", ini), L"");
+  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"Long", ini), std::wstring(254, L'x'));
 }
 
 TEST(AppendTextLine, AppendsOneLineRelativeToTheApplicationFolder) {
   Harness h;
   h.fake.AddFile(kAppFolder + L"errors.log", "old\r\n");
   h.fake.AddFolder(L"C:\\App\\logs");
-  EXPECT_TRUE(AppendTextLine(h.app, L"first", L"errors.log"));
-  EXPECT_TRUE(AppendTextLine(h.app, L"two\r\nlines", L"logs/out.txt"));
-  EXPECT_TRUE(AppendTextLine(h.app, L"second", L"errors.log"));
+  EXPECT_TRUE(AppendTextLine(h.app.platform, L"first", L"errors.log"));
+  EXPECT_TRUE(AppendTextLine(h.app.platform, L"two\r\nlines", L"logs/out.txt"));
+  EXPECT_TRUE(AppendTextLine(h.app.platform, L"second", L"errors.log"));
   EXPECT_EQ(h.fake.Contents(kAppFolder + L"errors.log"), "old\r\nfirst\r\nsecond\r\n");
   EXPECT_EQ(h.fake.Contents(L"C:\\App\\logs\\out.txt"), "two\r\nlines\r\n");
 
   h.fake.File(kAppFolder + L"errors.log")->readOnly = true;
-  EXPECT_FALSE(AppendTextLine(h.app, L"lost", L"errors.log"));
+  EXPECT_FALSE(AppendTextLine(h.app.platform, L"lost", L"errors.log"));
 }
 
 } // namespace

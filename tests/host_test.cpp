@@ -29,7 +29,7 @@ TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
   Harness h;
   h.fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
   h.app.SilentErrors = true;
-  h.app.DownloadBusy = true;
+  h.app.download.DownloadBusy = true;
   StartUp(h.app);
 
   ASSERT_EQ(h.fake.trayCalls.size(), 3u);
@@ -38,7 +38,7 @@ TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
   EXPECT_EQ(h.fake.trayCalls[2].message, kNimModify);
   EXPECT_EQ(h.fake.trayCalls[2].record.szTip, FixedWidth(L"booted", kTipChars));
   EXPECT_FALSE(h.app.SilentErrors);
-  EXPECT_FALSE(h.app.DownloadBusy);
+  EXPECT_FALSE(h.app.download.DownloadBusy);
   EXPECT_FALSE(Enabled(h, TimerId::Swap));
   EXPECT_TRUE(Enabled(h, TimerId::Poll));
   EXPECT_FALSE(Enabled(h, TimerId::TimerEvent));
@@ -57,13 +57,13 @@ TEST(StartUp, ReadsLastIdOnlyFromAnExistingSettingsFile) {
   withIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
   withIni.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
   StartUp(withIni.app);
-  EXPECT_EQ(withIni.app.LastID, L"v7");
+  EXPECT_EQ(withIni.app.download.LastID, L"v7");
 
   Harness withoutIni;
   withoutIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
-  withoutIni.app.LastID = L"stale";
+  withoutIni.app.download.LastID = L"stale";
   StartUp(withoutIni.app);
-  EXPECT_EQ(withoutIni.app.LastID, L"");
+  EXPECT_EQ(withoutIni.app.download.LastID, L"");
 }
 
 TEST(StartUp, ABootScpThatCannotRunTellsTheUserAndQuits) {
@@ -125,7 +125,7 @@ TEST(StartUp, ABootScpThatCannotRunTellsTheUserAndQuits) {
     EXPECT_EQ(h.fake.hostHidden, c.startUpFinished) << c.name;
     EXPECT_FALSE(Enabled(h, TimerId::Poll)) << c.name;
     EXPECT_EQ(h.fake.beeps, 0) << c.name;
-    EXPECT_EQ(h.app.TooltipText, L"") << c.name;
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << c.name;
     EXPECT_EQ(h.fake.FileNames(), before) << c.name;
   }
 }
@@ -146,7 +146,7 @@ TEST(StartUp, EditorLineEndsBecomeCrLf) {
     const std::string e(end);
     h.fake.AddFile(kBoot, "on openScript" + e + "set tooltip \"ran\"" + e + "end openScript" + e);
     StartUp(h.app);
-    EXPECT_EQ(h.app.TooltipText, L"ran") << static_cast<int>(e.back());
+    EXPECT_EQ(h.app.tray.TooltipText, L"ran") << static_cast<int>(e.back());
   }
 }
 
@@ -158,7 +158,7 @@ TEST(CheckForCommands, ADropWhoseOpenScriptNeverEndsKeepsTheOneInPlace) {
   CheckForCommands(h.app);
   EXPECT_EQ(h.BoxTexts(),
             Texts{L"Handler 'openScript' has a script error: Incomplete script block detected."});
-  EXPECT_EQ(h.app.TooltipText, L"boot");
+  EXPECT_EQ(h.app.tray.TooltipText, L"boot");
   EXPECT_EQ(Tips(h.fake), (Texts{L"boot", L"boot"}));
   EXPECT_EQ(h.fake.closePosts, 0);
 }
@@ -177,7 +177,7 @@ TEST(StartUp, AStartUpThatEndsTheProgramLeavesTheCommandDropOff) {
     EXPECT_EQ(h.fake.closePosts, 1) << boot;
     EXPECT_FALSE(Enabled(h, TimerId::Poll)) << boot;
     h.fake.AdvanceClock(5000);
-    EXPECT_EQ(h.app.TooltipText, L"") << boot;
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << boot;
     EXPECT_TRUE(h.fake.Exists(kAppFolder + L"waiting.scp")) << boot;
   }
 }
@@ -189,7 +189,7 @@ struct Running : Harness {
                  Bytes(Block(L"openScript", {L"set tooltip \"boot\""}) + L"\r\n" +
                        Block(L"click", {L"nothing"}) + L"\r\n" + Block(L"timerEvent", {L"do"})));
     StartUp(app);
-    app.TooltipText.clear();
+    app.tray.TooltipText.clear();
   }
 
   void Drop(const std::wstring& name, const std::string& bytes) {
@@ -223,10 +223,10 @@ TEST(CheckForCommands, TheStartUpScriptIsNeverTakenWhateverItsCase) {
     Harness h;
     h.fake.AddFile(kAppFolder + name, OpenScriptSetting(L"boot"));
     StartUp(h.app);
-    ASSERT_EQ(h.app.TooltipText, L"boot") << name;
-    h.app.TooltipText.clear();
+    ASSERT_EQ(h.app.tray.TooltipText, L"boot") << name;
+    h.app.tray.TooltipText.clear();
     h.fake.AdvanceClock(5000);
-    EXPECT_EQ(h.app.TooltipText, L"") << name;
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << name;
     EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
   }
 }
@@ -237,7 +237,7 @@ TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
   h.Drop(L"menu.scp", Bytes(Script({L"on itemSelect", L"nothing", L"end itemSelect"})));
   h.Poll();
   // Without an openScript of its own, the stored one runs again.
-  EXPECT_EQ(h.app.TooltipText, L"boot");
+  EXPECT_EQ(h.app.tray.TooltipText, L"boot");
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"menu.scp"));
   EXPECT_NE(h.app.handlers[Slot::ItemSelect].find(L"on itemSelect"), std::wstring::npos);
   for (std::size_t i = 0; i < kSlotCount; ++i) {
@@ -251,13 +251,13 @@ TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
 TEST(CheckForCommands, NothingRunsWhileADownloadIsUnderWay) {
   Running h;
   h.Drop(L"cmd.scp", OpenScriptSetting(L"dropped"));
-  h.app.DownloadBusy = true;
+  h.app.download.DownloadBusy = true;
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
   EXPECT_TRUE(h.fake.Exists(kAppFolder + L"cmd.scp"));
-  h.app.DownloadBusy = false;
+  h.app.download.DownloadBusy = false;
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"dropped");
+  EXPECT_EQ(h.app.tray.TooltipText, L"dropped");
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
 }
 
@@ -278,7 +278,7 @@ TEST(CheckForCommands, APollDuringADroppedScriptsBoxDoesNotRunItAgain) {
   // The drop that arrived meanwhile waits for the next poll.
   EXPECT_TRUE(h.fake.Exists(kAppFolder + L"later.scp"));
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"later");
+  EXPECT_EQ(h.app.tray.TooltipText, L"later");
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"later.scp"));
 }
 
@@ -289,10 +289,10 @@ TEST(CheckForCommands, AFileStillBeingWrittenIsTakenLater) {
   h.Poll();
   h.Poll();
   EXPECT_TRUE(h.fake.boxes.empty());
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
   h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"dropped");
+  EXPECT_EQ(h.app.tray.TooltipText, L"dropped");
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
 }
 
@@ -305,7 +305,7 @@ TEST(CheckForCommands, AnUnreadableDropIsReportedOnceUntilItChanges) {
   h.Poll();
   ASSERT_EQ(h.fake.boxes.size(), 1u);
   EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
 
   // Rewritten, still unreadable: one more report.
   h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
@@ -316,7 +316,7 @@ TEST(CheckForCommands, AnUnreadableDropIsReportedOnceUntilItChanges) {
   h.fake.File(path)->unreadable = false;
   h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"fixed");
+  EXPECT_EQ(h.app.tray.TooltipText, L"fixed");
   EXPECT_FALSE(h.fake.Exists(path));
   EXPECT_EQ(h.fake.boxes.size(), 2u);
 }
@@ -327,20 +327,20 @@ TEST(CheckForCommands, AnUndeletableDropRunsOnceUntilItChanges) {
   h.Drop(L"stuck.scp", OpenScriptSetting(L"stuck"));
   h.fake.File(path)->undeletable = true;
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"stuck");
+  EXPECT_EQ(h.app.tray.TooltipText, L"stuck");
   ASSERT_EQ(h.fake.boxes.size(), 1u);
   EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
 
-  h.app.TooltipText.clear();
+  h.app.tray.TooltipText.clear();
   h.Poll();
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
   EXPECT_EQ(h.fake.boxes.size(), 1u);
 
   h.fake.File(path)->undeletable = false;
   h.Drop(L"stuck.scp", OpenScriptSetting(L"changed"));
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"changed");
+  EXPECT_EQ(h.app.tray.TooltipText, L"changed");
   EXPECT_FALSE(h.fake.Exists(path));
 }
 
@@ -354,7 +354,7 @@ TEST(CheckForCommands, AScriptThatQuitsEndsThePollAndTheRestWait) {
     // Nothing is asked while the program closes; the files keep for the
     // next start, whose poll finds them.
     EXPECT_TRUE(h.fake.boxes.empty()) << word;
-    EXPECT_EQ(h.app.TooltipText, L"") << word;
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << word;
     EXPECT_FALSE(h.fake.Exists(kAppFolder + L"bye.scp")) << word;
     EXPECT_TRUE(h.fake.Exists(kAppFolder + L"ask.scp")) << word;
     EXPECT_TRUE(h.fake.Exists(kAppFolder + L"note.scp")) << word;
@@ -368,7 +368,7 @@ TEST(CheckForCommands, AScriptWhoseFileIsAlreadyGoneIsNoFailure) {
   h.Drop(L"self.scp",
          Bytes(Block(L"openScript", {L"delete file \"self.scp\"", L"set tooltip \"cleaned\""})));
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"cleaned");
+  EXPECT_EQ(h.app.tray.TooltipText, L"cleaned");
   EXPECT_TRUE(h.fake.boxes.empty());
   EXPECT_FALSE(h.fake.Exists(kAppFolder + L"self.scp"));
 }
@@ -381,13 +381,13 @@ TEST(CheckForCommands, OnlyLongNamesEndingInScpAreDrops) {
     h.Drop(name, OpenScriptSetting(L"wrong"));
     ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.scp").size(), 2u) << name;
     h.Poll();
-    EXPECT_EQ(h.app.TooltipText, L"") << name;
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << name;
     EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
     h.fake.RemoveFile(kAppFolder + name);
   }
   h.Drop(L"real.scp", OpenScriptSetting(L"real"));
   h.Poll();
-  EXPECT_EQ(h.app.TooltipText, L"real");
+  EXPECT_EQ(h.app.tray.TooltipText, L"real");
 }
 
 TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {

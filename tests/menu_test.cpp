@@ -38,8 +38,8 @@ TEST(CreateMenu, CaptionsEnabledStatesAndTheQuitFlag) {
     Harness h;
     EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
     EXPECT_EQ(MenuOf(h.fake.menuItems), c.items) << c.line;
-    EXPECT_EQ(h.app.MenuHasQuit, c.hasQuit) << c.line;
-    EXPECT_TRUE(h.app.MenuCreated) << c.line;
+    EXPECT_EQ(h.app.menu.MenuHasQuit, c.hasQuit) << c.line;
+    EXPECT_TRUE(h.app.menu.MenuCreated) << c.line;
   }
 }
 
@@ -48,7 +48,7 @@ TEST(CreateMenu, ASecondMenuReplacesTheFirst) {
   ExecuteCommand(h.app, L"create menu A,B,Quit");
   ExecuteCommand(h.app, L"create menu C");
   EXPECT_EQ(MenuOf(h.fake.menuItems), (Items{{L"C", true}}));
-  EXPECT_FALSE(h.app.MenuHasQuit);
+  EXPECT_FALSE(h.app.menu.MenuHasQuit);
 }
 
 TEST(Popup, ShowsTheMenuOnlyOnceOneExists) {
@@ -113,12 +113,12 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
     ExecuteCommand(h.app, L"create menu Open,Quit,Exit, Spaced,Broken,Cancel,Help,");
     h.fake.Timer(TimerId::Poll).enabled = true;
     int index = 1;
-    while (h.app.MenuItems[static_cast<std::size_t>(index) - 1].caption != c.caption) {
+    while (h.app.menu.MenuItems[static_cast<std::size_t>(index) - 1].caption != c.caption) {
       ++index;
     }
     mFile_Click(h.app, index);
     const std::wstring label = std::wstring(c.caption) + (c.withHandler ? L" +" : L" -");
-    EXPECT_EQ(h.app.TooltipText, c.tip) << label;
+    EXPECT_EQ(h.app.tray.TooltipText, c.tip) << label;
     EXPECT_EQ(h.fake.closePosts, c.quits ? 1 : 0) << label;
     EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, !c.quits) << label;
     EXPECT_EQ(h.fake.Contents(kAppFolder + L"output.txt"), c.output) << label;

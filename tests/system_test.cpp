@@ -9,13 +9,13 @@ namespace {
 
 TEST(SetCursorStyle, OnlyTheExactWordGivesTheBusyArrow) {
   Harness h;
-  SetCursorStyle(h.app, L"Hourglass");
+  SetCursorStyle(h.app.platform, L"Hourglass");
   EXPECT_EQ(h.fake.cursorsSet, std::vector<std::uint32_t>{32650});
   EXPECT_EQ(h.fake.cursorRestores, 0);
 
   for (const wchar_t* style : {L"Normal", L"hourglass", L"HOURGLASS", L""}) {
     Harness other;
-    SetCursorStyle(other.app, style);
+    SetCursorStyle(other.app.platform, style);
     EXPECT_TRUE(other.fake.cursorsSet.empty()) << style;
     EXPECT_EQ(other.fake.cursorRestores, 1) << style;
   }
@@ -47,7 +47,7 @@ TEST(CenteredPosition, TopIsCutLeftIsRoundedHalfToEven) {
 
 TEST(ShowAboutWindow, BeepsCreatesCentresAndShows) {
   Harness h;
-  ShowAboutWindow(h.app);
+  ShowAboutWindow(h.app.platform);
   EXPECT_EQ(h.fake.beeps, 1);
   EXPECT_TRUE(h.fake.aboutCreated);
   EXPECT_EQ(h.fake.aboutMoves, (std::vector<std::pair<int, int>>{{362, 284}}));
@@ -56,7 +56,7 @@ TEST(ShowAboutWindow, BeepsCreatesCentresAndShows) {
   // A maximised window is shown without moving.
   Harness maximised;
   maximised.fake.aboutGeometry.maximized = true;
-  ShowAboutWindow(maximised.app);
+  ShowAboutWindow(maximised.app.platform);
   EXPECT_TRUE(maximised.fake.aboutMoves.empty());
   EXPECT_EQ(maximised.fake.aboutShows, 1);
 }

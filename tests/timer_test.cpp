@@ -43,7 +43,7 @@ TEST(SetTimer, NumbersAndUnitsGiveThePeriodAndTheFirstTick) {
   for (const auto& c : cases) {
     Harness h;
     EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
-    EXPECT_EQ(h.app.TimerPeriod, c.period) << c.line;
+    EXPECT_EQ(h.app.timer.TimerPeriod, c.period) << c.line;
     EXPECT_EQ(EventTimer(h).interval, c.interval) << c.line;
     EXPECT_EQ(EventTimer(h).enabled, c.interval != 0) << c.line;
     EXPECT_TRUE(h.fake.boxes.empty()) << c.line;
@@ -71,8 +71,8 @@ TEST(SetTimer, RefusedLinesLeaveARunningCountAlone) {
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
     EXPECT_EQ(h.BoxTexts(), std::vector<std::wstring>{L"Can't understand 'set timer' command."});
     EXPECT_EQ(h.fake.boxes[0].caption, L"Parsing Error");
-    EXPECT_EQ(h.app.TimerPeriod, 120000) << line;
-    EXPECT_EQ(h.app.TimerElapsed, 60000) << line;
+    EXPECT_EQ(h.app.timer.TimerPeriod, 120000) << line;
+    EXPECT_EQ(h.app.timer.TimerElapsed, 60000) << line;
     h.fake.AdvanceClock(60000);
     EXPECT_EQ(h.fake.beeps, 1) << line;
   }

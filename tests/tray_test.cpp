@@ -47,7 +47,7 @@ TEST(ChooseTrayRecordSize, FollowsShell32sMajorVersion) {
     Harness h;
     h.fake.shell32Major = c.shell32;
     AddTrayIcon(h.app);
-    EXPECT_EQ(h.app.TrayRecordSize, c.size) << c.shell32.value_or(0);
+    EXPECT_EQ(h.app.tray.TrayRecordSize, c.size) << c.shell32.value_or(0);
     ASSERT_FALSE(h.fake.trayCalls.empty());
     EXPECT_EQ(h.fake.trayCalls[0].record.cbSize, c.size);
   }
@@ -111,7 +111,7 @@ TEST(TrayWindowProc, IgnoresCodesThatRunNothing) {
   Callback(h, 513);
   Callback(h, 1027);
   EXPECT_EQ(h.fake.foregroundCalls, 2);
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
@@ -119,19 +119,19 @@ TEST(TrayWindowProc, IgnoresCodesThatRunNothing) {
 // mouse moves that pour in meanwhile do not, and the wait has a bound.
 TEST(TrayWindowProc, DuringADownloadOnlyEventsThatRunSomethingAreHeldBack) {
   Harness h;
-  h.app.DownloadBusy = true;
+  h.app.download.DownloadBusy = true;
   for (int i = 0; i < 1000; ++i) {
     Callback(h, 512); // mouse move
   }
-  EXPECT_TRUE(h.app.DeferredTrayEvents.empty());
+  EXPECT_TRUE(h.app.tray.DeferredTrayEvents.empty());
   for (const std::intptr_t code : {kLeftUp, kRightUp, std::intptr_t{1029}}) {
     Callback(h, code);
   }
-  EXPECT_EQ(h.app.DeferredTrayEvents, (std::vector<std::intptr_t>{kLeftUp, kRightUp, 1029}));
+  EXPECT_EQ(h.app.tray.DeferredTrayEvents, (std::vector<std::intptr_t>{kLeftUp, kRightUp, 1029}));
   for (int i = 0; i < 100; ++i) {
     Callback(h, kLeftUp);
   }
-  EXPECT_EQ(h.app.DeferredTrayEvents.size(), 16u);
+  EXPECT_EQ(h.app.tray.DeferredTrayEvents.size(), 16u);
   EXPECT_EQ(h.fake.foregroundCalls, 0);
 }
 
@@ -164,7 +164,7 @@ TEST(TrayWindowProc, TheOneTimeHandlerServesTheFirstEventOnly) {
     Texts seen;
     for (int i = 0; i < 3; ++i) {
       Callback(h, c.lParam);
-      seen.push_back(h.app.TooltipText);
+      seen.push_back(h.app.tray.TooltipText);
     }
     EXPECT_EQ(seen, (Texts{L"once", L"always", L"always"})) << c.oneTimeName;
     EXPECT_TRUE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
@@ -190,7 +190,7 @@ TEST(TrayWindowProc, AFailingOneTimeHandlerStaysAndIsReportedEachTime) {
               (Texts{L"Parsing Error", L"Execution Error", L"Parsing Error", L"Execution Error"}));
     EXPECT_EQ(h.fake.boxes[1].style, kBoxIconError);
     EXPECT_FALSE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
-    EXPECT_EQ(h.app.TooltipText, L"") << "the permanent handler must not run";
+    EXPECT_EQ(h.app.tray.TooltipText, L"") << "the permanent handler must not run";
   }
 }
 
@@ -199,7 +199,7 @@ TEST(TrayWindowProc, TheLongNameWinsInASharedSlot) {
   h.app.handlers[Slot::LeftClickOneTime] =
       MarkerBlock(L"clickOneTime", L"short") + L"\r\n" + MarkerBlock(L"leftClickOneTime", L"long");
   Callback(h, kLeftUp);
-  EXPECT_EQ(h.app.TooltipText, L"long");
+  EXPECT_EQ(h.app.tray.TooltipText, L"long");
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
@@ -213,7 +213,7 @@ TEST(TrayWindowProc, NotFoundIsNeverReportedButIncompleteIs) {
   Callback(h, kLeftUp);
   Callback(h, kRightUp);
   Callback(h, kLeftDouble);
-  EXPECT_EQ(h.app.TooltipText, L"");
+  EXPECT_EQ(h.app.tray.TooltipText, L"");
   EXPECT_FALSE(h.app.handlers[Slot::LeftClickOneTime].empty());
   EXPECT_TRUE(h.fake.boxes.empty());
 
@@ -238,7 +238,7 @@ TEST(TrayWindowProc, BalloonCodesRunTheirHandlers) {
     Harness h;
     h.app.handlers[c.slot] = MarkerBlock(c.name, c.name);
     Callback(h, c.lParam);
-    EXPECT_EQ(h.app.TooltipText, c.name);
+    EXPECT_EQ(h.app.tray.TooltipText, c.name);
     EXPECT_FALSE(h.app.handlers[c.slot].empty()) << c.name;
 
     h.app.handlers[c.slot] = Block(c.name, {L"bogus"});
@@ -257,9 +257,9 @@ TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   h.fake.onMessageBox = [&](const fake::MessageBoxCall& box) -> std::optional<int> {
     if (box.text == L"Can't understand 'bogus'.") {
       Callback(h, kLeftUp);
-      tipsInsideTheBox.push_back(h.app.TooltipText);
+      tipsInsideTheBox.push_back(h.app.tray.TooltipText);
       Callback(h, kLeftUp);
-      tipsInsideTheBox.push_back(h.app.TooltipText);
+      tipsInsideTheBox.push_back(h.app.tray.TooltipText);
     }
     return std::nullopt;
   };
@@ -282,7 +282,7 @@ TEST(TrayWindowProc, AOneTimeHandlerIsRemovedBeforeItRuns) {
   Texts seen;
   for (int i = 0; i < 3; ++i) {
     Callback(h, kLeftUp);
-    seen.push_back(h.app.TooltipText);
+    seen.push_back(h.app.tray.TooltipText);
   }
   EXPECT_EQ(seen, (Texts{L"first", L"second", L"always"}));
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
@@ -328,8 +328,8 @@ TEST(SetIcon, LoadsThePictureAndResendsTheRecord) {
   h.fake.Timer(TimerId::Swap).enabled = true;
   EXPECT_EQ(ExecuteCommand(h.app, L"set the icon \"icons/busy.ico\""), CommandResult::Ok);
   EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled);
-  EXPECT_EQ(h.app.FirstIconFile, L"C:\\App\\icons\\busy.ico");
-  EXPECT_EQ(h.app.ShownIconFile, L"C:\\App\\icons\\busy.ico");
+  EXPECT_EQ(h.app.animation.FirstIconFile, L"C:\\App\\icons\\busy.ico");
+  EXPECT_EQ(h.app.animation.ShownIconFile, L"C:\\App\\icons\\busy.ico");
   const fake::TrayCall& call = h.fake.trayCalls.back();
   EXPECT_EQ(call.message, kNimModify);
   EXPECT_EQ(call.record.hIcon, h.fake.formIcon);
@@ -359,8 +359,8 @@ TEST(SetIcon, FailuresKeepTheIconButStopTheSwapTimer) {
     EXPECT_EQ(h.BoxTexts(), Texts{c.message});
     EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled) << c.line;
     EXPECT_EQ(h.fake.trayCalls.size(), callsBefore) << c.line;
-    EXPECT_EQ(h.app.TrayIcon.hIcon, 1u) << c.line;
-    EXPECT_EQ(h.app.FirstIconFile, L"") << c.line;
+    EXPECT_EQ(h.app.tray.TrayIcon.hIcon, 1u) << c.line;
+    EXPECT_EQ(h.app.animation.FirstIconFile, L"") << c.line;
   }
 }
 
@@ -386,7 +386,7 @@ TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
     Harness h;
     h.fake.shlwapiMajor = c.shlwapi;
     EXPECT_EQ(ExecuteCommand(h.app, L"set the tooltip \"" + c.quoted + L"\""), CommandResult::Ok);
-    EXPECT_EQ(h.app.TooltipText, c.tip);
+    EXPECT_EQ(h.app.tray.TooltipText, c.tip);
     ASSERT_FALSE(h.fake.trayCalls.empty());
     const fake::TrayCall& call = h.fake.trayCalls.back();
     EXPECT_EQ(call.message, kNimModify);
@@ -397,10 +397,10 @@ TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
 
 TEST(SetTooltip, WithoutQuotesNothingIsSent) {
   Harness h;
-  h.app.TooltipText = L"kept";
+  h.app.tray.TooltipText = L"kept";
   EXPECT_EQ(ExecuteCommand(h.app, L"set tooltip Hello"), CommandResult::Error);
   EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set tooltip' command."});
-  EXPECT_EQ(h.app.TooltipText, L"kept");
+  EXPECT_EQ(h.app.tray.TooltipText, L"kept");
   EXPECT_TRUE(h.fake.trayCalls.empty());
 }
 

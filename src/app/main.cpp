@@ -121,8 +121,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&controls);
 
   App* linkTarget = nullptr;
-  Win32Platform platform(
-      instance, [&linkTarget](const std::wstring& url) { velmora::ShellOpen(*linkTarget, url); });
+  Win32Platform platform(instance, [&linkTarget](const std::wstring& url) {
+    velmora::ShellOpen(linkTarget->platform, url);
+  });
   App app(platform);
   linkTarget = &app;
 

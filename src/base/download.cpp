@@ -3,8 +3,8 @@
 
 namespace velmora {
 
-bool DownloadFile(App& app, const std::wstring& url, const std::wstring& file) {
-  return app.platform.DownloadUrlToFile(url, file);
+bool DownloadFile(Platform& platform, const std::wstring& url, const std::wstring& file) {
+  return platform.DownloadUrlToFile(url, file);
 }
 
 } // namespace velmora

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app_state.hpp"
+#include "platform/platform.hpp"
 
 namespace velmora {
 
@@ -14,26 +14,27 @@ namespace velmora {
 // of the last script an update check took.
 constexpr const wchar_t* kSettingsFileName = L"velmora.ini";
 
-std::wstring AppFolder(App& app);
-std::wstring ResolvePath(App& app, std::wstring_view path);
+std::wstring AppFolder(Platform& platform);
+std::wstring ResolvePath(Platform& platform, std::wstring_view path);
 // Whether a file name matches a search pattern's last part by the rules of a
 // Windows search ("*", "?", "*.*"), ignoring case.
 bool MatchesWildcards(std::wstring_view pattern, std::wstring_view name);
 // A directory search whose wildcards decide on the long name alone: the
 // entries whose long name matches the pattern, whatever their short name does.
-std::vector<FoundFile> SearchFiles(App& app, const std::wstring& pattern);
+std::vector<FoundFile> SearchFiles(Platform& platform, const std::wstring& pattern);
 // The folder part of a path, up to and with its last separator.
 std::wstring FolderOf(std::wstring_view path);
-bool FileExists(App& app, const std::wstring& path);
-std::wstring ListFilesByExtension(App& app, std::wstring_view folder, std::wstring_view extension);
+bool FileExists(Platform& platform, const std::wstring& path);
+std::wstring ListFilesByExtension(Platform& platform, std::wstring_view folder,
+                                  std::wstring_view extension);
 std::wstring StripAtNul(std::wstring_view text);
-std::wstring ReadIniValue(App& app, const std::wstring& section, const std::wstring& key,
+std::wstring ReadIniValue(Platform& platform, const std::wstring& section, const std::wstring& key,
                           const std::wstring& file);
-bool WriteIniValue(App& app, const std::wstring& section, const std::wstring& key,
+bool WriteIniValue(Platform& platform, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value, const std::wstring& file);
-bool DownloadFile(App& app, const std::wstring& url, const std::wstring& file);
+bool DownloadFile(Platform& platform, const std::wstring& url, const std::wstring& file);
 // Appends text and CR LF to a file named relative to the application folder;
 // false when the file cannot be written.
-bool AppendTextLine(App& app, const std::wstring& text, std::wstring_view fileName);
+bool AppendTextLine(Platform& platform, const std::wstring& text, std::wstring_view fileName);
 
 } // namespace velmora

@@ -6,24 +6,24 @@
 
 namespace velmora {
 
-std::wstring AppFolder(App& app) {
-  std::wstring folder = app.platform.ProgramFolder();
+std::wstring AppFolder(Platform& platform) {
+  std::wstring folder = platform.ProgramFolder();
   if (folder.empty() || folder.back() != L'\\') {
     folder += L'\\';
   }
   return folder;
 }
 
-std::wstring ResolvePath(App& app, std::wstring_view written) {
+std::wstring ResolvePath(Platform& platform, std::wstring_view written) {
   std::wstring path = ReplaceAll(written, L"/", L"\\");
   const bool driveQualified = path.size() >= 2 && path[1] == L':';
   if (driveQualified || path.rfind(L"\\\\", 0) == 0) {
     return path;
   }
   if (path.rfind(L"..\\", 0) != 0) {
-    return AppFolder(app) + path;
+    return AppFolder(platform) + path;
   }
-  std::wstring base = AppFolder(app);
+  std::wstring base = AppFolder(platform);
   base.pop_back();
   std::wstring_view rest = path;
   while (rest.rfind(L"..\\", 0) == 0) {
@@ -114,9 +114,9 @@ std::wstring FolderOf(std::wstring_view path) {
   return cut == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, cut + 1));
 }
 
-std::vector<FoundFile> SearchFiles(App& app, const std::wstring& pattern) {
+std::vector<FoundFile> SearchFiles(Platform& platform, const std::wstring& pattern) {
   const std::wstring namePattern = pattern.substr(FolderOf(pattern).size());
-  std::vector<FoundFile> found = app.platform.FindFiles(pattern);
+  std::vector<FoundFile> found = platform.FindFiles(pattern);
   // A plain name is the file it names, by its long or its short name.
   if (namePattern.find_first_of(L"*?") == std::wstring::npos) {
     return found;
@@ -131,8 +131,8 @@ std::vector<FoundFile> SearchFiles(App& app, const std::wstring& pattern) {
   return found;
 }
 
-bool FileExists(App& app, const std::wstring& path) {
-  for (const FoundFile& entry : SearchFiles(app, path)) {
+bool FileExists(Platform& platform, const std::wstring& path) {
+  for (const FoundFile& entry : SearchFiles(platform, path)) {
     if (!entry.directory && !entry.hidden && !entry.system) {
       return true;
     }
@@ -140,12 +140,13 @@ bool FileExists(App& app, const std::wstring& path) {
   return false;
 }
 
-std::wstring ListFilesByExtension(App& app, std::wstring_view folder, std::wstring_view extension) {
-  std::wstring pattern = ResolvePath(app, folder);
+std::wstring ListFilesByExtension(Platform& platform, std::wstring_view folder,
+                                  std::wstring_view extension) {
+  std::wstring pattern = ResolvePath(platform, folder);
   pattern += (!extension.empty() && extension.front() == L'.') ? L"*" : L"*.";
   pattern += extension;
   std::wstring list;
-  for (const FoundFile& entry : SearchFiles(app, pattern)) {
+  for (const FoundFile& entry : SearchFiles(platform, pattern)) {
     if (!list.empty()) {
       list += kCrLf;
     }
@@ -158,8 +159,8 @@ std::wstring StripAtNul(std::wstring_view text) {
   return std::wstring(text.substr(0, text.find(L'\0')));
 }
 
-bool AppendTextLine(App& app, const std::wstring& text, std::wstring_view fileName) {
-  return app.platform.AppendTextFile(ResolvePath(app, fileName), text + kCrLf);
+bool AppendTextLine(Platform& platform, const std::wstring& text, std::wstring_view fileName) {
+  return platform.AppendTextFile(ResolvePath(platform, fileName), text + kCrLf);
 }
 
 } // namespace velmora

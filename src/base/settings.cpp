@@ -8,14 +8,14 @@ namespace {
 constexpr std::uint32_t kIniBufferChars = 255;
 } // namespace
 
-std::wstring ReadIniValue(App& app, const std::wstring& section, const std::wstring& key,
+std::wstring ReadIniValue(Platform& platform, const std::wstring& section, const std::wstring& key,
                           const std::wstring& file) {
-  return app.platform.ReadProfileString(section, key, L"", kIniBufferChars, file);
+  return platform.ReadProfileString(section, key, L"", kIniBufferChars, file);
 }
 
-bool WriteIniValue(App& app, const std::wstring& section, const std::wstring& key,
+bool WriteIniValue(Platform& platform, const std::wstring& section, const std::wstring& key,
                    const std::wstring& value, const std::wstring& file) {
-  return app.platform.WriteProfileValue(section, key, value, file);
+  return platform.WriteProfileValue(section, key, value, file);
 }
 
 } // namespace velmora

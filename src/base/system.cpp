@@ -9,23 +9,23 @@ namespace {
 constexpr std::uint32_t kIdcAppStarting = 32650;
 } // namespace
 
-bool IsShlwapi5OrLater(App& app) {
-  return app.platform.ShlwapiMajorVersion() >= 5;
+bool IsShlwapi5OrLater(Platform& platform) {
+  return platform.ShlwapiMajorVersion() >= 5;
 }
 
-void SetCursorStyle(App& app, const std::wstring& style) {
+void SetCursorStyle(Platform& platform, const std::wstring& style) {
   // Only the exact word selects the busy arrow. Any other style puts back the
   // user's own cursor scheme rather than a plain arrow over it.
   if (style == L"Hourglass") {
-    app.platform.SetSystemArrowCursor(kIdcAppStarting);
+    platform.SetSystemArrowCursor(kIdcAppStarting);
     return;
   }
-  app.platform.RestoreSystemCursors();
+  platform.RestoreSystemCursors();
 }
 
-void ShellOpen(App& app, const std::wstring& target,
+void ShellOpen(Platform& platform, const std::wstring& target,
                const std::optional<std::wstring>& parameters) {
-  app.platform.ShellExecuteOpen(target, parameters);
+  platform.ShellExecuteOpen(target, parameters);
 }
 
 std::optional<Position> CenteredPosition(const FormGeometry& form) {
@@ -38,17 +38,17 @@ std::optional<Position> CenteredPosition(const FormGeometry& form) {
   return Position{left, top};
 }
 
-void CenterForm(App& app) {
-  if (const auto position = CenteredPosition(app.platform.AboutWindowGeometry())) {
-    app.platform.MoveAboutWindow(position->left, position->top);
+void CenterForm(Platform& platform) {
+  if (const auto position = CenteredPosition(platform.AboutWindowGeometry())) {
+    platform.MoveAboutWindow(position->left, position->top);
   }
 }
 
-void ShowAboutWindow(App& app) {
-  app.platform.DefaultBeep();
-  app.platform.CreateAboutWindow();
-  CenterForm(app);
-  app.platform.ShowAboutWindowModeless();
+void ShowAboutWindow(Platform& platform) {
+  platform.DefaultBeep();
+  platform.CreateAboutWindow();
+  CenterForm(platform);
+  platform.ShowAboutWindowModeless();
 }
 
 } // namespace velmora

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
-#include "app_state.hpp"
+#include "platform/platform.hpp"
 
 namespace velmora {
 
-bool IsShlwapi5OrLater(App& app);
-void SetCursorStyle(App& app, const std::wstring& style);
-void ShellOpen(App& app, const std::wstring& target,
+bool IsShlwapi5OrLater(Platform& platform);
+void SetCursorStyle(Platform& platform, const std::wstring& style);
+void ShellOpen(Platform& platform, const std::wstring& target,
                const std::optional<std::wstring>& parameters = std::nullopt);
 // Where a window of the given geometry is moved to be centred on the screen;
 // none when it is minimised or maximised and stays where it is.
@@ -20,7 +20,7 @@ struct Position {
   int top = 0;
 };
 std::optional<Position> CenteredPosition(const FormGeometry& form);
-void CenterForm(App& app);
-void ShowAboutWindow(App& app);
+void CenterForm(Platform& platform);
+void ShowAboutWindow(Platform& platform);
 
 } // namespace velmora

@@ -19,11 +19,11 @@ namespace {
 // downloads leave the mark as they found it.
 class DownloadMark {
 public:
-  explicit DownloadMark(App& app) : app_(app), previous_(app.DownloadBusy) {
-    app_.DownloadBusy = true;
+  explicit DownloadMark(App& app) : app_(app), previous_(app.download.DownloadBusy) {
+    app_.download.DownloadBusy = true;
   }
   ~DownloadMark() {
-    app_.DownloadBusy = previous_;
+    app_.download.DownloadBusy = previous_;
     if (!previous_) {
       ReplayHeldBackTrayEvents(app_);
     }
@@ -42,7 +42,7 @@ private:
 // write into each other. Its extension is never ".scp": the command drop
 // must not take a script that is still arriving.
 std::wstring TemporaryDownloadPath(App& app, const std::wstring& target) {
-  return target + L"." + std::to_wstring(++app.DownloadCount) + L".download";
+  return target + L"." + std::to_wstring(++app.download.DownloadCount) + L".download";
 }
 
 std::wstring Identifier(std::wstring_view line) {
@@ -51,18 +51,18 @@ std::wstring Identifier(std::wstring_view line) {
 
 // Keeps the identifier of the script taken, for the next start.
 void SaveLastId(App& app, const std::wstring& identifier) {
-  const std::wstring settings = AppFolder(app) + kSettingsFileName;
-  if (!FileExists(app, settings)) {
+  const std::wstring settings = AppFolder(app.platform) + kSettingsFileName;
+  if (!FileExists(app.platform, settings)) {
     app.platform.CreateTextFile(settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n");
     return;
   }
-  WriteIniValue(app, L"Updates", L"LastID", identifier, settings);
+  WriteIniValue(app.platform, L"Updates", L"LastID", identifier, settings);
 }
 
 // Reads the downloaded script and removes the temporary file, whatever the
 // outcome; gives false when there is nothing to read.
 bool TakeTemporaryFile(App& app, const std::wstring& path, std::wstring& text) {
-  const bool exists = FileExists(app, path);
+  const bool exists = FileExists(app.platform, path);
   const bool read = exists && app.platform.ReadTextFile(path, text) == ReadStatus::Ok;
   if (exists) {
     app.platform.DeleteFiles(path);
@@ -73,11 +73,11 @@ bool TakeTemporaryFile(App& app, const std::wstring& path, std::wstring& text) {
 // Fetches an update address's script through the temporary file, which is
 // gone again afterwards; none when there is nothing to read.
 std::optional<std::wstring> DownloadScript(App& app, const std::wstring& address) {
-  const std::wstring temporary = AppFolder(app) + L"velmora.tmp";
+  const std::wstring temporary = AppFolder(app.platform) + L"velmora.tmp";
   bool downloaded = false;
   {
     const DownloadMark mark(app);
-    downloaded = DownloadFile(app, address, temporary);
+    downloaded = DownloadFile(app.platform, address, temporary);
   }
   std::wstring raw;
   const bool taken = TakeTemporaryFile(app, temporary, raw);
@@ -116,7 +116,7 @@ ScriptIdDeclaration DeclaredScriptId(std::wstring_view body) {
 // Keeps a newer script's identifier, in memory and for the next start, and
 // loads and runs the script.
 void TakeNewScript(App& app, const std::wstring& identifier, const std::wstring& text) {
-  app.LastID = identifier;
+  app.download.LastID = identifier;
   SaveLastId(app, identifier);
   ParseScript(app, text);
   if (RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory) ==
@@ -143,7 +143,7 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
     // The address's final path segment names the file.
     file = GetItem(address, CountItems(address, L"/"), L'/');
   }
-  const std::wstring path = ResolvePath(app, file);
+  const std::wstring path = ResolvePath(app.platform, file);
   // Windows names hold no wildcards; a pattern here would make the clean-up
   // below a search that could take other files.
   if (path.find_first_of(L"*?", FolderOf(path).size()) != std::wstring::npos) {
@@ -153,9 +153,9 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
   bool downloaded = false;
   {
     const DownloadMark mark(app);
-    SetCursorStyle(app, L"Hourglass");
-    downloaded = DownloadFile(app, address, temporary);
-    SetCursorStyle(app, L"Normal");
+    SetCursorStyle(app.platform, L"Hourglass");
+    downloaded = DownloadFile(app.platform, address, temporary);
+    SetCursorStyle(app.platform, L"Normal");
   }
   // The file is put in place only whole, in one move: a failed transfer, a
   // full disk or a target in use leaves the existing file byte for byte.
@@ -169,7 +169,7 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
   }
   // The next download of the same address fetches it afresh.
   app.platform.ForgetUrlCacheEntry(address);
-  if (!FileExists(app, path)) {
+  if (!FileExists(app.platform, path)) {
     return Fail(app, L"Download failed. Invalid <filePath> parameter.");
   }
   return CommandResult::Ok;
@@ -197,7 +197,7 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
                          ? L"Check URL: Script ID is invalid in 'set scriptID' command."
                          : L"Check URL: Couldn't find 'set scriptID' in openScript handler.");
   }
-  if (declaration.identifier == app.LastID) {
+  if (declaration.identifier == app.download.LastID) {
     app.LastResult = L"same";
     return CommandResult::Ok;
   }
@@ -211,7 +211,7 @@ CommandResult SetScriptIdCommand(App& app, const CommandLine& command) {
   if (identifier.empty()) {
     return Fail(app, L"Can't understand 'set scriptID' command.");
   }
-  app.LastID = identifier;
+  app.download.LastID = identifier;
   return CommandResult::Ok;
 }
 

@@ -40,8 +40,8 @@ CommandResult WriteCommand(App& app, const CommandLine& command) {
     // The output file, without making the default the chosen one.
     file = app.OutputFile.empty() ? L"output.txt" : app.OutputFile;
   }
-  const std::wstring path = ResolvePath(app, file);
-  if (file.empty() || !AppendTextLine(app, ExpandEscapes(app, text, false), file)) {
+  const std::wstring path = ResolvePath(app.platform, file);
+  if (file.empty() || !AppendTextLine(app.platform, ExpandEscapes(app, text, false), file)) {
     return Fail(app, L"Can't write to file '" + path + L"'.");
   }
   return CommandResult::Ok;
@@ -65,13 +65,13 @@ CommandResult DeleteCommand(App& app, const CommandLine& command) {
   if (name == kNoQuote) {
     return Fail(app, L"Can't understand 'delete' command.");
   }
-  const std::wstring path = ResolvePath(app, name);
+  const std::wstring path = ResolvePath(app.platform, name);
   // The name is a pattern: wildcards in its last part select every match.
   // What a pattern takes is what FileExists sees: files matched by their
   // long name, never folders, hidden or system files.
   const std::wstring folder = FolderOf(path);
   std::vector<std::wstring> doomed;
-  for (const FoundFile& entry : SearchFiles(app, path)) {
+  for (const FoundFile& entry : SearchFiles(app.platform, path)) {
     if (!entry.directory && !entry.hidden && !entry.system) {
       doomed.push_back(folder + StripAtNul(entry.nameField));
     }
@@ -100,19 +100,19 @@ CommandResult LaunchCommand(App& app, const CommandLine& command) {
     if (parameter == kNoQuote) {
       return Fail(app, L"Can't understand 'launch' command.");
     }
-    if (FileExists(app, parameter)) {
+    if (FileExists(app.platform, parameter)) {
       parameter = FileParameter(app, parameter);
     }
   }
   if (file == kNoQuote) {
     return Fail(app, L"Can't understand 'launch' command.");
   }
-  const std::wstring path = ResolvePath(app, file);
-  if (!FileExists(app, path)) {
+  const std::wstring path = ResolvePath(app.platform, file);
+  if (!FileExists(app.platform, path)) {
     return Fail(app, L"Can't understand 'launch' command. (File '" + file + L"' does not exist.)");
   }
   if (!EndsWithExe(path)) {
-    ShellOpen(app, path, parameter.empty() ? std::nullopt : std::optional(parameter));
+    ShellOpen(app.platform, path, parameter.empty() ? std::nullopt : std::optional(parameter));
     return CommandResult::Ok;
   }
   // The program's path is quoted, so a folder with spaces in its name works
@@ -132,7 +132,7 @@ CommandResult GoUrlCommand(App& app, const CommandLine& command) {
   if (address == kNoQuote) {
     return Fail(app, L"Can't understand 'goURL' command.");
   }
-  ShellOpen(app, address);
+  ShellOpen(app.platform, address);
   return CommandResult::Ok;
 }
 

@@ -65,21 +65,21 @@ CommandResult SetTimerCommand(App& app, const CommandLine& command) {
   if (period < 0 || period >= static_cast<double>(INT32_MAX) + 1) {
     return Fail(app, L"Can't understand 'set timer' command.");
   }
-  ++app.TimerGeneration;
-  app.TimerElapsed = 0;
-  app.TimerPeriod = static_cast<std::int32_t>(period);
+  ++app.timer.TimerGeneration;
+  app.timer.TimerElapsed = 0;
+  app.timer.TimerPeriod = static_cast<std::int32_t>(period);
   if (period == 0) {
     app.platform.SetTimerInterval(TimerId::TimerEvent, 0);
     app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
     return CommandResult::Ok;
   }
-  app.platform.SetTimerInterval(TimerId::TimerEvent, TickFor(app.TimerPeriod));
+  app.platform.SetTimerInterval(TimerId::TimerEvent, TickFor(app.timer.TimerPeriod));
   app.platform.SetTimerEnabled(TimerId::TimerEvent, true);
   return CommandResult::Ok;
 }
 
 CommandResult StopTimerCommand(App& app, const CommandLine&) {
-  ++app.TimerGeneration;
+  ++app.timer.TimerGeneration;
   app.platform.SetTimerInterval(TimerId::TimerEvent, 0);
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
   return CommandResult::Ok;
@@ -91,10 +91,10 @@ void TimerEventTimer_Timer(App& app) {
     app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
     return;
   }
-  if (app.TimerElapsed + static_cast<std::int64_t>(interval) != app.TimerPeriod) {
+  if (app.timer.TimerElapsed + static_cast<std::int64_t>(interval) != app.timer.TimerPeriod) {
     // A minute of a long period has passed; the last tick takes the rest.
-    app.TimerElapsed += kMinute;
-    const std::int32_t remaining = app.TimerPeriod - app.TimerElapsed;
+    app.timer.TimerElapsed += kMinute;
+    const std::int32_t remaining = app.timer.TimerPeriod - app.timer.TimerElapsed;
     if (remaining <= kLongestTick) {
       app.platform.SetTimerInterval(TimerId::TimerEvent, static_cast<std::uint32_t>(remaining));
     }
@@ -103,13 +103,13 @@ void TimerEventTimer_Timer(App& app) {
   // The period is complete. The next one is timed from the end of the run,
   // unless the handler itself set or stopped the timer: its word stands.
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
-  const std::uint32_t generation = app.TimerGeneration;
+  const std::uint32_t generation = app.timer.TimerGeneration;
   RunHandler(app, app.handlers[Slot::TimerEvent], L"timerEvent", Mode::Optional);
-  if (generation != app.TimerGeneration) {
+  if (generation != app.timer.TimerGeneration) {
     return;
   }
-  app.TimerElapsed = 0;
-  app.platform.SetTimerInterval(TimerId::TimerEvent, TickFor(app.TimerPeriod));
+  app.timer.TimerElapsed = 0;
+  app.platform.SetTimerInterval(TimerId::TimerEvent, TickFor(app.timer.TimerPeriod));
   app.platform.SetTimerEnabled(TimerId::TimerEvent, true);
 }
 

@@ -41,7 +41,7 @@ CommandResult RunScriptText(App& app, const std::wstring& text) {
 }
 
 std::optional<FileSignature> SignatureOf(App& app, const std::wstring& path) {
-  const std::vector<FoundFile> found = SearchFiles(app, path);
+  const std::vector<FoundFile> found = SearchFiles(app.platform, path);
   if (found.empty()) {
     return std::nullopt;
   }
@@ -54,12 +54,12 @@ std::optional<FileSignature> SignatureOf(App& app, const std::wstring& path) {
 void TakeDroppedScript(App& app, const std::wstring& path) {
   const std::optional<FileSignature> signature = SignatureOf(app, path);
   const std::wstring key = UpperCase(path);
-  const auto stuck = app.StuckDrops.find(key);
-  if (stuck != app.StuckDrops.end()) {
+  const auto stuck = app.drop.StuckDrops.find(key);
+  if (stuck != app.drop.StuckDrops.end()) {
     if (signature && stuck->second == *signature) {
       return;
     }
-    app.StuckDrops.erase(stuck);
+    app.drop.StuckDrops.erase(stuck);
   }
   std::wstring text;
   const ReadStatus status = ReadScript(app, path, text);
@@ -68,17 +68,17 @@ void TakeDroppedScript(App& app, const std::wstring& path) {
     return;
   }
   if (status == ReadStatus::Failed) {
-    app.StuckDrops[key] = signature.value_or(FileSignature{});
+    app.drop.StuckDrops[key] = signature.value_or(FileSignature{});
     ReportScriptError(app, L"Can't read script file '" + path + L"'.");
     return;
   }
-  app.DropRunning = true;
+  app.drop.DropRunning = true;
   RunScriptText(app, text);
-  app.DropRunning = false;
+  app.drop.DropRunning = false;
   // A script that deleted its own file (or whose sender took it back) has
   // left nothing to delete: that is no failure.
-  if (!app.platform.DeleteFiles(path) && !SearchFiles(app, path).empty()) {
-    app.StuckDrops[key] = SignatureOf(app, path).value_or(FileSignature{});
+  if (!app.platform.DeleteFiles(path) && !SearchFiles(app.platform, path).empty()) {
+    app.drop.StuckDrops[key] = SignatureOf(app, path).value_or(FileSignature{});
     ReportScriptError(app, L"Can't delete file '" + path + L"'.");
   }
 }
@@ -98,12 +98,14 @@ void SetTimerDefaults(App& app) {
 void StartUp(App& app) {
   SetTimerDefaults(app);
   app.SilentErrors = false;
-  app.DownloadBusy = false;
-  const std::wstring settings = AppFolder(app) + kSettingsFileName;
-  app.LastID = FileExists(app, settings) ? ReadIniValue(app, L"Updates", L"LastID", settings) : L"";
-  const std::wstring boot = AppFolder(app) + L"boot.scp";
+  app.download.DownloadBusy = false;
+  const std::wstring settings = AppFolder(app.platform) + kSettingsFileName;
+  app.download.LastID = FileExists(app.platform, settings)
+                            ? ReadIniValue(app.platform, L"Updates", L"LastID", settings)
+                            : L"";
+  const std::wstring boot = AppFolder(app.platform) + L"boot.scp";
   AddTrayIcon(app);
-  if (!FileExists(app, boot)) {
+  if (!FileExists(app.platform, boot)) {
     app.platform.ShowMessageBox(L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
                                 L"File Missing", kBoxIconError);
     Quit(app);
@@ -132,18 +134,18 @@ void CheckForCommands(App& app) {
   // No dropped script runs during a download, nor inside another dropped
   // script that waits in a dialog (it would find its own file not yet gone),
   // nor once the program has begun to close.
-  if (app.DownloadBusy || app.DropRunning || app.Closing) {
+  if (app.download.DownloadBusy || app.drop.DropRunning || app.Closing) {
     return;
   }
-  const std::wstring list = ListFilesByExtension(app, L"", L".scp");
+  const std::wstring list = ListFilesByExtension(app.platform, L"", L".scp");
   for (const std::wstring& name : SplitLines(list)) {
     // The start-up script is never a dropped one, however its name is
     // written: start-up finds it in any letter case, so must the drop.
     if (name == kAbsent || LowerCase(name) == L"boot.scp") {
       continue;
     }
-    const std::wstring path = AppFolder(app) + name;
-    if (!FileExists(app, path)) {
+    const std::wstring path = AppFolder(app.platform) + name;
+    if (!FileExists(app.platform, path)) {
       continue;
     }
     TakeDroppedScript(app, path);
@@ -192,7 +194,7 @@ void Form_Unload(App& app) {
   app.Closing = true;
   RemoveTrayIcon(app);
   // Every way out puts back the user's cursors, so no busy arrow outlives us.
-  SetCursorStyle(app, L"Normal");
+  SetCursorStyle(app.platform, L"Normal");
 }
 
 } // namespace velmora

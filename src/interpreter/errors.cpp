@@ -19,7 +19,7 @@ std::wstring RunResultMessage(RunResult result, std::wstring_view handlerName) {
 void LogOrShow(App& app, const std::wstring& message, const std::wstring& title) {
   if (app.SilentErrors) {
     // A log that cannot be written loses the line, never the program.
-    AppendTextLine(app, message, L"errors.log");
+    AppendTextLine(app.platform, message, L"errors.log");
     return;
   }
   app.platform.ShowMessageBox(message, title.empty() ? L"Parsing Error" : title, kBoxIconError);

@@ -10,11 +10,11 @@ namespace velmora {
 void WriteOutput(App& app, const std::wstring& text) {
   app.LastResult = text;
   if (app.OutputFile.empty()) {
-    app.OutputFile = AppFolder(app) + L"output.txt";
+    app.OutputFile = AppFolder(app.platform) + L"output.txt";
   }
   // An answer that cannot be written is reported, never lost in silence; it
   // is still the last result, so the switch after it runs the right case.
-  const std::wstring path = ResolvePath(app, app.OutputFile);
+  const std::wstring path = ResolvePath(app.platform, app.OutputFile);
   if (!app.platform.AppendTextFile(path, text + kCrLf)) {
     ReportScriptError(app, L"Can't write to file '" + path + L"'.");
   }

@@ -42,8 +42,8 @@ EveryClause ReadEveryClause(std::wstring_view text) {
 }
 
 void StartSwapTimer(App& app, const EveryClause& clause) {
-  app.SwapInterval = clause.interval.value_or(kDefaultSwapInterval);
-  app.platform.SetTimerInterval(TimerId::Swap, app.SwapInterval);
+  app.animation.SwapInterval = clause.interval.value_or(kDefaultSwapInterval);
+  app.platform.SetTimerInterval(TimerId::Swap, app.animation.SwapInterval);
   app.platform.SetTimerEnabled(TimerId::Swap, true);
 }
 
@@ -62,13 +62,13 @@ CommandResult FlashCommand(App& app, const CommandLine& command) {
   }
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   if (file != kNoQuote) {
-    const std::wstring path = ResolvePath(app, file);
-    if (!FileExists(app, path)) {
+    const std::wstring path = ResolvePath(app.platform, file);
+    if (!FileExists(app.platform, path)) {
       return Fail(app, L"Can't understand 'flash' command.");
     }
-    app.FirstIconFile = path;
+    app.animation.FirstIconFile = path;
   }
-  app.SecondIconFile.clear();
+  app.animation.SecondIconFile.clear();
   StartSwapTimer(app, clause);
   return CommandResult::Ok;
 }
@@ -96,21 +96,21 @@ CommandResult SwapCommand(App& app, const CommandLine& command) {
   if (first == kNoQuote) {
     return Fail(app, L"Can't understand 'swap' command.");
   }
-  const std::wstring firstPath = ResolvePath(app, first);
-  if (!FileExists(app, firstPath)) {
+  const std::wstring firstPath = ResolvePath(app.platform, first);
+  if (!FileExists(app.platform, firstPath)) {
     return Fail(app, L"Can't understand 'swap' command. (File '" + first + L"' doesn't exist.)");
   }
   // The first file is taken even when the line fails after it, so a later
   // "flash icon" without a file flashes it.
-  app.FirstIconFile = firstPath;
+  app.animation.FirstIconFile = firstPath;
   if (second == kNoQuote) {
     return Fail(app, L"Can't understand 'swap' command.");
   }
-  const std::wstring secondPath = ResolvePath(app, second);
-  if (!FileExists(app, secondPath)) {
+  const std::wstring secondPath = ResolvePath(app.platform, second);
+  if (!FileExists(app.platform, secondPath)) {
     return Fail(app, L"Can't understand 'swap' command. (File '" + second + L"' doesn't exist.)");
   }
-  app.SecondIconFile = secondPath;
+  app.animation.SecondIconFile = secondPath;
   StartSwapTimer(app, clause);
   return CommandResult::Ok;
 }
@@ -123,13 +123,14 @@ CommandResult StopAnimationCommand(App& app, const CommandLine&) {
 
 void SwapTimer_Timer(App& app) {
   IconHandle icon = 0;
-  if (app.FirstIconFile != app.ShownIconFile) {
-    icon = app.platform.LoadFormIconFromFile(app.FirstIconFile);
-    app.ShownIconFile = app.FirstIconFile;
+  if (app.animation.FirstIconFile != app.animation.ShownIconFile) {
+    icon = app.platform.LoadFormIconFromFile(app.animation.FirstIconFile);
+    app.animation.ShownIconFile = app.animation.FirstIconFile;
   } else {
-    icon = app.SecondIconFile.empty() ? app.platform.SetBlankFormIcon()
-                                      : app.platform.LoadFormIconFromFile(app.SecondIconFile);
-    app.ShownIconFile = app.SecondIconFile;
+    icon = app.animation.SecondIconFile.empty()
+               ? app.platform.SetBlankFormIcon()
+               : app.platform.LoadFormIconFromFile(app.animation.SecondIconFile);
+    app.animation.ShownIconFile = app.animation.SecondIconFile;
   }
   // A picture that can no longer be loaded leaves the icon as it is; the
   // animation goes on with the next one.
@@ -140,9 +141,9 @@ void SwapTimer_Timer(App& app) {
   // later tip change, or the icon added again after Explorer restarts, shows
   // what the user sees. The tick changes the picture alone, so the tip stays
   // while the icon animates.
-  app.TrayIcon.hIcon = icon;
+  app.tray.TrayIcon.hIcon = icon;
   PrepareRecordHeader(app);
-  TrayIconRecord record = app.TrayIcon;
+  TrayIconRecord record = app.tray.TrayIcon;
   record.uFlags = kNifIcon;
   app.platform.ShellNotifyIcon(kNimModify, record);
 }

@@ -42,7 +42,7 @@ CommandResult ShowCommand(App& app, const CommandLine& command) {
   if (!balloon) {
     // Any other second word is accepted; "about" opens the About window.
     if (word == L"about") {
-      ShowAboutWindow(app);
+      ShowAboutWindow(app.platform);
     }
     return CommandResult::Ok;
   }
@@ -63,19 +63,19 @@ CommandResult ShowCommand(App& app, const CommandLine& command) {
     }
     return CommandResult::Ok;
   }
-  app.BalloonText = ExpandEscapes(app, message, false).substr(0, kBalloonTextChars);
-  app.BalloonTitle = ExpandEscapes(app, title, false).substr(0, kBalloonTitleChars);
+  app.balloon.BalloonText = ExpandEscapes(app, message, false).substr(0, kBalloonTextChars);
+  app.balloon.BalloonTitle = ExpandEscapes(app, title, false).substr(0, kBalloonTitleChars);
   ShowBalloon(app, kind);
   return CommandResult::Ok;
 }
 
 void ShowBalloon(App& app, std::uint32_t kind) {
   PrepareRecordHeader(app);
-  TrayIconRecord& record = app.TrayIcon;
+  TrayIconRecord& record = app.tray.TrayIcon;
   record.uFlags = kNifInfo;
   record.dwInfoFlags = kind;
-  record.szInfoTitle = FixedWidth(app.BalloonTitle, kInfoTitleChars);
-  record.szInfo = FixedWidth(app.BalloonText, kInfoChars);
+  record.szInfoTitle = FixedWidth(app.balloon.BalloonTitle, kInfoTitleChars);
+  record.szInfo = FixedWidth(app.balloon.BalloonText, kInfoChars);
   app.platform.ShellNotifyIcon(kNimModify, record);
 }
 

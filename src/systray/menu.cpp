@@ -14,7 +14,7 @@ CommandResult CreateCommand(App& app, const CommandLine& command) {
   if (command.w2 != L"menu") {
     return Fail(app, L"Can't understand 'create' command.");
   }
-  app.MenuHasQuit = false;
+  app.menu.MenuHasQuit = false;
   const std::wstring list =
       TrimBlanks(GetItemRange(command.line, 3, CountItems(command.line, L" "), L' '), true);
   // Captions are kept as written: a blank after a comma belongs to the next
@@ -27,18 +27,18 @@ CommandResult CreateCommand(App& app, const CommandLine& command) {
       menuItem.caption.erase(0, 1);
     }
     if (menuItem.caption == L"Quit" || menuItem.caption == L"Exit") {
-      app.MenuHasQuit = true;
+      app.menu.MenuHasQuit = true;
     }
     items.push_back(std::move(menuItem));
   }
-  app.MenuItems = std::move(items);
-  app.platform.SetMenuItems(app.MenuItems);
-  app.MenuCreated = true;
+  app.menu.MenuItems = std::move(items);
+  app.platform.SetMenuItems(app.menu.MenuItems);
+  app.menu.MenuCreated = true;
   return CommandResult::Ok;
 }
 
 CommandResult PopupCommand(App& app, const CommandLine&) {
-  if (app.MenuCreated) {
+  if (app.menu.MenuCreated) {
     app.platform.PopupMenu();
   }
   return CommandResult::Ok;
@@ -46,10 +46,10 @@ CommandResult PopupCommand(App& app, const CommandLine&) {
 
 MenuChoice ChooseMenuItem(App& app, int index) {
   const EventScope event(app);
-  if (index < 1 || static_cast<std::size_t>(index) > app.MenuItems.size()) {
+  if (index < 1 || static_cast<std::size_t>(index) > app.menu.MenuItems.size()) {
     return MenuChoice::Handled;
   }
-  const std::wstring caption = app.MenuItems[static_cast<std::size_t>(index) - 1].caption;
+  const std::wstring caption = app.menu.MenuItems[static_cast<std::size_t>(index) - 1].caption;
   if (caption == L"Cancel") {
     return MenuChoice::Handled;
   }

@@ -13,8 +13,8 @@ CommandResult SetIconCommand(App& app, const CommandLine& command) {
   if (file == kNoQuote) {
     return Fail(app, L"Can't understand 'set icon' command.");
   }
-  const std::wstring path = ResolvePath(app, file);
-  if (!FileExists(app, path)) {
+  const std::wstring path = ResolvePath(app.platform, file);
+  if (!FileExists(app.platform, path)) {
     return Fail(app, L"Can't understand 'set' command. (File '" + file + L"' doesn't exist.)");
   }
   // A file that is no picture keeps the current icon rather than showing a
@@ -23,11 +23,11 @@ CommandResult SetIconCommand(App& app, const CommandLine& command) {
   if (icon == 0) {
     return Fail(app, L"Can't understand 'set icon' command.");
   }
-  app.FirstIconFile = path;
-  app.ShownIconFile = path;
-  app.TrayIcon.hIcon = icon;
-  app.TrayIcon.uFlags = kNifMessageIconTip;
-  app.platform.ShellNotifyIcon(kNimModify, app.TrayIcon);
+  app.animation.FirstIconFile = path;
+  app.animation.ShownIconFile = path;
+  app.tray.TrayIcon.hIcon = icon;
+  app.tray.TrayIcon.uFlags = kNifMessageIconTip;
+  app.platform.ShellNotifyIcon(kNimModify, app.tray.TrayIcon);
   return CommandResult::Ok;
 }
 
@@ -38,11 +38,11 @@ CommandResult SetTooltipCommand(App& app, const CommandLine& command) {
   }
   // Older shells show 63 characters. The cut comes before the expansion, so
   // escapes and placeholders can make the text longer again.
-  const std::size_t limit = IsShlwapi5OrLater(app) ? 127 : 63;
-  app.TooltipText = ExpandEscapes(app, text.substr(0, limit), false);
-  app.TrayIcon.szTip = FixedWidth(app.TooltipText, kTipChars);
-  app.TrayIcon.uFlags = kNifMessageIconTip;
-  app.platform.ShellNotifyIcon(kNimModify, app.TrayIcon);
+  const std::size_t limit = IsShlwapi5OrLater(app.platform) ? 127 : 63;
+  app.tray.TooltipText = ExpandEscapes(app, text.substr(0, limit), false);
+  app.tray.TrayIcon.szTip = FixedWidth(app.tray.TooltipText, kTipChars);
+  app.tray.TrayIcon.uFlags = kNifMessageIconTip;
+  app.platform.ShellNotifyIcon(kNimModify, app.tray.TrayIcon);
   return CommandResult::Ok;
 }
 

@@ -7,12 +7,12 @@ namespace velmora {
 
 // The first tray operation that finds no size chosen chooses it.
 void PrepareRecordHeader(App& app) {
-  if (app.TrayRecordSize == 0) {
+  if (app.tray.TrayRecordSize == 0) {
     ChooseTrayRecordSize(app);
   }
-  app.TrayIcon.cbSize = app.TrayRecordSize;
-  app.TrayIcon.hWnd = app.platform.HostWindow();
-  app.TrayIcon.uID = kTrayIconId;
+  app.tray.TrayIcon.cbSize = app.tray.TrayRecordSize;
+  app.tray.TrayIcon.hWnd = app.platform.HostWindow();
+  app.tray.TrayIcon.uID = kTrayIconId;
 }
 
 std::wstring FixedWidth(std::wstring_view text, std::size_t width) {
@@ -28,17 +28,17 @@ bool ShellVersionAtLeast(App& app, std::uint16_t major) {
 
 void ChooseTrayRecordSize(App& app) {
   if (ShellVersionAtLeast(app, 6)) {
-    app.TrayRecordSize = kTrayRecordSizeV6;
+    app.tray.TrayRecordSize = kTrayRecordSizeV6;
   } else if (ShellVersionAtLeast(app, 5)) {
-    app.TrayRecordSize = kTrayRecordSizeV5;
+    app.tray.TrayRecordSize = kTrayRecordSizeV5;
   } else {
-    app.TrayRecordSize = kTrayRecordSizeOld;
+    app.tray.TrayRecordSize = kTrayRecordSizeOld;
   }
 }
 
 void AddTrayIcon(App& app) {
   PrepareRecordHeader(app);
-  TrayIconRecord& record = app.TrayIcon;
+  TrayIconRecord& record = app.tray.TrayIcon;
   record.uFlags = kNifMessageIconTip;
   record.uCallbackMessage = kTrayCallbackMessage;
   record.hIcon = app.platform.FormIcon();
@@ -56,7 +56,7 @@ void RestoreTrayIcon(App& app) {
   // The taskbar was made anew (Explorer restarted) and has forgotten the icon:
   // it comes back with the picture shown now and the current tip.
   PrepareRecordHeader(app);
-  TrayIconRecord record = app.TrayIcon;
+  TrayIconRecord record = app.tray.TrayIcon;
   record.uFlags = kNifMessageIconTip;
   record.hIcon = app.platform.FormIcon();
   if (!app.platform.ShellNotifyIcon(kNimAdd, record)) {
@@ -67,12 +67,12 @@ void RestoreTrayIcon(App& app) {
 
 void RemoveTrayIcon(App& app) {
   PrepareRecordHeader(app);
-  app.platform.ShellNotifyIcon(kNimDelete, app.TrayIcon);
+  app.platform.ShellNotifyIcon(kNimDelete, app.tray.TrayIcon);
 }
 
 void ShutDown(App& app) {
   app.Closing = true;
-  SetCursorStyle(app, L"Normal");
+  SetCursorStyle(app.platform, L"Normal");
   app.platform.SetTimerEnabled(TimerId::Swap, false);
   app.platform.SetTimerEnabled(TimerId::Poll, false);
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);

@@ -91,19 +91,19 @@ void RunBalloonEvent(App& app, Slot slot) {
 void ReplayHeldBackTrayEvents(App& app) {
   // The events held back during a download go to the window again, to be
   // handled after the event that started the download.
-  for (const std::intptr_t code : app.DeferredTrayEvents) {
+  for (const std::intptr_t code : app.tray.DeferredTrayEvents) {
     app.platform.PostToHost(kTrayCallbackMessage, kTrayIconId, code);
   }
-  app.DeferredTrayEvents.clear();
+  app.tray.DeferredTrayEvents.clear();
 }
 
 void TrayWindowProc(App& app, std::intptr_t event) {
   // A click or balloon event during a download is handled once the download
   // is done, so that its handler cannot start another download over the
   // files of the first (both would fail), nor take the result of a check.
-  if (app.DownloadBusy) {
-    if (RunsSomething(event) && app.DeferredTrayEvents.size() < kMostHeldBackEvents) {
-      app.DeferredTrayEvents.push_back(event);
+  if (app.download.DownloadBusy) {
+    if (RunsSomething(event) && app.tray.DeferredTrayEvents.size() < kMostHeldBackEvents) {
+      app.tray.DeferredTrayEvents.push_back(event);
     }
     return;
   }
