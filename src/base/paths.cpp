@@ -3,6 +3,7 @@
 
 #include "base/files.hpp"
 #include "base/text.hpp"
+#include "base/text_files.hpp"
 
 namespace velmora {
 
@@ -160,7 +161,7 @@ std::wstring StripAtNul(std::wstring_view text) {
 }
 
 bool AppendTextLine(Platform& platform, const std::wstring& text, std::wstring_view fileName) {
-  return platform.AppendTextFile(ResolvePath(platform, fileName), text + kCrLf);
+  return AppendTextFile(platform, ResolvePath(platform, fileName), text + kCrLf);
 }
 
 } // namespace velmora

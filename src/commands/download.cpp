@@ -4,6 +4,7 @@
 #include "base/numbers.hpp"
 #include "base/system.hpp"
 #include "base/text.hpp"
+#include "base/text_files.hpp"
 #include "commands/commands.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"
@@ -53,7 +54,7 @@ std::wstring Identifier(std::wstring_view line) {
 void SaveLastId(App& app, const std::wstring& identifier) {
   const std::wstring settings = AppFolder(app.platform) + kSettingsFileName;
   if (!FileExists(app.platform, settings)) {
-    app.platform.CreateTextFile(settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n");
+    CreateTextFile(app.platform, settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n");
     return;
   }
   WriteIniValue(app.platform, L"Updates", L"LastID", identifier, settings);
@@ -63,7 +64,7 @@ void SaveLastId(App& app, const std::wstring& identifier) {
 // outcome; gives false when there is nothing to read.
 bool TakeTemporaryFile(App& app, const std::wstring& path, std::wstring& text) {
   const bool exists = FileExists(app.platform, path);
-  const bool read = exists && app.platform.ReadTextFile(path, text) == ReadStatus::Ok;
+  const bool read = exists && ReadTextFile(app.platform, path, text) == ReadStatus::Ok;
   if (exists) {
     app.platform.DeleteFiles(path);
   }

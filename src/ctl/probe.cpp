@@ -10,6 +10,7 @@
 #include "interpreter/dispatch.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -62,16 +63,16 @@ public:
   void PopupMenu() override { Act(); }
 
   std::wstring ProgramFolder() override { return L"C:\\Velmora"; }
-  ReadStatus ReadTextFile(const std::wstring&, std::wstring&) override {
+  ReadStatus ReadFileBytes(const std::wstring&, std::string&) override {
     Act();
     return ReadStatus::Failed;
   }
-  bool AppendTextFile(const std::wstring&, const std::wstring& text) override {
-    Note(text);
+  bool AppendFileBytes(const std::wstring&, std::string_view bytes) override {
+    Note(FromAnsi(bytes));
     return true;
   }
-  bool CreateTextFile(const std::wstring&, const std::wstring& text) override {
-    Note(text);
+  bool CreateFileBytes(const std::wstring&, std::string_view bytes) override {
+    Note(FromAnsi(bytes));
     return true;
   }
   bool DeleteFiles(const std::wstring&) override {

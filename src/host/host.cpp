@@ -4,6 +4,7 @@
 #include "base/files.hpp"
 #include "base/system.hpp"
 #include "base/text.hpp"
+#include "base/text_files.hpp"
 #include "commands/commands.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
@@ -20,7 +21,7 @@ constexpr std::uint32_t kDefaultTimerInterval = 500;
 
 ReadStatus ReadScript(App& app, const std::wstring& path, std::wstring& text) {
   std::wstring raw;
-  const ReadStatus status = app.platform.ReadTextFile(path, raw);
+  const ReadStatus status = ReadTextFile(app.platform, path, raw);
   if (status == ReadStatus::Ok) {
     text = NormalizeLineEnds(raw);
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/tray_record.hpp"
@@ -114,13 +115,14 @@ public:
   virtual void SetMenuItems(const std::vector<MenuItem>& items) = 0;
   virtual void PopupMenu() = 0;
 
-  // Files. Texts are converted from and to the ANSI code page here.
+  // Files, as the bytes they hold: which encoding a text takes on disk is
+  // the core's decision.
   virtual std::wstring ProgramFolder() = 0;
-  virtual ReadStatus ReadTextFile(const std::wstring& path, std::wstring& text) = 0;
+  virtual ReadStatus ReadFileBytes(const std::wstring& path, std::string& bytes) = 0;
   // Appends to the file, creating it when it does not exist.
-  virtual bool AppendTextFile(const std::wstring& path, const std::wstring& text) = 0;
-  // Creates the file, or empties an existing one, and writes the text.
-  virtual bool CreateTextFile(const std::wstring& path, const std::wstring& text) = 0;
+  virtual bool AppendFileBytes(const std::wstring& path, std::string_view bytes) = 0;
+  // Creates the file, or empties an existing one, and writes the bytes.
+  virtual bool CreateFileBytes(const std::wstring& path, std::string_view bytes) = 0;
   // Deletes every file the pattern matches; false when any could not be deleted.
   virtual bool DeleteFiles(const std::wstring& pattern) = 0;
   // Puts a file in place of another in one move on the same volume, replacing

@@ -511,8 +511,8 @@ std::wstring FakePlatform::ProgramFolder() {
   return programFolder_;
 }
 
-ReadStatus FakePlatform::ReadTextFile(const std::wstring& path, std::wstring& text) {
-  text.clear();
+ReadStatus FakePlatform::ReadFileBytes(const std::wstring& path, std::string& bytes) {
+  bytes.clear();
   const FakeFile* file = File(path);
   if (file == nullptr || file->unreadable) {
     return ReadStatus::Failed;
@@ -520,16 +520,16 @@ ReadStatus FakePlatform::ReadTextFile(const std::wstring& path, std::wstring& te
   if (file->inUse) {
     return ReadStatus::InUse;
   }
-  text = FromAnsi(file->contents);
+  bytes = file->contents;
   return ReadStatus::Ok;
 }
 
-bool FakePlatform::AppendTextFile(const std::wstring& path, const std::wstring& text) {
-  return WriteBytes(path, ToAnsi(text), true);
+bool FakePlatform::AppendFileBytes(const std::wstring& path, std::string_view bytes) {
+  return WriteBytes(path, std::string(bytes), true);
 }
 
-bool FakePlatform::CreateTextFile(const std::wstring& path, const std::wstring& text) {
-  return WriteBytes(path, ToAnsi(text), false);
+bool FakePlatform::CreateFileBytes(const std::wstring& path, std::string_view bytes) {
+  return WriteBytes(path, std::string(bytes), false);
 }
 
 bool FakePlatform::DeleteFiles(const std::wstring& pattern) {

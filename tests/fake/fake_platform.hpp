@@ -159,9 +159,9 @@ public:
   void SetMenuItems(const std::vector<MenuItem>& items) override;
   void PopupMenu() override;
   std::wstring ProgramFolder() override;
-  ReadStatus ReadTextFile(const std::wstring& path, std::wstring& text) override;
-  bool AppendTextFile(const std::wstring& path, const std::wstring& text) override;
-  bool CreateTextFile(const std::wstring& path, const std::wstring& text) override;
+  ReadStatus ReadFileBytes(const std::wstring& path, std::string& bytes) override;
+  bool AppendFileBytes(const std::wstring& path, std::string_view bytes) override;
+  bool CreateFileBytes(const std::wstring& path, std::string_view bytes) override;
   bool DeleteFiles(const std::wstring& pattern) override;
   bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) override;
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;

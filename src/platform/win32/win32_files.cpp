@@ -11,18 +11,17 @@ std::wstring FolderOf(const std::wstring& pattern) {
   return slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, std::string_view bytes) {
   DWORD written = 0;
   return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                                      nullptr) != FALSE &&
                            written == bytes.size());
 }
 
-bool WriteText(const std::wstring& path, const std::wstring& text, DWORD access,
-               DWORD disposition) {
+bool WriteBytes(const std::wstring& path, std::string_view bytes, DWORD access, DWORD disposition) {
   const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), access, FILE_SHARE_READ, nullptr,
                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file && WriteAll(file.get(), ToAnsi(text));
+  return file && WriteAll(file.get(), bytes);
 }
 
 } // namespace
@@ -45,7 +44,7 @@ std::wstring Win32Platform::ProgramFolder() {
   return FromAnsi(path.substr(0, slash == std::string::npos ? 0 : slash));
 }
 
-ReadStatus Win32Platform::ReadTextFile(const std::wstring& path, std::wstring& text) {
+ReadStatus Win32Platform::ReadFileBytes(const std::wstring& path, std::string& bytes) {
   // Sharing read access only: a file that a writer still holds open is not
   // opened, so a half-written script is never taken.
   const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -57,23 +56,22 @@ ReadStatus Win32Platform::ReadTextFile(const std::wstring& path, std::wstring& t
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) {
     return ReadStatus::Failed;
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
   if (!bytes.empty() &&
       (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
        read != bytes.size())) {
     return ReadStatus::Failed;
   }
-  text = FromAnsi(bytes);
   return ReadStatus::Ok;
 }
 
-bool Win32Platform::AppendTextFile(const std::wstring& path, const std::wstring& text) {
-  return WriteText(path, text, FILE_APPEND_DATA, OPEN_ALWAYS);
+bool Win32Platform::AppendFileBytes(const std::wstring& path, std::string_view bytes) {
+  return WriteBytes(path, bytes, FILE_APPEND_DATA, OPEN_ALWAYS);
 }
 
-bool Win32Platform::CreateTextFile(const std::wstring& path, const std::wstring& text) {
-  return WriteText(path, text, GENERIC_WRITE, CREATE_ALWAYS);
+bool Win32Platform::CreateFileBytes(const std::wstring& path, std::string_view bytes) {
+  return WriteBytes(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
 bool Win32Platform::DeleteFiles(const std::wstring& pattern) {
