@@ -18,6 +18,10 @@ std::vector<std::wstring_view> SplitItems(std::wstring_view text, wchar_t separa
 }
 
 std::wstring GetItem(std::wstring_view text, int n, wchar_t separator) {
+  return std::wstring(ItemView(text, n, separator));
+}
+
+std::wstring_view ItemView(std::wstring_view text, int n, wchar_t separator) {
   if (n < 1) {
     return kAbsent;
   }
@@ -25,7 +29,7 @@ std::wstring GetItem(std::wstring_view text, int n, wchar_t separator) {
   for (int c = 1;; ++c) {
     const std::size_t end = text.find(separator, start);
     if (c == n) {
-      return std::wstring(text.substr(start, end == std::wstring_view::npos ? end : end - start));
+      return text.substr(start, end == std::wstring_view::npos ? end : end - start);
     }
     if (end == std::wstring_view::npos) {
       return kAbsent;

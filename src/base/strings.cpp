@@ -14,6 +14,10 @@ bool IsBlank(wchar_t c, bool alsoQuotes) {
 } // namespace
 
 std::wstring TrimBlanks(std::wstring_view text, bool alsoQuotes) {
+  return std::wstring(TrimmedView(text, alsoQuotes));
+}
+
+std::wstring_view TrimmedView(std::wstring_view text, bool alsoQuotes) {
   std::size_t first = 0;
   std::size_t last = text.size();
   while (first < last && IsBlank(text[first], alsoQuotes)) {
@@ -22,7 +26,7 @@ std::wstring TrimBlanks(std::wstring_view text, bool alsoQuotes) {
   while (last > first && IsBlank(text[last - 1], alsoQuotes)) {
     --last;
   }
-  return std::wstring(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
 
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find,
@@ -48,7 +52,12 @@ std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find,
 std::wstring LowerCase(std::wstring_view text) {
   std::wstring result(text);
   for (wchar_t& c : result) {
-    c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    // ASCII, nearly every character of a script, without the library call.
+    if (c < 0x80) {
+      c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
+    } else {
+      c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    }
   }
   return result;
 }
@@ -56,7 +65,12 @@ std::wstring LowerCase(std::wstring_view text) {
 std::wstring UpperCase(std::wstring_view text) {
   std::wstring result(text);
   for (wchar_t& c : result) {
-    c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+    // ASCII, nearly every character of a script, without the library call.
+    if (c < 0x80) {
+      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+    } else {
+      c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+    }
   }
   return result;
 }

@@ -12,6 +12,9 @@ inline const std::wstring kAbsent = L"-1";
 inline const std::wstring kCrLf = L"\r\n";
 
 std::wstring GetItem(std::wstring_view text, int n, wchar_t separator = L',');
+// The same, as a view into the text (or into kAbsent), for the hot paths
+// that only look at the item.
+std::wstring_view ItemView(std::wstring_view text, int n, wchar_t separator = L',');
 int CountItems(std::wstring_view text, std::wstring_view separator = L",");
 std::wstring GetItemRange(std::wstring_view text, int first, int last, wchar_t separator = L',');
 // The whole list of items, cut at every separator (CountItems of them).
@@ -29,6 +32,7 @@ int FindLineContaining(std::wstring_view needle, std::wstring_view text);
 std::wstring NormalizeLineEnds(std::wstring_view text);
 
 std::wstring TrimBlanks(std::wstring_view text, bool alsoQuotes = false);
+std::wstring_view TrimmedView(std::wstring_view text, bool alsoQuotes = false);
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find,
                         std::wstring_view replacement);
 

@@ -19,7 +19,7 @@ namespace {
 using CommandFn = CommandResult (*)(App&, const CommandLine&);
 
 struct Command {
-  const wchar_t* word;
+  std::wstring_view word;
   CommandFn run;
 };
 
@@ -100,7 +100,7 @@ bool IsCommandWord(std::wstring_view word) {
 }
 
 std::wstring LineWord(std::wstring_view line, int k) {
-  return LowerCase(TrimBlanks(GetItem(line, k, L' ')));
+  return LowerCase(TrimmedView(ItemView(line, k, L' ')));
 }
 
 std::wstring LastWord(std::wstring_view line) {

@@ -17,22 +17,27 @@ std::wstring HandlerBody(std::wstring_view text, std::vector<int>* keptLines) {
   std::wstring body;
   std::wstring current;
   int number = 0;
-  for (const std::wstring& raw : SplitLines(text)) {
+  for (const std::wstring_view raw : SplitRawLines(text)) {
     ++number;
-    const std::wstring line = TrimBlanks(raw);
-    if (line == kAbsent) {
+    // An empty line reads as the absent line, "-1", and is passed over.
+    const std::wstring_view line = TrimmedView(raw);
+    if (raw.empty() || line == kAbsent) {
       continue;
     }
-    if (LineWord(line, 1) == L"on") {
+    const std::wstring first = LineWord(line, 1);
+    if (first == L"on") {
       current = LineWord(line, 2);
     }
     if (line.empty()) {
       continue;
     }
-    // Opening and closing lines are dropped whatever their case or spacing.
-    const std::wstring head = LineHead(line);
-    if (head == L"on " + current || head == L"end " + current) {
-      continue;
+    // Opening and closing lines are dropped whatever their case or spacing;
+    // only a line whose first word is "on" or "end" can be one.
+    if (first == L"on" || first == L"end") {
+      const std::wstring head = LineHead(line);
+      if (head == L"on " + current || head == L"end " + current) {
+        continue;
+      }
     }
     if (!body.empty()) {
       body += kCrLf;
@@ -66,8 +71,8 @@ RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mo
   if (body.empty() || body == kAbsent) {
     return RunResult::NotFound;
   }
-  for (const std::wstring& raw : SplitLines(body)) {
-    const std::wstring line = TrimBlanks(raw);
+  for (const std::wstring_view raw : SplitRawLines(body)) {
+    const std::wstring_view line = TrimmedView(raw);
     if (line == kAbsent || line.empty()) {
       continue;
     }

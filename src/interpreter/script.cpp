@@ -17,8 +17,8 @@ bool IsCommentLine(std::wstring_view line) {
   return line.empty() || line.rfind(L"--", 0) == 0 || line.rfind(L"#", 0) == 0;
 }
 
-std::wstring Word(std::wstring_view line, int k) {
-  return TrimBlanks(GetItem(line, k, L' '));
+std::wstring_view Word(std::wstring_view line, int k) {
+  return TrimmedView(ItemView(line, k, L' '));
 }
 
 // A nested block as one command line. Its lines keep their escapes and
@@ -62,16 +62,41 @@ std::vector<std::wstring> LongerNamesAfter(std::wstring_view name) {
   return rests;
 }
 
+// A text's lines in upper case, made once for all the names searched in it.
+class SearchLines {
+public:
+  explicit SearchLines(std::wstring_view text)
+      : upper_(UpperCase(text)), lines_(SplitRawLines(upper_)) {}
+  // The lines are views into the text held here.
+  SearchLines(const SearchLines&) = delete;
+  SearchLines& operator=(const SearchLines&) = delete;
+
+  const std::vector<std::wstring_view>& Lines() const { return lines_; }
+
+private:
+  std::wstring upper_;
+  std::vector<std::wstring_view> lines_;
+};
+
+// A script text as the handler search reads it: spaces compacted, blanks
+// trimmed at both ends.
+struct SearchedScript {
+  explicit SearchedScript(std::wstring_view text)
+      : trimmed(TrimBlanks(CompactSpaces(text))), lines(trimmed) {}
+
+  std::wstring trimmed;
+  SearchLines lines;
+};
+
 // The first line that holds the word ("on " or "end ") and the name, ignoring
 // case, where the name found is not the start of a longer handler name: the
 // opening line of clickOneTime holds "on click" but opens no click block, so
 // each block is found under its own name whatever the order of the blocks.
-int FindHandlerLine(std::wstring_view word, std::wstring_view name, std::wstring_view text) {
+int FindHandlerLine(std::wstring_view word, std::wstring_view name, const SearchLines& text) {
   const std::wstring needle = UpperCase(std::wstring(word) + std::wstring(name));
   const std::vector<std::wstring> longer = LongerNamesAfter(name);
-  const std::wstring upperText = UpperCase(text);
   int number = 0;
-  for (std::wstring_view line : SplitRawLines(upperText)) {
+  for (std::wstring_view line : text.Lines()) {
     ++number;
     for (std::size_t at = line.find(needle); at != std::wstring_view::npos;
          at = line.find(needle, at + 1)) {
@@ -85,6 +110,14 @@ int FindHandlerLine(std::wstring_view word, std::wstring_view name, std::wstring
     }
   }
   return 0;
+}
+
+BlockLines FindBlock(std::wstring_view name, const SearchLines& text) {
+  const int open = FindHandlerLine(L"on ", name, text);
+  if (open == 0) {
+    return {};
+  }
+  return {open, FindHandlerLine(L"end ", name, text)};
 }
 
 // A line number of the trimmed text as one of the text as given (0, no
@@ -103,9 +136,9 @@ public:
 
   // Takes the block's next line, trimmed and no comment; false when the
   // line leaves the block incomplete.
-  bool Take(int number, const std::wstring& line) {
-    const std::wstring w1 = Word(line, 1);
-    const std::wstring w2 = Word(line, 2);
+  bool Take(int number, std::wstring_view line) {
+    const std::wstring_view w1 = Word(line, 1);
+    const std::wstring_view w2 = Word(line, 2);
     if (state_ == State::Command) {
       TakeCommandLine(number, line, w1, w2);
       return true;
@@ -134,8 +167,8 @@ public:
 private:
   enum class State { Command, Install, AfterAnswer, Switch };
 
-  void TakeCommandLine(int number, const std::wstring& line, const std::wstring& w1,
-                       const std::wstring& w2) {
+  void TakeCommandLine(int number, std::wstring_view line, std::wstring_view w1,
+                       std::wstring_view w2) {
     if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
       state_ = State::Install;
       nestStart_ = number;
@@ -152,8 +185,8 @@ private:
     }
   }
 
-  bool TakeInstallLine(int number, const std::wstring& line, const std::wstring& w1,
-                       const std::wstring& w2) {
+  bool TakeInstallLine(int number, std::wstring_view line, std::wstring_view w1,
+                       std::wstring_view w2) {
     if (w1 == L"on") {
       nestedName_ = w2;
       StartNest(number, line);
@@ -169,8 +202,8 @@ private:
     return true;
   }
 
-  bool TakeSwitchLine(int number, const std::wstring& line, const std::wstring& w1,
-                      const std::wstring& w2) {
+  bool TakeSwitchLine(int number, std::wstring_view line, std::wstring_view w1,
+                      std::wstring_view w2) {
     if (w1 == L"end" && w2 != L"switch") {
       return Fault(number);
     }
@@ -181,15 +214,16 @@ private:
     return true;
   }
 
-  void StartNest(int number, const std::wstring& line) {
+  void StartNest(int number, std::wstring_view line) {
     nestedText_ = line;
     if (trace_ != nullptr) {
       nestLines_.assign(1, Shifted(number, shift_));
     }
   }
 
-  void AddToNest(int number, const std::wstring& line) {
-    nestedText_ += kCrLf + line;
+  void AddToNest(int number, std::wstring_view line) {
+    nestedText_ += kCrLf;
+    nestedText_ += line;
     if (trace_ != nullptr) {
       nestLines_.push_back(Shifted(number, shift_));
     }
@@ -233,7 +267,7 @@ private:
 std::wstring FoldedBlock(std::wstring_view text, BlockLines block, BlockFolder folder) {
   const std::vector<std::wstring_view> lines = SplitRawLines(text);
   for (int i = block.open; i <= block.close; ++i) {
-    const std::wstring line = TrimBlanks(lines[static_cast<std::size_t>(i) - 1]);
+    const std::wstring_view line = TrimmedView(lines[static_cast<std::size_t>(i) - 1]);
     if (IsCommentLine(line)) {
       continue;
     }
@@ -258,17 +292,35 @@ bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_v
   return true;
 }
 
+// The named handler's block from a text searched already.
+std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
+                         const SearchedScript& script, ExtractTrace* trace) {
+  const BlockLines block = FindBlock(name, script.lines);
+  // The trace counts lines of the text as given, whose leading blank lines
+  // the trimming took away; working that out is left to traced runs.
+  const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
+  if (trace != nullptr) {
+    trace->block = {Shifted(block.open, shift), Shifted(block.close, shift)};
+  }
+  if (block.open == 0) {
+    return L"";
+  }
+  if (block.close == 0) {
+    return kIncomplete;
+  }
+  return FoldedBlock(script.trimmed, block, BlockFolder(trace, shift));
+}
+
 } // namespace
 
 std::wstring CompactSpaces(std::wstring_view text) {
-  const std::wstring trimmed = TrimBlanks(text);
+  const std::wstring_view trimmed = TrimmedView(text);
   std::wstring compacted;
   compacted.reserve(trimmed.size());
   for (std::size_t i = 0; i < trimmed.size();) {
-    if (trimmed[i] != L' ') {
-      compacted += trimmed[i++];
-      continue;
-    }
+    const std::size_t space = std::min(trimmed.find(L' ', i), trimmed.size());
+    compacted.append(trimmed.substr(i, space - i));
+    i = space;
     std::size_t run = 0;
     while (i < trimmed.size() && trimmed[i] == L' ') {
       ++run;
@@ -276,7 +328,8 @@ std::wstring CompactSpaces(std::wstring_view text) {
     }
     // Runs of n spaces are replaced by one space for n from 100 down to 2,
     // each pass left to right over what the pass before left behind.
-    for (std::size_t n = 100; n >= 2; --n) {
+    // (A run shorter than n is left as it is by that pass.)
+    for (std::size_t n = std::min<std::size_t>(run, 100); n >= 2; --n) {
       run = run / n + run % n;
     }
     compacted.append(run, L' ');
@@ -302,33 +355,15 @@ std::wstring IncompleteBlockMessage(std::wstring_view name) {
 }
 
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  const int open = FindHandlerLine(L"on ", name, text);
-  if (open == 0) {
-    return {};
-  }
-  return {open, FindHandlerLine(L"end ", name, text)};
+  return FindBlock(name, SearchLines(text));
 }
 
 std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, ExtractTrace* trace) {
-  const std::wstring t = TrimBlanks(CompactSpaces(text));
-  const BlockLines block = FindHandlerBlock(name, t);
-  // The trace counts lines of the text as given, whose leading blank lines
-  // the trimming took away; working that out is left to traced runs.
-  const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
-  if (trace != nullptr) {
-    trace->block = {Shifted(block.open, shift), Shifted(block.close, shift)};
-  }
-  if (block.open == 0) {
-    return L"";
-  }
-  if (block.close == 0) {
-    return kIncomplete;
-  }
-  return FoldedBlock(t, block, BlockFolder(trace, shift));
+  return ExtractFrom(name, text, SearchedScript(text), trace);
 }
 
 std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindHandlerBlock(name, TrimBlanks(CompactSpaces(text)));
+  const BlockLines block = FindBlock(name, SearchedScript(text).lines);
   if (block.open == 0) {
     return FatalParse{MissingHandlerMessage(name), L"Handler Not Found"};
   }
@@ -353,7 +388,12 @@ std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) 
 
 void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
   std::wstring text(script);
+  // Searched afresh only when a block is taken out of the text.
+  std::optional<SearchedScript> searched;
   for (const HandlerName& handler : kHandlerNames) {
+    if (!searched) {
+      searched.emplace(text);
+    }
     ParseStep* step = nullptr;
     if (trace != nullptr) {
       step = &trace->steps.emplace_back();
@@ -361,7 +401,7 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
       step->text = text;
     }
     const std::wstring block =
-        ExtractHandler(handler.name, text, step != nullptr ? &step->extract : nullptr);
+        ExtractFrom(handler.name, text, *searched, step != nullptr ? &step->extract : nullptr);
     if (step != nullptr) {
       step->block = block;
     }
@@ -380,6 +420,7 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
       step->removed = FindHandlerBlock(handler.name, text);
     }
     text = RemoveHandlerBlock(handler.name, text);
+    searched.reset();
   }
 }
 
