@@ -68,4 +68,13 @@ std::optional<double> NumberAfterKeyword(std::wstring_view line, std::wstring_vi
   return std::nullopt;
 }
 
+std::wstring DecimalText(unsigned long long value) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
 } // namespace velmora

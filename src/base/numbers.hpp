@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -13,5 +14,9 @@ std::optional<double> ParseNumber(std::wstring_view word);
 // next word is a number; none when no keyword is followed by one.
 std::optional<double> NumberAfterKeyword(std::wstring_view line, std::wstring_view keyword,
                                          std::wstring_view otherKeyword = L"");
+
+// A count in decimal digits. (The library's formatting would bring the whole
+// of the C runtime's formatted printing into the program for it.)
+std::wstring DecimalText(unsigned long long value);
 
 } // namespace velmora

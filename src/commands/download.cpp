@@ -43,7 +43,7 @@ private:
 // write into each other. Its extension is never ".scp": the command drop
 // must not take a script that is still arriving.
 std::wstring TemporaryDownloadPath(App& app, const std::wstring& target) {
-  return target + L"." + std::to_wstring(++app.download.DownloadCount) + L".download";
+  return target + L"." + DecimalText(++app.download.DownloadCount) + L".download";
 }
 
 std::wstring Identifier(std::wstring_view line) {
