@@ -1,527 +1,267 @@
-// The in-memory Windows behind the core's tests: files, INI settings, timers,
-// dialogs and the logged side effects of every other platform call.
+// The in-memory Windows behind the core's tests.
 #include "fake/fake_platform.hpp"
 
 #include <algorithm>
+#include <cwctype>
+#include <iterator>
+#include <stdexcept>
 #include <string_view>
-#include <utility>
 
 namespace velmora::fake {
 
 namespace {
 
-// Width of the name field of a directory search entry.
-constexpr std::size_t kNameFieldChars = 260;
+constexpr auto npos = std::wstring_view::npos;
 
-template <typename Char> Char FoldChar(Char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+// Windows compares paths, names, sections and keys without regard to case.
+bool Same(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
-template <typename Char> Char UpperChar(Char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<Char>(c - 'a' + 'A') : c;
+template <typename Files> auto FindIn(Files& files, std::wstring_view path) {
+  return std::find_if(files.begin(), files.end(),
+                      [&](const FakeFile& file) { return Same(file.path, path); });
 }
 
-// The comparison key of a path or name: Windows ignores ASCII case.
-std::wstring Fold(std::wstring_view text) {
-  std::wstring folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(), FoldChar<wchar_t>);
-  return folded;
+std::wstring_view FolderOf(std::wstring_view path) {
+  return path.substr(0, path.rfind(L'\\') == npos ? 0 : path.rfind(L'\\'));
 }
 
-bool SameFolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldChar(x) == FoldChar(y);
-         });
+std::wstring_view NameOf(std::wstring_view path) {
+  return path.substr(path.rfind(L'\\') + 1);
 }
 
-std::wstring ParentOf(std::wstring_view path) {
-  const auto cut = path.rfind(L'\\');
-  return cut == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, cut));
+// A folder without trailing backslashes: the drive root C:\ becomes C:.
+std::wstring_view Trimmed(std::wstring_view folder) {
+  return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
 }
 
-std::wstring NameOf(std::wstring_view path) {
-  const auto cut = path.rfind(L'\\');
-  return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
+bool FolderExists(const std::list<FakeFile>& files, std::wstring_view folder) {
+  folder = Trimmed(folder);
+  const auto found = FindIn(files, folder);
+  return (folder.size() == 2 && folder[1] == L':') || (found != files.end() && found->directory);
 }
 
-std::wstring WithoutTrailingBackslashes(std::wstring path) {
-  while (!path.empty() && path.back() == L'\\') {
-    path.pop_back();
-  }
-  return path;
-}
-
-// The key of a folder: folded, without trailing backslashes, so that a drive
-// root "C:\" becomes "c:".
-std::wstring FolderKey(std::wstring_view folder) {
-  return WithoutTrailingBackslashes(Fold(folder));
-}
-
-bool IsDriveRoot(std::wstring_view folderKey) {
-  return folderKey.size() == 2 && folderKey[1] == L':';
-}
-
-// Windows wildcards: "*" any run of characters, "?" exactly one character,
-// everything else compared without regard to ASCII case.
+// Windows wildcards: "*" any run of characters, "?" exactly one; never slow.
 bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
-  std::size_t p = 0;
-  std::size_t n = 0;
-  std::size_t starP = std::wstring_view::npos;
-  std::size_t starN = 0;
+  std::size_t p = 0, n = 0, starP = npos, starN = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == L'*') {
       starP = p++;
       starN = n;
-      continue;
-    }
-    if (p < pattern.size() && (pattern[p] == L'?' || FoldChar(pattern[p]) == FoldChar(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == L'?' || Same(pattern.substr(p, 1), name.substr(n, 1)))) {
       ++p;
       ++n;
-      continue;
-    }
-    if (starP == std::wstring_view::npos) {
+    } else if (starP != npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
       return false;
     }
-    p = starP + 1;
-    n = ++starN;
   }
-  while (p < pattern.size() && pattern[p] == L'*') {
-    ++p;
-  }
-  return p == pattern.size();
+  return pattern.find_first_not_of(L'*', p) == npos;
 }
 
-std::wstring ShortComponent(const std::wstring& name);
-
-// A search pattern cut into the key of its folder and the wildcard pattern of
-// its last component. As Windows does, it selects a name whose short (8.3)
-// form matches too: "*.scp" takes "job.scpx", whose short name is JOB~1.SCP.
-struct SearchPattern {
-  std::wstring folderKey;
-  std::wstring name;
-
-  bool Selects(std::wstring_view path) const {
-    const std::wstring longName = NameOf(path);
-    return FolderKey(ParentOf(path)) == folderKey &&
-           (WildcardMatch(name, longName) || WildcardMatch(name, ShortComponent(longName)));
+// The 8.3 form of a name: one that fits 8.3 stays as it is; another becomes
+// its first six letters or digits, "~1" and at most three of its extension.
+std::wstring ShortName(std::wstring_view name) {
+  const auto dot = name.rfind(L'.');
+  const std::wstring_view base = name.substr(0, dot);
+  const std::wstring_view extension = dot == npos ? std::wstring_view() : name.substr(dot + 1);
+  if (name.empty() || (!base.empty() && base.size() <= 8 && extension.size() <= 3 &&
+                       base.find(L'.') == npos && name.find(L' ') == npos)) {
+    return std::wstring(name);
   }
-};
-
-std::optional<SearchPattern> ParsePattern(std::wstring_view pattern) {
-  const auto cut = pattern.rfind(L'\\');
-  if (cut == std::wstring_view::npos) {
-    return std::nullopt;
-  }
-  std::wstring name(pattern.substr(cut + 1));
-  // Windows reads "*.*" as "every name", also names without a dot.
-  if (name == L"*.*") {
-    name = L"*";
-  }
-  return SearchPattern{FolderKey(pattern.substr(0, cut)), std::move(name)};
+  std::wstring shortName;
+  std::copy_if(base.begin(), base.end(), std::back_inserter(shortName),
+               [](wchar_t c) { return std::iswalnum(c) != 0; });
+  shortName.resize(std::min<std::size_t>(shortName.size(), 6));
+  shortName += extension.empty() ? L"~1" : L"~1." + std::wstring(extension.substr(0, 3));
+  std::transform(shortName.begin(), shortName.end(), shortName.begin(),
+                 [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+  return shortName;
 }
 
-// The fake's ANSI code page is Latin-1: one byte per character.
-std::wstring FromAnsi(std::string_view bytes) {
-  std::wstring text;
-  text.reserve(bytes.size());
-  for (const char byte : bytes) {
-    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
-  }
-  return text;
+// Each name of a path in its 8.3 form; a drive such as C: fits 8.3 as it is.
+std::wstring ShortPath(std::wstring_view path) {
+  const auto cut = path.rfind(L'\\');
+  return cut == npos ? ShortName(path)
+                     : ShortPath(path.substr(0, cut)) + L"\\" + ShortName(path.substr(cut + 1));
+}
+
+// As on Windows, "*.*" is every name, also one without a dot, and a name is
+// selected by its short form too: "*.scp" takes "job.scpx" (JOB~1.SCP).
+bool Selects(std::wstring_view pattern, std::wstring_view path) {
+  const std::wstring_view name = NameOf(pattern) == L"*.*" ? L"*" : NameOf(pattern);
+  return pattern.find(L'\\') != npos && Same(Trimmed(FolderOf(pattern)), Trimmed(FolderOf(path))) &&
+         (WildcardMatch(name, NameOf(path)) || WildcardMatch(name, ShortName(NameOf(path))));
+}
+
+// The fake's ANSI code page is Latin-1; a character it lacks is written "?".
+std::wstring FromAnsi(const std::string& bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  return std::wstring(data, data + bytes.size());
 }
 
 std::string ToAnsi(std::wstring_view text) {
   std::string bytes;
-  bytes.reserve(text.size());
   for (const wchar_t c : text) {
-    const auto code = static_cast<std::uint32_t>(c);
-    bytes.push_back(code <= 0xFF ? static_cast<char>(code) : '?');
+    bytes += static_cast<char>(static_cast<std::uint32_t>(c) <= 0xFF ? c : L'?');
   }
   return bytes;
 }
 
-template <typename Files> auto FindByPath(Files& files, std::wstring_view path) {
-  const std::wstring key = Fold(path);
-  const auto found = std::find_if(files.begin(), files.end(),
-                                  [&](const FakeFile& file) { return Fold(file.path) == key; });
-  return found == files.end() ? nullptr : &*found;
+std::wstring_view TrimBlanks(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L" \t\r\n");
+  return first == npos ? std::wstring_view()
+                       : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
 }
 
-// The 8.3 form of one path component: names that fit 8.3 stay as they are,
-// others become six letters or digits, "~1" and at most three of extension.
-std::wstring ShortComponent(const std::wstring& name) {
-  const auto dot = name.rfind(L'.');
-  const std::wstring base = dot == std::wstring::npos ? name : name.substr(0, dot);
-  const std::wstring extension = dot == std::wstring::npos ? L"" : name.substr(dot + 1);
-  const bool fits = !base.empty() && base.size() <= 8 && extension.size() <= 3 &&
-                    base.find(L'.') == std::wstring::npos && name.find(L' ') == std::wstring::npos;
-  if (fits) {
-    return name;
-  }
-  std::wstring shortName;
-  for (const wchar_t c : base) {
-    const bool letterOrDigit =
-        (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
-    if (letterOrDigit && shortName.size() < 6) {
-      shortName.push_back(UpperChar(c));
+// A key in the first section of its name in an INI text: its line, else where
+// a new key goes, after the section's last non-blank line (npos: no section).
+using IniSpot = std::pair<std::optional<std::wstring_view>, std::size_t>;
+
+IniSpot FindIniKey(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
+  std::size_t insertAt = npos; // npos until the section is found
+  for (std::size_t begin = 0, next = 0; begin < text.size(); begin = next) {
+    next = std::min(text.find(L'\n', begin), text.size() - 1) + 1;
+    const std::wstring_view line = TrimBlanks(text.substr(begin, next - begin));
+    const auto equals = line.find(L'=');
+    if (!line.empty() && line[0] == L'[' && line.find(L']') != npos) {
+      if (insertAt != npos) {
+        break;
+      }
+      insertAt = Same(TrimBlanks(line.substr(1, line.find(L']') - 1)), section) ? next : npos;
+    } else if (insertAt != npos && equals != npos &&
+               Same(TrimBlanks(line.substr(0, equals)), key)) {
+      return {line, npos};
+    } else if (insertAt != npos && !line.empty()) {
+      insertAt = next;
     }
   }
-  shortName += L"~1";
-  if (!extension.empty()) {
-    shortName.push_back(L'.');
-    for (const wchar_t c : extension.substr(0, 3)) {
-      shortName.push_back(UpperChar(c));
-    }
-  }
-  return shortName;
-}
-
-// INI files, on the bytes of the file.
-
-struct IniLine {
-  std::string text; // without its line end
-  std::string end;  // "\r\n", "\n", or "" for a last line without one
-};
-
-std::vector<IniLine> SplitLines(const std::string& contents) {
-  std::vector<IniLine> lines;
-  std::size_t start = 0;
-  while (start < contents.size()) {
-    const auto newline = contents.find('\n', start);
-    if (newline == std::string::npos) {
-      lines.push_back({contents.substr(start), ""});
-      break;
-    }
-    const bool crlf = newline > start && contents[newline - 1] == '\r';
-    const auto textEnd = crlf ? newline - 1 : newline;
-    lines.push_back({contents.substr(start, textEnd - start), crlf ? "\r\n" : "\n"});
-    start = newline + 1;
-  }
-  return lines;
-}
-
-std::string JoinLines(const std::vector<IniLine>& lines) {
-  std::string contents;
-  for (const auto& line : lines) {
-    contents += line.text + line.end;
-  }
-  return contents;
-}
-
-std::string TrimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    return "";
-  }
-  const auto last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-std::optional<std::string> SectionName(const std::string& line) {
-  const std::string trimmed = TrimBlanks(line);
-  if (trimmed.empty() || trimmed.front() != '[') {
-    return std::nullopt;
-  }
-  const auto close = trimmed.find(']');
-  if (close == std::string::npos) {
-    return std::nullopt;
-  }
-  return TrimBlanks(std::string_view(trimmed).substr(1, close - 1));
-}
-
-struct IniEntry {
-  std::string key;
-  std::string value;
-};
-
-std::optional<IniEntry> EntryOf(const std::string& line) {
-  const auto equals = line.find('=');
-  if (equals == std::string::npos) {
-    return std::nullopt;
-  }
-  return IniEntry{TrimBlanks(std::string_view(line).substr(0, equals)),
-                  TrimBlanks(std::string_view(line).substr(equals + 1))};
-}
-
-std::optional<std::string> LookUpIni(const std::string& contents, const std::string& section,
-                                     const std::string& key) {
-  bool inSection = false;
-  for (const auto& line : SplitLines(contents)) {
-    if (const auto name = SectionName(line.text)) {
-      inSection = SameFolded(*name, section);
-      continue;
-    }
-    if (!inSection) {
-      continue;
-    }
-    const auto entry = EntryOf(line.text);
-    if (entry && SameFolded(entry->key, key)) {
-      return entry->value;
-    }
-  }
-  return std::nullopt;
-}
-
-// The file after setting key=value in the section: an existing key is
-// rewritten in place, a new key goes after the section's last non-blank line,
-// a new section at the end of the file.
-std::string SetIniValue(const std::string& contents, const std::string& section,
-                        const std::string& key, const std::string& value) {
-  std::vector<IniLine> lines = SplitLines(contents);
-  std::size_t line = 0;
-  while (line < lines.size()) {
-    const auto name = SectionName(lines[line].text);
-    if (name && SameFolded(*name, section)) {
-      break;
-    }
-    ++line;
-  }
-  if (line == lines.size()) {
-    std::string appended = contents;
-    if (!appended.empty() && appended.back() != '\n') {
-      appended += "\r\n";
-    }
-    return appended + "[" + section + "]\r\n" + key + "=" + value + "\r\n";
-  }
-  std::size_t lastFilled = line;
-  for (++line; line < lines.size() && !SectionName(lines[line].text); ++line) {
-    const auto entry = EntryOf(lines[line].text);
-    if (entry && SameFolded(entry->key, key)) {
-      lines[line].text = entry->key + "=" + value;
-      return JoinLines(lines);
-    }
-    if (!TrimBlanks(lines[line].text).empty()) {
-      lastFilled = line;
-    }
-  }
-  if (lines[lastFilled].end.empty()) {
-    lines[lastFilled].end = "\r\n";
-  }
-  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastFilled) + 1,
-               IniLine{key + "=" + value, "\r\n"});
-  return JoinLines(lines);
+  return {std::nullopt, insertAt};
 }
 
 } // namespace
 
-FakePlatform::FakePlatform(std::wstring programFolder)
-    : programFolder_(WithoutTrailingBackslashes(std::move(programFolder))) {
-  if (IsDriveRoot(programFolder_)) {
-    programFolder_ += L'\\';
-  }
+FakePlatform::FakePlatform(std::wstring programFolder) : programFolder_(std::move(programFolder)) {
   AddFolder(programFolder_);
 }
 
-// --- Test controls -----------------------------------------------------
-
 void FakePlatform::AddFile(const std::wstring& path, const std::string& contents) {
-  if (FakeFile* existing = File(path)) {
-    existing->contents = contents;
-    existing->lastWrite = writeCounter_++;
-    return;
+  FakeFile* file = File(path);
+  if (file == nullptr) {
+    AddFolder(std::wstring(FolderOf(path)));
+    file = &files_.emplace_back();
+    file->path = path;
   }
-  AddFolder(ParentOf(path));
-  FakeFile file;
-  file.path = path;
-  file.contents = contents;
-  file.lastWrite = writeCounter_++;
-  files_.push_back(std::move(file));
-  created_[Fold(path)] = nextCreated_++;
+  file->contents = contents;
+  file->lastWrite = writeCounter_++;
 }
 
 void FakePlatform::AddFolder(const std::wstring& path) {
-  const std::wstring folder = WithoutTrailingBackslashes(path);
-  if (folder.empty() || IsDriveRoot(folder) || FolderExists(folder)) {
-    return;
+  const std::wstring folder(Trimmed(path));
+  if (!folder.empty() && !FolderExists(files_, folder)) {
+    AddFile(folder, "");
+    File(folder)->directory = true;
   }
-  AddFolder(ParentOf(folder));
-  folders_.push_back(folder);
-  created_[Fold(folder)] = nextCreated_++;
 }
 
 FakeFile* FakePlatform::File(const std::wstring& path) {
-  return FindByPath(files_, path);
+  const auto found = FindIn(files_, path);
+  return found == files_.end() || found->directory ? nullptr : &*found;
 }
 
 bool FakePlatform::Exists(const std::wstring& path) const {
-  return FindByPath(files_, path) != nullptr || FolderExists(path);
+  return FindIn(files_, path) != files_.end() || FolderExists(files_, path);
 }
 
 std::string FakePlatform::Contents(const std::wstring& path) const {
-  const FakeFile* file = FindByPath(files_, path);
-  return file == nullptr ? std::string() : file->contents;
+  const auto found = FindIn(files_, path);
+  return found == files_.end() ? "" : found->contents;
 }
 
 void FakePlatform::RemoveFile(const std::wstring& path) {
-  const std::wstring key = Fold(path);
-  files_.remove_if([&](const FakeFile& file) { return Fold(file.path) == key; });
-  created_.erase(key);
+  files_.remove_if([&](const FakeFile& file) { return !file.directory && Same(file.path, path); });
 }
 
 std::vector<std::wstring> FakePlatform::FileNames() const {
   std::vector<std::wstring> names;
-  for (const auto& file : files_) {
-    names.push_back(file.path);
+  for (const FakeFile& file : files_) {
+    if (!file.directory) {
+      names.push_back(file.path);
+    }
   }
   return names;
 }
 
 void FakePlatform::SetFolderReadOnly(const std::wstring& folder, bool readOnly) {
-  const std::wstring key = FolderKey(folder);
-  readOnlyFolders_.erase(std::remove(readOnlyFolders_.begin(), readOnlyFolders_.end(), key),
-                         readOnlyFolders_.end());
-  if (readOnly) {
-    readOnlyFolders_.push_back(key);
+  const auto found = FindIn(files_, Trimmed(folder));
+  if (found == files_.end() || !found->directory) {
+    throw std::invalid_argument("SetFolderReadOnly: not a folder of the fake");
   }
+  found->readOnly = readOnly;
 }
 
 void FakePlatform::AdvanceClock(std::uint64_t milliseconds) {
   const std::uint64_t target = clock_ + milliseconds;
-  for (;;) {
-    // The earliest due tick; the map's order breaks ties in TimerId order.
-    std::optional<TimerId> next;
-    std::uint64_t nextDue = 0;
-    for (const auto& [id, state] : timers_) {
-      if (!state.enabled || state.interval == 0) {
-        continue;
-      }
-      const std::uint64_t due = state.lastStart + state.interval;
-      if (due <= target && (!next || due < nextDue)) {
-        next = id;
-        nextDue = due;
-      }
-    }
-    if (!next) {
-      break;
-    }
-    clock_ = nextDue;
-    timers_[*next].lastStart = nextDue;
-    if (onTick) {
-      // A copy, so that a handler may replace onTick while it runs.
-      const auto handler = onTick;
-      handler(*next);
+  const auto due = [](const auto& timer) {
+    const TimerState& state = timer.second;
+    return state.enabled && state.interval != 0 ? state.lastStart + state.interval : UINT64_MAX;
+  };
+  // The earliest tick due; a tie goes to the first timer in TimerId order.
+  const auto earliest = [&] {
+    return std::min_element(timers_.begin(), timers_.end(),
+                            [&](const auto& a, const auto& b) { return due(a) < due(b); });
+  };
+  for (auto next = earliest(); next != timers_.end() && due(*next) <= target; next = earliest()) {
+    clock_ = next->second.lastStart = due(*next);
+    // A copy, so that a handler may replace onTick while it runs.
+    if (const auto handler = onTick) {
+      handler(next->first);
     }
   }
   // A nested AdvanceClock (from a box opened by a tick) may have gone further.
   clock_ = std::max(clock_, target);
 }
 
-TimerState& FakePlatform::Timer(TimerId timer) {
-  return timers_[timer];
-}
-
-// --- Platform ----------------------------------------------------------
-
 int FakePlatform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                  std::uint32_t style) {
-  const MessageBoxCall call{text, caption, style};
-  boxes.push_back(call);
-  if (onMessageBox) {
-    const auto hook = onMessageBox;
-    if (const auto answer = hook(call)) {
-      return *answer;
-    }
+  boxes.push_back({text, caption, style});
+  // Copies: the hook may open another box, which grows the log.
+  const auto hook = onMessageBox;
+  if (const auto answer = hook ? hook(MessageBoxCall{text, caption, style}) : std::nullopt) {
+    return *answer;
   }
-  if (answers.empty()) {
-    return kButtonOk;
+  const int answer = answers.empty() ? kButtonOk : answers.front();
+  if (!answers.empty()) {
+    answers.erase(answers.begin());
   }
-  const int answer = answers.front();
-  answers.erase(answers.begin());
   return answer;
-}
-
-void FakePlatform::DefaultBeep() {
-  ++beeps;
-}
-
-bool FakePlatform::ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
-  trayCalls.push_back({message, record});
-  return message == 0 ? trayAddSucceeds : true;
-}
-
-void FakePlatform::HideHostWindow() {
-  hostHidden = true;
-}
-
-void FakePlatform::PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  posted.push_back({message, wParam, lParam});
-}
-
-void FakePlatform::PostCloseToHost() {
-  ++closePosts;
-}
-
-void FakePlatform::SetForegroundHostWindow() {
-  ++foregroundCalls;
-}
-
-IconHandle FakePlatform::FormIcon() {
-  return formIcon;
 }
 
 IconHandle FakePlatform::LoadFormIconFromFile(const std::wstring& path) {
   const FakeFile* file = File(path);
-  if (file == nullptr || file->unreadable) {
-    return 0;
-  }
-  const std::wstring key = Fold(path);
-  const bool notAPicture =
-      std::any_of(unloadablePictures.begin(), unloadablePictures.end(),
-                  [&](const std::wstring& picture) { return Fold(picture) == key; });
-  if (notAPicture) {
-    return 0;
-  }
-  formIcon = nextIcon_++;
-  return formIcon;
-}
-
-IconHandle FakePlatform::SetBlankFormIcon() {
-  formIcon = nextIcon_++;
-  return formIcon;
-}
-
-void FakePlatform::SetTimerInterval(TimerId timer, std::uint32_t milliseconds) {
-  TimerState& state = timers_[timer];
-  state.interval = milliseconds;
-  state.lastStart = clock_;
-}
-
-std::uint32_t FakePlatform::TimerInterval(TimerId timer) {
-  return timers_[timer].interval;
+  const bool picture = file != nullptr && !file->unreadable &&
+                       std::none_of(unloadablePictures.begin(), unloadablePictures.end(),
+                                    [&](const std::wstring& other) { return Same(other, path); });
+  return picture ? (formIcon = nextIcon_++) : 0;
 }
 
 void FakePlatform::SetTimerEnabled(TimerId timer, bool enabled) {
   TimerState& state = timers_[timer];
-  if (state.enabled == enabled) {
-    return;
-  }
-  state.enabled = enabled;
-  state.lastStart = clock_;
-}
-
-void FakePlatform::SetMenuItems(const std::vector<MenuItem>& items) {
-  menuItems = items;
-}
-
-void FakePlatform::PopupMenu() {
-  ++popups;
-}
-
-std::wstring FakePlatform::ProgramFolder() {
-  return programFolder_;
+  state = {state.interval, enabled, state.enabled == enabled ? state.lastStart : clock_};
 }
 
 ReadStatus FakePlatform::ReadFileBytes(const std::wstring& path, std::string& bytes) {
-  bytes.clear();
   const FakeFile* file = File(path);
-  if (file == nullptr || file->unreadable) {
-    return ReadStatus::Failed;
-  }
-  if (file->inUse) {
-    return ReadStatus::InUse;
-  }
-  bytes = file->contents;
-  return ReadStatus::Ok;
+  bytes = file != nullptr && !file->unreadable && !file->inUse ? file->contents : "";
+  return file == nullptr || file->unreadable ? ReadStatus::Failed
+         : file->inUse                       ? ReadStatus::InUse
+                                             : ReadStatus::Ok;
 }
 
 bool FakePlatform::AppendFileBytes(const std::wstring& path, std::string_view bytes) {
@@ -533,228 +273,111 @@ bool FakePlatform::CreateFileBytes(const std::wstring& path, std::string_view by
 }
 
 bool FakePlatform::DeleteFiles(const std::wstring& pattern) {
-  const auto search = ParsePattern(pattern);
-  if (!search) {
-    return false;
-  }
-  bool matched = false;
-  bool allDeleted = true;
-  for (auto file = files_.begin(); file != files_.end();) {
-    if (!search->Selects(file->path)) {
-      ++file;
-      continue;
-    }
-    matched = true;
-    if (file->undeletable || file->readOnly || file->inUse) {
-      allDeleted = false;
-      ++file;
-      continue;
-    }
-    created_.erase(Fold(file->path));
-    file = files_.erase(file);
-  }
-  return matched && allDeleted;
+  bool any = false, all = true;
+  files_.remove_if([&](const FakeFile& file) {
+    const bool selected = !file.directory && Selects(pattern, file.path);
+    const bool held = file.undeletable || file.readOnly || file.inUse;
+    any = any || selected;
+    all = all && !(selected && held);
+    return selected && !held;
+  });
+  return any && all;
 }
 
 bool FakePlatform::MoveFileReplacing(const std::wstring& source, const std::wstring& target) {
   moves.emplace_back(source, target);
-  FakeFile* from = File(source);
-  const FakeFile* to = File(target);
-  if (from == nullptr || from->inUse || FolderExists(target) || !FolderExists(ParentOf(target))) {
+  const auto from = FindIn(files_, source);
+  const auto to = FindIn(files_, target);
+  const bool replaces = to != files_.end() && to != from;
+  if (from == files_.end() || from->directory || from->inUse ||
+      !FolderExists(files_, FolderOf(target)) ||
+      (replaces && (to->directory || to->readOnly || to->inUse || to->undeletable))) {
     return false;
   }
-  if (to != nullptr && to != from && (to->readOnly || to->inUse || to->undeletable)) {
-    return false;
+  if (replaces) {
+    files_.erase(to);
   }
-  if (to != from) {
-    RemoveFile(target);
-  }
-  // The moved file keeps its own attributes and contents under the new name.
-  created_.erase(Fold(from->path));
+  // The file keeps its contents and attributes, and is listed last, as a new name is.
   from->path = target;
-  created_[Fold(target)] = nextCreated_++;
+  files_.splice(files_.end(), files_, from);
   return true;
 }
 
 std::vector<FoundFile> FakePlatform::FindFiles(const std::wstring& pattern) {
-  const auto search = ParsePattern(pattern);
-  if (!search || !FolderExists(pattern.substr(0, pattern.rfind(L'\\')))) {
-    return {};
-  }
-  const auto entryFor = [](const std::wstring& path) {
-    FoundFile entry;
-    entry.nameField = NameOf(path);
-    entry.nameField.resize(std::max(entry.nameField.size(), kNameFieldChars), L'\0');
-    return entry;
-  };
-  std::vector<std::pair<std::uint64_t, FoundFile>> found;
-  for (const auto& folder : folders_) {
-    if (search->Selects(folder)) {
-      FoundFile entry = entryFor(folder);
-      entry.directory = true;
-      found.emplace_back(created_.at(Fold(folder)), std::move(entry));
+  std::vector<FoundFile> found;
+  for (const FakeFile& entry : files_) {
+    if (Selects(pattern, entry.path)) {
+      // The name field is NUL padded to its width, as Windows leaves it.
+      std::wstring field(NameOf(entry.path));
+      field.resize(std::max<std::size_t>(field.size(), 260), L'\0');
+      found.push_back({field, entry.directory, entry.hidden, entry.system, entry.contents.size(),
+                       entry.lastWrite});
     }
   }
-  for (const auto& file : files_) {
-    if (search->Selects(file.path)) {
-      FoundFile entry = entryFor(file.path);
-      entry.hidden = file.hidden;
-      entry.system = file.system;
-      entry.size = file.contents.size();
-      entry.lastWrite = file.lastWrite;
-      found.emplace_back(created_.at(Fold(file.path)), std::move(entry));
-    }
-  }
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<FoundFile> entries;
-  for (auto& [stamp, entry] : found) {
-    entries.push_back(std::move(entry));
-  }
-  return entries;
+  return found;
 }
 
 std::wstring FakePlatform::ShortPathName(const std::wstring& path) {
-  if (!Exists(path) || shortPathNameFails) {
-    return L"";
-  }
-  const std::wstring drive = Fold(path.substr(0, 2));
-  for (const std::wstring& plain : drivesWithoutShortNames) {
-    if (Fold(plain) == drive) {
-      return path;
-    }
-  }
-  std::wstring shortPath;
-  std::size_t start = 0;
-  for (;;) {
-    const auto end = path.find(L'\\', start);
-    const std::wstring component = path.substr(start, end - start);
-    const bool isDrive = start == 0 && IsDriveRoot(component);
-    shortPath += component.empty() || isDrive ? component : ShortComponent(component);
-    if (end == std::wstring::npos) {
-      return shortPath;
-    }
-    shortPath += L'\\';
-    start = end + 1;
-  }
+  const auto onDrive = [&](const std::wstring& drive) { return Same(drive, path.substr(0, 2)); };
+  const bool longOnly =
+      std::any_of(drivesWithoutShortNames.begin(), drivesWithoutShortNames.end(), onDrive);
+  return !Exists(path) || shortPathNameFails ? L"" : longOnly ? path : ShortPath(path);
 }
 
 std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const std::wstring& key,
                                              const std::wstring& defaultValue, std::uint32_t size,
                                              const std::wstring& file) {
-  std::wstring value = defaultValue;
   const FakeFile* settings = File(file);
-  if (settings != nullptr && !settings->unreadable && !settings->inUse) {
-    if (const auto found = LookUpIni(settings->contents, ToAnsi(section), ToAnsi(key))) {
-      value = FromAnsi(*found);
-    }
-  }
+  const bool readable = settings != nullptr && !settings->unreadable && !settings->inUse;
+  const std::wstring text = readable ? FromAnsi(settings->contents) : L"";
+  const auto [line, insertAt] = FindIniKey(text, section, key);
+  std::wstring value =
+      line ? std::wstring(TrimBlanks(line->substr(line->find(L'=') + 1))) : defaultValue;
   // The buffer keeps one character for the terminator.
-  value.resize(std::min<std::size_t>(value.size(), size == 0 ? 0 : size - 1));
+  value.resize(std::min<std::size_t>(value.size(), std::max<std::uint32_t>(size, 1) - 1));
   return value;
 }
 
 bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wstring& key,
                                      const std::wstring& value, const std::wstring& file) {
   const FakeFile* settings = File(file);
-  if (settings != nullptr && settings->unreadable) {
-    return false;
+  std::wstring text = settings == nullptr ? L"" : FromAnsi(settings->contents);
+  const auto [line, insertAt] = FindIniKey(text, section, key);
+  if (line) {
+    const std::wstring_view ownKey = TrimBlanks(line->substr(0, line->find(L'=')));
+    text.replace(line->data() - text.data(), line->size(), std::wstring(ownKey) + L"=" + value);
+  } else {
+    // A new key follows the section's last line, a new section ends the file.
+    const std::wstring added =
+        (insertAt == npos ? L"[" + section + L"]\r\n" : L"") + key + L"=" + value + L"\r\n";
+    const std::size_t at = std::min(insertAt, text.size());
+    const bool openLine = at == text.size() && !text.empty() && text.back() != L'\n';
+    text.insert(at, openLine ? L"\r\n" + added : added);
   }
-  const std::string contents = settings == nullptr ? std::string() : settings->contents;
-  return WriteBytes(file, SetIniValue(contents, ToAnsi(section), ToAnsi(key), ToAnsi(value)),
-                    false);
+  return (settings == nullptr || !settings->unreadable) && WriteBytes(file, ToAnsi(text), false);
 }
 
 bool FakePlatform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
-  downloads.push_back(url);
   downloadPaths.push_back(path);
   const int closesBefore = closePosts;
-  if (onDownload) {
-    const auto hook = onDownload;
+  if (const auto hook = onDownload) {
     hook();
   }
-  if (closePosts != closesBefore) {
-    return false;
-  }
+  // A close request posted meanwhile abandons the download.
   const auto entry = urls.find(url);
-  if (entry == urls.end() || entry->second.httpStatus >= 400) {
-    return false;
-  }
-  return WriteBytes(path, entry->second.body, false);
-}
-
-bool FakePlatform::ForgetUrlCacheEntry(const std::wstring& url) {
-  deletedCacheEntries.push_back(url);
-  return true;
-}
-
-void FakePlatform::ShellExecuteOpen(const std::wstring& target,
-                                    const std::optional<std::wstring>& parameters) {
-  shellOpens.emplace_back(target, parameters);
-}
-
-bool FakePlatform::StartProcess(const std::wstring& commandLine) {
-  processes.push_back(commandLine);
-  return processStartSucceeds;
-}
-
-void FakePlatform::SetSystemArrowCursor(std::uint32_t cursorId) {
-  cursorsSet.push_back(cursorId);
-}
-
-void FakePlatform::RestoreSystemCursors() {
-  ++cursorRestores;
-}
-
-void FakePlatform::CreateAboutWindow() {
-  aboutCreated = true;
-}
-
-void FakePlatform::MoveAboutWindow(int left, int top) {
-  aboutMoves.emplace_back(left, top);
-  aboutGeometry.left = left;
-  aboutGeometry.top = top;
-}
-
-void FakePlatform::ShowAboutWindowModeless() {
-  ++aboutShows;
-}
-
-// --- Private -----------------------------------------------------------
-
-bool FakePlatform::FolderExists(const std::wstring& folder) const {
-  const std::wstring key = FolderKey(folder);
-  if (key.empty()) {
-    return false;
-  }
-  if (IsDriveRoot(key)) {
-    return true;
-  }
-  return std::any_of(folders_.begin(), folders_.end(),
-                     [&](const std::wstring& known) { return Fold(known) == key; });
-}
-
-bool FakePlatform::CanWrite(const std::wstring& path) const {
-  const std::wstring folder = ParentOf(path);
-  const bool folderReadOnly = std::find(readOnlyFolders_.begin(), readOnlyFolders_.end(),
-                                        FolderKey(folder)) != readOnlyFolders_.end();
-  if (!FolderExists(folder) || folderReadOnly || FolderExists(path)) {
-    return false;
-  }
-  const FakeFile* file = FindByPath(files_, path);
-  return file == nullptr || (!file->readOnly && !file->inUse);
+  return closePosts == closesBefore && entry != urls.end() && entry->second.httpStatus < 400 &&
+         WriteBytes(path, entry->second.body, false);
 }
 
 bool FakePlatform::WriteBytes(const std::wstring& path, const std::string& bytes, bool append) {
-  if (!CanWrite(path) || (diskFull && !bytes.empty())) {
+  const auto folder = FindIn(files_, Trimmed(FolderOf(path)));
+  const auto file = FindIn(files_, path);
+  if (!FolderExists(files_, FolderOf(path)) || (folder != files_.end() && folder->readOnly) ||
+      (file != files_.end() && (file->directory || file->readOnly || file->inUse)) ||
+      (diskFull && !bytes.empty())) {
     return false;
   }
-  if (FakeFile* file = File(path)) {
-    file->contents = append ? file->contents + bytes : bytes;
-    file->lastWrite = writeCounter_++;
-    return true;
-  }
-  AddFile(path, bytes);
+  AddFile(path, append && file != files_.end() ? file->contents + bytes : bytes);
   return true;
 }
 

@@ -1,15 +1,10 @@
-// An in-memory Windows for the core's tests: a case-insensitive file system
-// with wildcards and attributes, timers on a clock the test advances,
-// scripted message-box answers, a URL table and a log of every tray record.
+// An in-memory Windows for the core's tests: case-insensitive files, timers on a
+// clock the test advances, scripted boxes and downloads, and a log of the rest.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <list>
 #include <map>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "platform/platform.hpp"
 
@@ -31,11 +26,12 @@ struct FakeFile {
   std::string contents; // bytes, in the fake's ANSI code page (Latin-1)
   bool hidden = false;
   bool system = false;
-  bool readOnly = false;
+  bool readOnly = false;   // on a folder: it refuses new files and writes
   bool inUse = false;      // a writer holds it open: reads give InUse
   bool unreadable = false; // reads fail
   bool undeletable = false;
   std::uint64_t lastWrite = 0;
+  bool directory = false; // a folder: only its path and readOnly count
 };
 
 struct PostedMessage {
@@ -44,15 +40,13 @@ struct PostedMessage {
   std::intptr_t lParam = 0;
 };
 
-// A URL the fake serves: an HTTP status of 400 or more is a server error; a
-// URL missing from the table is a refused connection.
+// A URL the fake serves; one missing from the table is a refused connection.
 struct UrlEntry {
-  int httpStatus = 200;
+  int httpStatus = 200; // 400 or more is a server error
   std::string body;
 };
 
-// A timer control as the window gives it, before the program sets it up:
-// stopped, with an interval that never ticks.
+// A timer control as the window gives it: stopped, never ticking.
 struct TimerState {
   std::uint32_t interval = 0;
   bool enabled = false;
@@ -61,14 +55,11 @@ struct TimerState {
 
 class FakePlatform : public Platform {
 public:
-  // The application folder. ProgramFolder gives it as Windows does: without a
-  // trailing backslash unless it is a drive root such as C:\.
+  // The folder as ProgramFolder gives it: no trailing backslash but at a root.
   explicit FakePlatform(std::wstring programFolder = L"C:\\App");
 
-  // --- Test controls -----------------------------------------------------
-
-  // Files and folders. Paths are full Windows paths; comparisons ignore case.
-  // Folders named in a file's path are created with it.
+  // Files and folders by full path, without regard to case. A file's folders
+  // are made with it; drive roots always exist.
   void AddFile(const std::wstring& path, const std::string& contents);
   void AddFolder(const std::wstring& path);
   FakeFile* File(const std::wstring& path); // nullptr when absent
@@ -76,41 +67,30 @@ public:
   std::string Contents(const std::wstring& path) const; // "" when absent
   void RemoveFile(const std::wstring& path);
   std::vector<std::wstring> FileNames() const; // full paths, in creation order
-  // Folders that refuse new files and appends (a read-only folder).
   void SetFolderReadOnly(const std::wstring& folder, bool readOnly);
-  // A full disk: every write that adds bytes fails.
-  bool diskFull = false;
-  // Drives (such as L"D:") whose volume keeps no short names: ShortPathName
-  // gives the long path there, as Windows does. And a failing lookup.
-  std::vector<std::wstring> drivesWithoutShortNames;
+  bool diskFull = false;                             // every write that adds bytes fails
+  std::vector<std::wstring> drivesWithoutShortNames; // such as L"D:": long paths only
   bool shortPathNameFails = false;
 
-  // Message boxes: every call is logged; answers are taken from the queue,
-  // else kButtonOk. The hook, when set, runs while the box is "open" (before the
-  // answer is taken) and may deliver events that start nested runs; when it
-  // returns a value, that is the answer.
+  // Message boxes are logged and answered from the queue, else kButtonOk. The
+  // hook runs while the box is open, may start nested runs, and may answer.
   std::vector<MessageBoxCall> boxes;
   std::vector<int> answers;
   std::function<std::optional<int>(const MessageBoxCall&)> onMessageBox;
 
-  // Timers: the handler receives every tick; AdvanceClock delivers the ticks
-  // due in order of their time, a timer's next tick counted from its last one.
+  // AdvanceClock delivers the ticks due in time order, each from the last.
   std::function<void(TimerId)> onTick;
   void AdvanceClock(std::uint64_t milliseconds);
   std::uint64_t Now() const { return clock_; }
-  TimerState& Timer(TimerId timer);
+  TimerState& Timer(TimerId timer) { return timers_[timer]; }
 
-  // URL table for downloads; urls not in it fail. A failed download writes
-  // nothing; one during which a close request is posted is abandoned, as
-  // the real program abandons it when its window closes.
+  // A failed download writes nothing; one during which a close is posted is
+  // abandoned, as when the window closes. The hook runs while it is under way.
   std::map<std::wstring, UrlEntry> urls;
-  std::vector<std::wstring> downloads;     // every URL asked for
-  std::vector<std::wstring> downloadPaths; // the file each was fetched into
+  std::vector<std::wstring> downloadPaths; // the file each download was fetched into
   std::vector<std::wstring> deletedCacheEntries;
-  // Called during a download, to deliver events while it is "under way".
   std::function<void()> onDownload;
-  // Every replacing move asked for, as source and target.
-  std::vector<std::pair<std::wstring, std::wstring>> moves;
+  std::vector<std::pair<std::wstring, std::wstring>> moves; // source and target
 
   // Everything else the core did, as logged facts.
   std::vector<TrayCall> trayCalls;
@@ -118,8 +98,7 @@ public:
   int beeps = 0;
   bool hostHidden = false;
   int closePosts = 0;
-  // Messages posted to the host window, in order.
-  std::vector<PostedMessage> posted;
+  std::vector<PostedMessage> posted; // messages posted to the host window, in order
   int foregroundCalls = 0;
   IconHandle formIcon = 1;                      // the form icon the program starts with
   std::vector<std::wstring> unloadablePictures; // paths that are not pictures
@@ -140,25 +119,31 @@ public:
   FormGeometry aboutGeometry{false, false, 0, 0, 300, 200, 1024, 768};
   std::vector<std::pair<int, int>> aboutMoves;
 
-  // --- Platform ----------------------------------------------------------
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                      std::uint32_t style) override;
-  void DefaultBeep() override;
-  bool ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+  void DefaultBeep() override { ++beeps; }
+  bool ShellNotifyIcon(std::uint32_t message, const TrayIconRecord& record) override {
+    trayCalls.push_back({message, record});
+    return message != 0 || trayAddSucceeds;
+  }
   WindowHandle HostWindow() override { return kHostWindow; }
-  void HideHostWindow() override;
-  void PostCloseToHost() override;
-  void PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
-  void SetForegroundHostWindow() override;
-  IconHandle FormIcon() override;
+  void HideHostWindow() override { hostHidden = true; }
+  void PostCloseToHost() override { ++closePosts; }
+  void PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    posted.push_back({message, wParam, lParam});
+  }
+  void SetForegroundHostWindow() override { ++foregroundCalls; }
+  IconHandle FormIcon() override { return formIcon; }
   IconHandle LoadFormIconFromFile(const std::wstring& path) override;
-  IconHandle SetBlankFormIcon() override;
-  void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override;
-  std::uint32_t TimerInterval(TimerId timer) override;
+  IconHandle SetBlankFormIcon() override { return formIcon = nextIcon_++; }
+  void SetTimerInterval(TimerId timer, std::uint32_t milliseconds) override {
+    timers_[timer] = {milliseconds, timers_[timer].enabled, clock_};
+  }
+  std::uint32_t TimerInterval(TimerId timer) override { return timers_[timer].interval; }
   void SetTimerEnabled(TimerId timer, bool enabled) override;
-  void SetMenuItems(const std::vector<MenuItem>& items) override;
-  void PopupMenu() override;
-  std::wstring ProgramFolder() override;
+  void SetMenuItems(const std::vector<MenuItem>& items) override { menuItems = items; }
+  void PopupMenu() override { ++popups; }
+  std::wstring ProgramFolder() override { return programFolder_; }
   ReadStatus ReadFileBytes(const std::wstring& path, std::string& bytes) override;
   bool AppendFileBytes(const std::wstring& path, std::string_view bytes) override;
   bool CreateFileBytes(const std::wstring& path, std::string_view bytes) override;
@@ -172,40 +157,41 @@ public:
   bool WriteProfileValue(const std::wstring& section, const std::wstring& key,
                          const std::wstring& value, const std::wstring& file) override;
   bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) override;
-  bool ForgetUrlCacheEntry(const std::wstring& url) override;
+  bool ForgetUrlCacheEntry(const std::wstring& url) override {
+    deletedCacheEntries.push_back(url);
+    return true;
+  }
   void ShellExecuteOpen(const std::wstring& target,
-                        const std::optional<std::wstring>& parameters) override;
-  bool StartProcess(const std::wstring& commandLine) override;
-  void SetSystemArrowCursor(std::uint32_t cursorId) override;
-  void RestoreSystemCursors() override;
+                        const std::optional<std::wstring>& parameters) override {
+    shellOpens.emplace_back(target, parameters);
+  }
+  bool StartProcess(const std::wstring& commandLine) override {
+    processes.push_back(commandLine);
+    return processStartSucceeds;
+  }
+  void SetSystemArrowCursor(std::uint32_t cursorId) override { cursorsSet.push_back(cursorId); }
+  void RestoreSystemCursors() override { ++cursorRestores; }
   OsVersion GetOsVersion() override { return osVersion; }
   std::uint32_t ShlwapiMajorVersion() override { return shlwapiMajor; }
   std::optional<std::uint16_t> Shell32MajorVersion() override { return shell32Major; }
   std::wstring ShortDateText() override { return dateText; }
   std::wstring LongTimeText() override { return timeText; }
-  void CreateAboutWindow() override;
+  void CreateAboutWindow() override { aboutCreated = true; }
   FormGeometry AboutWindowGeometry() override { return aboutGeometry; }
-  void MoveAboutWindow(int left, int top) override;
-  void ShowAboutWindowModeless() override;
+  void MoveAboutWindow(int left, int top) override {
+    aboutMoves.emplace_back(aboutGeometry.left = left, aboutGeometry.top = top);
+  }
+  void ShowAboutWindowModeless() override { ++aboutShows; }
 
   static constexpr WindowHandle kHostWindow = 0x4242;
 
 private:
-  bool FolderExists(const std::wstring& folder) const;
-  // Whether a file may be created, emptied or appended to at the path.
-  bool CanWrite(const std::wstring& path) const;
   bool WriteBytes(const std::wstring& path, const std::string& bytes, bool append);
 
   std::wstring programFolder_;
-  // In creation order: the enumeration order. A list, so that File() pointers
-  // stay valid while the core creates or deletes other files.
+  // In creation order, the order of a search; a list, so File() pointers
+  // stay valid while the core adds or deletes.
   std::list<FakeFile> files_;
-  std::vector<std::wstring> folders_; // without trailing backslash
-  // Creation stamps of files and folders by folded path, to interleave them
-  // in a search.
-  std::map<std::wstring, std::uint64_t> created_;
-  std::uint64_t nextCreated_ = 0;
-  std::vector<std::wstring> readOnlyFolders_;
   std::map<TimerId, TimerState> timers_;
   std::uint64_t clock_ = 0;
   std::uint64_t writeCounter_ = 1;
