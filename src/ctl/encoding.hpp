@@ -1,6 +1,6 @@
 // Texts at velmoractl's edges: the command line, the console, and the
-// program's own folder. Script files are read with platform/ansi.hpp, in the
-// ANSI code page the program uses.
+// program's own folder. Script files are read with base/encoding.hpp, in the
+// encodings the program reads.
 #pragma once
 
 #include <filesystem>

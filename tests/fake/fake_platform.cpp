@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "platform/ansi.hpp"
+
 namespace velmora::fake {
 
 namespace {
@@ -100,16 +102,34 @@ bool Selects(std::wstring_view pattern, std::wstring_view path) {
          (WildcardMatch(name, NameOf(path)) || WildcardMatch(name, ShortName(NameOf(path))));
 }
 
-// The fake's ANSI code page is Latin-1; a character it lacks is written "?".
-std::wstring FromAnsi(const std::string& bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  return std::wstring(data, data + bytes.size());
+// A settings file as Windows keeps it: in UTF-16 LE when it begins with that
+// mark, else in the ANSI code page, where a character it lacks is written "?".
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+
+bool IsUtf16Le(std::string_view bytes) {
+  return bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark;
 }
 
-std::string ToAnsi(std::wstring_view text) {
-  std::string bytes;
-  for (const wchar_t c : text) {
-    bytes += static_cast<char>(static_cast<std::uint32_t>(c) <= 0xFF ? c : L'?');
+std::wstring SettingsText(std::string_view bytes) {
+  if (!IsUtf16Le(bytes)) {
+    return FromAnsi(bytes);
+  }
+  std::wstring text;
+  for (std::size_t at = kUtf16LeMark.size(); at + 1 < bytes.size(); at += 2) {
+    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
+                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+  }
+  return text;
+}
+
+std::string SettingsBytes(std::wstring_view text, bool utf16) {
+  if (!utf16) {
+    return ToAnsi(text);
+  }
+  std::string bytes(kUtf16LeMark);
+  for (const wchar_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>((unit >> 8) & 0xFF);
   }
   return bytes;
 }
@@ -329,7 +349,7 @@ std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const 
                                              const std::wstring& file) {
   const FakeFile* settings = File(file);
   const bool readable = settings != nullptr && !settings->unreadable && !settings->inUse;
-  const std::wstring text = readable ? FromAnsi(settings->contents) : L"";
+  const std::wstring text = readable ? SettingsText(settings->contents) : L"";
   const auto [line, insertAt] = FindIniKey(text, section, key);
   std::wstring value =
       line ? std::wstring(TrimBlanks(line->substr(line->find(L'=') + 1))) : defaultValue;
@@ -341,7 +361,8 @@ std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const 
 bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wstring& key,
                                      const std::wstring& value, const std::wstring& file) {
   const FakeFile* settings = File(file);
-  std::wstring text = settings == nullptr ? L"" : FromAnsi(settings->contents);
+  const bool utf16 = settings != nullptr && IsUtf16Le(settings->contents);
+  std::wstring text = settings == nullptr ? L"" : SettingsText(settings->contents);
   const auto [line, insertAt] = FindIniKey(text, section, key);
   if (line) {
     const std::wstring_view ownKey = TrimBlanks(line->substr(0, line->find(L'=')));
@@ -354,7 +375,8 @@ bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wst
     const bool openLine = at == text.size() && !text.empty() && text.back() != L'\n';
     text.insert(at, openLine ? L"\r\n" + added : added);
   }
-  return (settings == nullptr || !settings->unreadable) && WriteBytes(file, ToAnsi(text), false);
+  return (settings == nullptr || !settings->unreadable) &&
+         WriteBytes(file, SettingsBytes(text, utf16), false);
 }
 
 bool FakePlatform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
