@@ -1,5 +1,5 @@
-// A loopback HTTP server for the download tests: fixed answers by path, one
-// request per connection, on a free port of 127.0.0.1.
+// A loopback HTTP server for the download tests: fixed HTTP/1.0 answers by
+// path, one request per connection, on a free port of 127.0.0.1.
 #pragma once
 
 #include <winsock2.h>
@@ -7,6 +7,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,30 +17,95 @@ namespace velmora::e2e {
 struct HttpResponse {
   int status = 200;
   std::string body;
-  // Sends the headers and the first half of the body, then nothing more
-  // until the client goes away or the server stops: a server gone silent.
-  bool stall = false;
+  bool stall = false; // sends half the body, then nothing until the server stops
 };
 
 class HttpServer {
 public:
   // Starts listening at once; paths not served answer 404.
-  explicit HttpServer(std::map<std::string, HttpResponse> responses);
-  ~HttpServer();
-  HttpServer(const HttpServer&) = delete;
-  HttpServer& operator=(const HttpServer&) = delete;
+  explicit HttpServer(std::map<std::string, HttpResponse> responses)
+      : responses_(std::move(responses)) {
+    WSADATA data;
+    listener_ = WSAStartup(MAKEWORD(2, 2), &data) == 0 ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)
+                                                       : INVALID_SOCKET;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    if (listener_ == INVALID_SOCKET ||
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(listener_, 8) != 0 ||
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      throw std::runtime_error("cannot listen on the loopback address");
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stopping_) {
+        const SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client != INVALID_SOCKET && Answer(client)) {
+          closesocket(client);
+        }
+      }
+    });
+  }
+  ~HttpServer() {
+    stopping_ = true;
+    closesocket(listener_); // ends the blocking accept
+    thread_.join();
+    for (SOCKET client : stalled_) {
+      closesocket(client);
+    }
+    WSACleanup();
+  }
 
-  // "http://127.0.0.1:<port>" + path.
-  std::string Url(const std::string& path) const;
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
   // Every path asked for, in order.
-  std::vector<std::string> Requests() const;
+  std::vector<std::string> Requests() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
 
 private:
-  void Serve();
-  void Answer(SOCKET client);
-  // Holds a connection open, sending nothing, until the client closes it or
-  // the server stops.
-  void Stall(SOCKET client) const;
+  // Answers one request; false when the connection stays open, stalled.
+  bool Answer(SOCKET client) {
+    std::string request;
+    char buffer[1024];
+    for (int n; request.find("\r\n\r\n") == std::string::npos; request.append(buffer, n)) {
+      if ((n = recv(client, buffer, sizeof(buffer), 0)) <= 0) {
+        return true;
+      }
+    }
+    // The path of the request line "GET /path HTTP/1.1".
+    const std::size_t start = request.find(' ') + 1;
+    const std::string path = request.substr(start, request.find(' ', start) - start);
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      requests_.push_back(path);
+    }
+    const auto found = responses_.find(path);
+    const HttpResponse response =
+        found != responses_.end() ? found->second : HttpResponse{404, "<html>Not found</html>"};
+    // Clients read the status code; the reason phrase is for people.
+    std::string answer =
+        "HTTP/1.0 " + std::to_string(response.status) +
+        (response.status == 200 ? " OK" : " Error") +
+        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(response.body.size()) +
+        "\r\nConnection: close\r\n\r\n" +
+        response.body.substr(0, response.stall ? response.body.size() / 2 : std::string::npos);
+    for (int n; !answer.empty() &&
+                (n = send(client, answer.data(), static_cast<int>(answer.size()), 0)) > 0;) {
+      answer.erase(0, n);
+    }
+    if (response.stall) {
+      stalled_.push_back(client); // open and silent until the server stops
+      return false;
+    }
+    shutdown(client, SD_SEND);
+    return true;
+  }
 
   std::map<std::string, HttpResponse> responses_;
   SOCKET listener_ = INVALID_SOCKET;
@@ -47,6 +113,7 @@ private:
   std::atomic<bool> stopping_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::vector<SOCKET> stalled_; // the serving thread's alone until it ends
   std::thread thread_;
 };
 

@@ -1,5 +1,5 @@
 // A program for the launch tests: appends its own command line, as Windows
-// gave it, to "args.txt" in the folder it was started from.
+// gave it, to "args.txt" in its own folder.
 #include <windows.h>
 
 #include <cstdio>
@@ -7,17 +7,12 @@
 
 int main() {
   char self[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    return 2;
-  }
-  std::string path(self, length);
+  std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
   path = path.substr(0, path.find_last_of('\\') + 1) + "args.txt";
   FILE* file = std::fopen(path.c_str(), "ab");
   if (file == nullptr) {
     return 1;
   }
   std::fprintf(file, "%s\r\n", GetCommandLineA());
-  std::fclose(file);
-  return 0;
+  return std::fclose(file) == 0 ? 0 : 1;
 }

@@ -1,71 +1,173 @@
-// Drives one real velmora.exe in an application folder of its own: start and
-// exit, its host window, tray callbacks, message boxes, the tray menu, dropped
-// scripts and the files it writes.
+// The end-to-end harness: a real velmora.exe in a folder of its own, driven
+// from outside the way the shell and a user reach it, and programs beside it.
 #pragma once
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
-#include <initializer_list>
+#include <iterator>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace velmora::e2e {
 
 using Duration = std::chrono::milliseconds;
+using Lines = std::vector<std::string>;
 
-// Long enough for Wine on a busy two-core machine; a passing test never waits
-// this long.
+// Long enough for Wine on a busy two-core machine; a passing test never waits this long.
 constexpr Duration kDeadline{15000};
 
 // Polls the condition until it holds (true) or the timeout passes (false).
-bool WaitUntil(const std::function<bool()>& condition, Duration timeout = kDeadline);
+inline bool WaitUntil(const std::function<bool()>& condition, Duration timeout = kDeadline) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return condition();
+    }
+    std::this_thread::sleep_for(Duration{10});
+  }
+  return true;
+}
 
 // Script lines joined with CR LF, as a script file holds them.
-std::string ScriptText(std::initializer_list<std::string> lines);
+inline std::string ScriptText(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + "\r\n";
+  }
+  return text;
+}
 
-// The unpacked release under test, ending in a backslash, from
-// VELMORA_E2E_RELEASE; "" when the test build runs.
-std::string ReleaseFolder();
-// The path of a program under test: from the unpacked release that
-// VELMORA_E2E_RELEASE names (velmora.exe, velmoractl.exe), else the test build
-// beside this test program.
-std::string ProgramPath(const std::string& name);
-// A file beside this test program, such as the launch tests' recorder.
-std::string BesideTestProgram(const std::string& name);
-// True when the programs under test are the test build, whose velmora.exe
-// logs every tray record it sends; the released program logs nothing.
-bool TrayLogged();
+// A file's bytes ("" when absent), read while the program may append to it.
+inline std::string FileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
-// Skips a test that reads the tray record when the released program runs.
+inline bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The lines of a file, each ended by CR LF.
+inline Lines FileLines(const std::string& path) {
+  Lines lines;
+  std::istringstream text(FileText(path));
+  for (std::string line; std::getline(text, line);) {
+    lines.push_back(line.substr(0, line.size() - (!line.empty() && line.back() == '\r')));
+  }
+  return lines;
+}
+
+// The unpacked release under test, from VELMORA_E2E_RELEASE; "" for the test build.
+inline std::string ReleaseFolder() {
+  const char* folder = std::getenv("VELMORA_E2E_RELEASE");
+  return folder == nullptr || *folder == '\0' ? "" : std::string(folder) + "\\";
+}
+
+inline std::string BesideTestProgram(const std::string& name) {
+  char self[MAX_PATH];
+  const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  return path.substr(0, path.find_last_of('\\') + 1) + name;
+}
+
+// True for the test build, whose velmora.exe logs every tray record it sends.
+inline bool TrayLogged() {
+  return ReleaseFolder().empty();
+}
+
+// velmora.exe or velmoractl.exe from the release, else beside this program.
+inline std::string ProgramPath(const std::string& name) {
+  return TrayLogged() ? BesideTestProgram(name) : ReleaseFolder() + name;
+}
+
 #define REQUIRE_TRAY_LOG()                                                                         \
   if (!::velmora::e2e::TrayLogged())                                                               \
   GTEST_SKIP() << "reads the tray record, which only the test build logs"
 
-// Names a parameterised test after the "name" of its table row.
-struct RowName {
-  template <typename Info> std::string operator()(const Info& row) const { return row.param.name; }
+// A program started at once, in this folder ("" for the test's own), with its
+// standard output and error in one pipe; ended if it still runs when this goes.
+class Child {
+public:
+  explicit Child(std::string commandLine, const std::string& folder = "") {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read_, &write, &inherit, 0)) {
+      return;
+    }
+    SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+      CloseHandle(info.hThread);
+      process_ = info.hProcess;
+      id_ = info.dwProcessId;
+    }
+    CloseHandle(write); // the child has its own
+  }
+  ~Child() {
+    if (process_ != nullptr) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, INFINITE);
+      CloseHandle(process_);
+    }
+    CloseHandle(read_);
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  DWORD Id() const { return id_; }
+
+  // Waits for the exit, takes its code and output (CR LF read as LF); false if it overstays.
+  bool Finish(Duration timeout = kDeadline) {
+    if (process_ == nullptr ||
+        WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+      return false;
+    }
+    GetExitCodeProcess(process_, &exitCode);
+    // Only what is there: a program it started (the desktop, say) may keep the pipe open.
+    char buffer[512];
+    for (DWORD got = 0, size = 0; PeekNamedPipe(read_, nullptr, 0, nullptr, &size, nullptr) &&
+                                  size > 0 &&
+                                  ReadFile(read_, buffer, sizeof buffer, &got, nullptr);) {
+      output.append(buffer, got);
+    }
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    return true;
+  }
+
+  DWORD exitCode = STILL_ACTIVE;
+  std::string output;
+
+private:
+  HANDLE process_ = nullptr;
+  HANDLE read_ = nullptr;
+  DWORD id_ = 0;
 };
 
-// One Shell_NotifyIconA call as the test build logged it: "msg", "result" and
-// every field of the record sent, by name.
+// A Shell_NotifyIconA call as the test build logs it: "msg", "result", the record's fields.
 using TrayCall = std::map<std::string, std::string>;
 
-constexpr char kNimAdd[] = "0";
 constexpr char kNimModify[] = "1";
 constexpr char kNimDelete[] = "2";
-constexpr char kNimSetVersion[] = "4";
-// The flags of a call that changes the picture alone, as a tick does.
+// The flags of a call that changes the picture alone, as a flash or swap tick does.
 constexpr char kNifIconOnly[] = "2";
 
-// The tray callback message and the icon id the program registers.
-constexpr UINT kTrayMessage = 1025;
-constexpr WPARAM kTrayIconId = 999;
-
-// A message box of the program, read once it is shown.
 struct MessageBoxWindow {
   HWND window = nullptr;
   std::string caption;
@@ -75,78 +177,198 @@ struct MessageBoxWindow {
 
 class VelmoraProcess {
 public:
-  // A fresh application folder under the Windows temp folder holding a copy of
-  // velmora.exe and, when given, boot.scp with that text.
-  explicit VelmoraProcess(const std::optional<std::string>& bootScript);
-  // The velmora.exe already in this folder (a release unpacked or installed),
-  // run where it is; the folder and its files are left as they are.
+  // A fresh folder under the temp folder with a copy of velmora.exe and, if given, boot.scp.
+  explicit VelmoraProcess(const std::optional<std::string>& bootScript) {
+    static std::atomic<int> counter{0};
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    GetLongPathNameA(temp, temp, MAX_PATH); // the program names its folder so
+    root_ = std::string(temp) + "velmora-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    appFolder_ = root_ + "\\app\\";
+    trayLog_ = root_ + "\\tray.log";
+    std::filesystem::create_directories(appFolder_);
+    std::filesystem::copy_file(ProgramPath("velmora.exe"), AppPath("velmora.exe"));
+    if (bootScript) {
+      WriteAppFile("boot.scp", *bootScript);
+    }
+  }
+  // The velmora.exe of a release, run in its folder (ending in "\\"), which is left as it is.
   struct InPlace {
-    std::string folder; // ends in a backslash
+    std::string folder;
   };
-  explicit VelmoraProcess(const InPlace& release);
-  // Ends the program if it still runs and removes a folder it made.
-  ~VelmoraProcess();
-  VelmoraProcess(const VelmoraProcess&) = delete;
-  VelmoraProcess& operator=(const VelmoraProcess&) = delete;
+  explicit VelmoraProcess(const InPlace& release)
+      : root_(release.folder), appFolder_(release.folder), ownsFolder_(false) {}
+  ~VelmoraProcess() {
+    process_.reset(); // ends the program before its folder goes
+    if (std::error_code ignored; ownsFolder_) {
+      std::filesystem::remove_all(root_, ignored);
+    }
+  }
 
-  // Starts velmora.exe in its folder (the test build with its tray log
-  // switched on), and waits until its host window answers messages and its
-  // icon is in the notification area; false if that never came.
-  bool Start();
+  // Starts velmora.exe and waits until its icon is in the tray and its window answers a sent
+  // message, which it takes only once it waits for messages, in its loop or in a box.
+  bool Start() {
+    // The test build logs its tray records where this variable says.
+    SetEnvironmentVariableA("VELMORA_TRAY_LOG", trayLog_.empty() ? nullptr : trayLog_.c_str());
+    process_.emplace("\"" + AppPath("velmora.exe") + "\"", appFolder_);
+    DWORD_PTR ignored = 0;
+    return WaitUntil([this] {
+             const std::vector<HWND> host = Windows(nullptr, "Form1");
+             window_ = host.empty() ? nullptr : host.front();
+             return IconInTray() && (!TrayLogged() || !TrayCalls().empty());
+           }) &&
+           SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL,
+                               static_cast<UINT>(kDeadline.count()), &ignored) != 0;
+  }
 
-  // The program's hidden host window "Form1" (null before Start).
-  HWND Window() const { return window_; }
-  // A tray callback as the shell sends it: message 1025, icon id 999.
-  void PostTrayCallback(LPARAM mouseCode) const;
-  // Asks the shell whether the program's icon is in the notification area, the
-  // way any program can: modifying nothing of it succeeds only for an icon the
-  // shell holds.
-  bool IconInTray() const;
+  // A tray callback as the shell sends it for the program's icon.
+  void PostTrayCallback(LPARAM mouseCode) const {
+    PostMessageA(window_, kTrayMessage, kTrayIconId, mouseCode);
+  }
 
-  // The program's shown message boxes, and waiting for the first one.
-  std::vector<MessageBoxWindow> OpenBoxes() const;
-  std::optional<MessageBoxWindow> WaitForBox() const;
+  // Modifying nothing of an icon succeeds only for an icon the shell holds.
+  bool IconInTray() const {
+    NOTIFYICONDATAA probe{};
+    probe.cbSize = sizeof probe;
+    probe.hWnd = window_;
+    probe.uID = kTrayIconId;
+    return window_ != nullptr && Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+  }
+
+  std::vector<MessageBoxWindow> OpenBoxes() const {
+    std::vector<MessageBoxWindow> boxes;
+    for (HWND window : Windows("#32770", nullptr)) {
+      boxes.push_back({window, WindowText(window), WindowText(GetDlgItem(window, 0xFFFF)), {}});
+      for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        if (GetDlgItem(window, id) != nullptr && IsWindowVisible(GetDlgItem(window, id))) {
+          boxes.back().buttons.push_back(id);
+        }
+      }
+    }
+    return boxes;
+  }
+
+  std::optional<MessageBoxWindow> WaitForBox() const {
+    std::vector<MessageBoxWindow> boxes;
+    return WaitUntil([&] { return !(boxes = OpenBoxes()).empty(); }) ? std::optional(boxes[0])
+                                                                     : std::nullopt;
+  }
+
   // Presses a button the way a click does, then waits until the box is gone.
-  bool PressButton(const MessageBoxWindow& box, int buttonId) const;
+  bool PressButton(const MessageBoxWindow& box, int buttonId) const {
+    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box.window, buttonId)));
+    return WaitUntil([&] { return !IsWindow(box.window); });
+  }
 
-  // Waits for the program's pop-up menu and chooses item n (counted from 1)
-  // with the keyboard, as a user does.
-  bool ChooseMenuItem(int item) const;
+  // Presses this button on the next box; gives "caption|text", or "no box".
+  std::string Answer(int buttonId) const {
+    const std::optional<MessageBoxWindow> box = WaitForBox();
+    return box && PressButton(*box, buttonId) ? box->caption + "|" + box->text : "no box";
+  }
 
-  // Writes a file into the application folder at once.
-  void WriteAppFile(const std::string& name, const std::string& text) const;
-  // Writes a script under a temporary name and renames it to its .scp name,
-  // so the program never sees it half-written. Safe from several threads.
-  bool Drop(const std::string& name, const std::string& text) const;
+  // Clicks the icon so and chooses item n (from 1) of its menu with the keyboard.
+  bool ChooseMenuItem(int item, LPARAM mouseCode = WM_RBUTTONDOWN) const {
+    PostTrayCallback(mouseCode);
+    const auto menuOpen = [this] { return !Windows("#32768", nullptr).empty(); };
+    if (!WaitUntil(menuOpen)) {
+      return false;
+    }
+    // Nothing is selected when the menu opens: Down n times reaches item n.
+    for (int i = 0; i <= item; ++i) {
+      INPUT inputs[2] = {};
+      inputs[0].type = INPUT_KEYBOARD;
+      inputs[0].ki.wVk = i < item ? VK_DOWN : VK_RETURN;
+      inputs[1] = inputs[0];
+      inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, inputs, sizeof(INPUT));
+    }
+    return WaitUntil([&] { return !menuOpen(); });
+  }
+
+  bool WriteAppFile(const std::string& name, const std::string& text) const {
+    std::ofstream file(AppPath(name), std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return !file.fail();
+  }
+
+  // Writes a script as .part and renames it, so the program never sees it half-written.
+  bool Drop(const std::string& name, const std::string& text) const {
+    return WriteAppFile(name + ".part", text) &&
+           MoveFileA(AppPath(name + ".part").c_str(), AppPath(name).c_str());
+  }
 
   std::string AppPath(const std::string& name) const { return appFolder_ + name; }
-  // The lines of a file in the application folder (empty if it is absent).
-  std::vector<std::string> AppFileLines(const std::string& name) const;
-  // Waits until a file of the application folder holds exactly these lines;
-  // gives the lines last read, for the test to compare.
-  std::vector<std::string> WaitForLines(const std::string& name,
-                                        const std::vector<std::string>& expected) const;
-  // The names of the *.scp files in the application folder, in the order the
-  // file system lists them.
-  std::vector<std::string> ScriptFiles() const;
 
-  std::vector<TrayCall> TrayCalls() const;
+  Lines AppFileLines(const std::string& name) const { return FileLines(AppPath(name)); }
 
-  bool IsRunning() const;
-  bool WaitForExit(Duration timeout = kDeadline) const;
-  DWORD ExitCode() const;
-  // Closes the program's window as Windows does and waits for the exit;
-  // false when it overstays.
-  bool Stop();
+  // Waits until the file holds exactly these lines; gives the lines last read.
+  Lines WaitForLines(const std::string& name, const Lines& expected) const {
+    Lines lines;
+    WaitUntil([&] { return (lines = AppFileLines(name)) == expected; });
+    return lines;
+  }
+
+  // The names in the application folder, with this extension if one is given, sorted.
+  Lines AppFiles(const std::string& extension = "") const {
+    Lines names;
+    for (const auto& entry : std::filesystem::directory_iterator(appFolder_)) {
+      if (extension.empty() || entry.path().extension() == extension) {
+        names.push_back(entry.path().filename().string());
+      }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::vector<TrayCall> TrayCalls() const {
+    std::vector<TrayCall> calls;
+    for (const std::string& line : FileLines(trayLog_)) {
+      std::istringstream fields(line);
+      TrayCall& call = calls.emplace_back();
+      for (std::string field; std::getline(fields, field, '\t');) {
+        const std::size_t equals = field.find('=');
+        call[field.substr(0, equals)] = equals == std::string::npos ? "" : field.substr(equals + 1);
+      }
+    }
+    return calls;
+  }
+
+  // The exit code once the program has ended; nullopt while it runs.
+  std::optional<DWORD> WaitForExit(Duration timeout = kDeadline) {
+    return process_ && process_->Finish(timeout) ? std::optional(process_->exitCode) : std::nullopt;
+  }
 
 private:
-  bool Responds() const;
+  // The tray callback message and the icon id the program registers.
+  static constexpr UINT kTrayMessage = 1025;
+  static constexpr UINT kTrayIconId = 999;
+
+  static std::string WindowText(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+
+  // The program's windows of this class or title, only visible ones unless a title is given.
+  std::vector<HWND> Windows(const char* className, const char* title) const {
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (process_ && owner == process_->Id() && (title != nullptr || IsWindowVisible(window))) {
+        found.push_back(window);
+      }
+    }
+    return found;
+  }
 
   std::string root_;
   std::string appFolder_;
   std::string trayLog_;
-  HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
+  std::optional<Child> process_;
   HWND window_ = nullptr;
   bool ownsFolder_ = true;
 };
