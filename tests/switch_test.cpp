@@ -1,12 +1,8 @@
 // Switch blocks: the result switch run by checkSwitch, and the menu's case
 // sections picked by SelectCase.
-#include <gtest/gtest.h>
-
 #include "harness.hpp"
 #include "interpreter/escapes.hpp"
-#include "interpreter/run.hpp"
 #include "interpreter/switch.hpp"
-#include "script_trace.hpp"
 
 namespace velmora::testing {
 namespace {
@@ -17,19 +13,10 @@ std::wstring CheckSwitchLine(std::initializer_list<const wchar_t*> lines) {
 }
 
 TEST(CheckSwitch, RunsEverySectionWhoseValueEqualsTheResult) {
-  const std::wstring line = CheckSwitchLine({
-      L"switch result",
-      L"case \"Yes\"",
-      L"set tooltip \"saved\"",
-      L"case \"No\"",
-      L"set tooltip \"no\"",
-      L"set tooltip \"it\\'s\"",
-      L"case \"Yes\"",
-      L"set tooltip \"again\"",
-      L"case \"\"",
-      L"set tooltip \"empty\"",
-      L"end switch",
-  });
+  const std::wstring line = CheckSwitchLine(
+      {L"switch result", L"case \"Yes\"", L"set tooltip \"saved\"", L"case \"No\"",
+       L"set tooltip \"no\"", L"set tooltip \"it\\'s\"", L"case \"Yes\"", L"set tooltip \"again\"",
+       L"case \"\"", L"set tooltip \"empty\"", L"end switch"});
   const std::pair<const wchar_t*, Texts> cases[] = {
       {L"Yes", {L"saved", L"again"}},
       // Section lines are expanded once only: the quote escape reaches the
@@ -46,48 +33,34 @@ TEST(CheckSwitch, RunsEverySectionWhoseValueEqualsTheResult) {
     EXPECT_EQ(Tips(h.fake), tips) << result;
     EXPECT_TRUE(h.fake.boxes.empty()) << result;
   }
+  // Without a block nothing is selected, not even by the marker of a
+  // missing quoted text.
+  for (const wchar_t* empty : {L"checkSwitch", L"CHECKSWITCH result", LR"(checkSwitch "")"}) {
+    Harness h;
+    h.app.LastResult = L"QorError";
+    EXPECT_EQ(ExecuteCommand(h.app, empty), CommandResult::Ok) << empty;
+    EXPECT_TRUE(h.fake.boxes.empty()) << empty;
+  }
 }
 
 TEST(CheckSwitch, EveryLineRunsAndTheLastFailureIsReportedOnceAfter) {
   Harness h;
   h.app.LastResult = L"OK";
-  const std::wstring slot = Script({
-      L"on x",
+  const std::wstring line =
       CheckSwitchLine({L"switch result", L"case \"OK\"", L"foo", L"set tooltip \"a\"",
-                       L"CASE \"Other\"", L"set tooltip \"b\"", L"end switch"})
-          .c_str(),
-      L"set tooltip \"after\"",
-      L"end x",
-  });
-  EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Error);
+                       L"CASE \"Other\"", L"set tooltip \"b\"", L"end switch"});
+  EXPECT_EQ(RunHandler(h.app, Block(L"x", {line, L"set tooltip \"after\""}), L"x", Mode::Optional),
+            RunResult::Error);
   EXPECT_EQ(Tips(h.fake), (Texts{L"a", L"b"}));
   EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'foo'.", L"Can't understand 'case'.",
                                  L"Error executing command: CASE \"Other\""}));
   EXPECT_EQ(h.fake.boxes.back().caption, L"Parsing Error");
 }
 
-TEST(CheckSwitch, NoBlockOrNoMatchRunsNothing) {
-  const wchar_t* lines[] = {L"checkSwitch", L"CHECKSWITCH result", L"checkSwitch \"\""};
-  for (const wchar_t* line : lines) {
-    Harness h;
-    h.app.LastResult = L"QorError";
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
-  }
-}
-
 TEST(SelectCase, FindsTheSectionIgnoringCaseInTheCompactedBody) {
-  const std::wstring body = Script({
-      L"set tooltip \"pre\"",
-      L"case \"Show log\"",
-      L"set  tooltip   \"log\"",
-      L"CASE \"Next\"",
-      L"nothing",
-      L"case \"x = y\"",
-      L"do x",
-      L"case \"a  b\"",
-      L"do ab",
-  });
+  const std::wstring body = Script({L"set tooltip \"pre\"", L"case \"Show log\"",
+                                    L"set  tooltip   \"log\"", L"CASE \"Next\"", L"nothing",
+                                    L"case \"x = y\"", L"do x", L"case \"a  b\"", L"do ab"});
   const std::pair<const wchar_t*, std::wstring> cases[] = {
       // An upper-case case line starts a section but does not end one.
       {L"show LOG", Script({L"set tooltip \"log\"", L"CASE \"Next\"", L"nothing"})},
