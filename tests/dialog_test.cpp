@@ -8,33 +8,33 @@ namespace {
 TEST(Answer, TheBoxAndTheWordThePressedButtonRecords) {
   const struct {
     const wchar_t* line;
-    int button;
     const wchar_t* text;
-    const wchar_t* caption;
-    std::uint32_t style;
-    const wchar_t* word; // empty when nothing is recorded
+    const wchar_t* caption = L"";
+    std::uint32_t style = kBoxIconInfo;
+    int button = kButtonOk;
+    const wchar_t* word = L"OK"; // empty when nothing is recorded
   } cases[] = {
-      {LR"(answer "Hello")", kButtonOk, L"Hello", L"", kBoxIconInfo, L"OK"},
-      {LR"(answer question "Save changes?" with "YesNoCancel" "Editor")", kButtonNo,
-       L"Save changes?", L"Editor", kBoxIconQuestion + kBoxYesNoCancel, L"No"},
-      {LR"(answer warning "Proceed?" with "OKCancel")", kButtonCancel, L"Proceed?", L"",
-       kBoxIconWarning + kBoxOkCancel, L"Cancel"},
-      {LR"(Answer Information "Go?" with "YesNo")", kButtonYes, L"Go?", L"",
-       kBoxIconInfo + kBoxYesNo, L"Yes"},
-      {LR"(answer ERROR "Disk full")", kButtonOk, L"Disk full", L"", kBoxIconError, L"OK"},
+      {LR"(answer "Hello")", L"Hello"},
+      {LR"(answer question "Save changes?" with "YesNoCancel" "Editor")", L"Save changes?",
+       L"Editor", kBoxIconQuestion + kBoxYesNoCancel, kButtonNo, L"No"},
+      {LR"(answer warning "Proceed?" with "OKCancel")", L"Proceed?", L"",
+       kBoxIconWarning + kBoxOkCancel, kButtonCancel, L"Cancel"},
+      {LR"(Answer Information "Go?" with "YesNo")", L"Go?", L"", kBoxIconInfo + kBoxYesNo,
+       kButtonYes, L"Yes"},
+      {LR"(answer ERROR "Disk full")", L"Disk full", L"", kBoxIconError},
       // A second quoted text without "with" is the title, and no button set
       // is read: not behind a capital "With", a title, or without quotes.
-      {LR"(answer "Text" "Caption")", kButtonOk, L"Text", L"Caption", kBoxIconInfo, L"OK"},
-      {LR"(answer "Text" With "YesNo")", kButtonOk, L"Text", L"YesNo", kBoxIconInfo, L"OK"},
-      {LR"(answer "Text" "T" with "YesNo")", kButtonOk, L"Text", L"T", kBoxIconInfo, L"OK"},
-      {LR"(answer "Text" with YesNo)", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
-      {LR"(answer "Text" with "Maybe")", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
-      {LR"(answer "Text" with "yesno")", kButtonOk, L"Text", L"", kBoxIconInfo, L"OK"},
-      {LR"(answer "   spaced   ")", kButtonOk, L"spaced", L"", kBoxIconInfo, L"OK"},
-      {LR"(answer "Line one\nLine two \'q\'" with "OK" "At %t%")", kButtonOk,
-       L"Line one\r\nLine two \"q\"", L"At 9:41:07 AM", kBoxIconInfo, L"OK"},
+      {LR"(answer "Text" "Caption")", L"Text", L"Caption"},
+      {LR"(answer "Text" With "YesNo")", L"Text", L"YesNo"},
+      {LR"(answer "Text" "T" with "YesNo")", L"Text", L"T"},
+      {LR"(answer "Text" with YesNo)", L"Text"},
+      {LR"(answer "Text" with "Maybe")", L"Text"},
+      {LR"(answer "Text" with "yesno")", L"Text"},
+      {LR"(answer "   spaced   ")", L"spaced"},
+      {LR"(answer "Line one\nLine two \'q\'" with "OK" "At %t%")", L"Line one\r\nLine two \"q\"",
+       L"At 9:41:07 AM"},
       // A box ended some other way (Abort, Retry, a closed window) records nothing.
-      {LR"(answer "Text" with "YesNo")", 3, L"Text", L"", kBoxIconInfo + kBoxYesNo, L""},
+      {LR"(answer "Text" with "YesNo")", L"Text", L"", kBoxIconInfo + kBoxYesNo, 3, L""},
   };
   for (const auto& c : cases) {
     Harness h;

@@ -7,6 +7,8 @@ namespace velmora::testing {
 namespace {
 
 const std::wstring kBoot = kAppFolder + L"boot.scp";
+// A fault of a file: held open by its writer, unreadable or undeletable.
+using Fault = bool fake::FakeFile::*;
 
 std::string OpenScriptWith(std::wstring_view piped) {
   return Bytes(Block(L"openScript", {Piped(piped)}));
@@ -43,9 +45,9 @@ TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
   }
 }
 
-// How a start-up ends: polling for dropped scripts; not polling after a
-// failing openScript; quitting before its own steps (no script it can read);
-// or running the quit sequence after them (no whole openScript, or a quit).
+// How a start-up ends: polling for dropped scripts, or not after a failing
+// openScript; quitting before its own steps (no script it can read); or
+// running the quit sequence after them (no whole openScript, or a quit).
 enum class Ends { Polling, NotPolling, Quit, ShutDown };
 
 TEST(StartUp, EndsAsItsBootScpAllows) {
@@ -56,42 +58,41 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
   };
   const struct {
     const char* name;
-    const wchar_t* file; // the start-up script, if any
-    std::string bytes;
-    bool fake::FakeFile::*fault;
     Ends ends;
-    const wchar_t* box; // the text of the one box shown, if any, and its caption
-    const wchar_t* caption;
+    std::string bytes;
+    const wchar_t* box = nullptr; // the text of the one box shown, and its caption
+    const wchar_t* caption = nullptr;
+    const wchar_t* file = L"boot.scp"; // the start-up script, if any
+    Fault fault = nullptr;
   } cases[] = {
       // An icon without a script to run could only be ended by force.
-      {"missing", nullptr, "", nullptr, Ends::Quit,
-       L"Cannot locate 'boot.scp' script file. Velmora cannot continue.", L"File Missing"},
-      {"in use", L"boot.scp", runs, &fake::FakeFile::inUse, Ends::Quit, kCannotRead,
-       L"File Unreadable"},
-      {"unreadable", L"boot.scp", runs, &fake::FakeFile::unreadable, Ends::Quit, kCannotRead,
-       L"File Unreadable"},
-      {"no openScript", L"boot.scp", Bytes(Block(L"click", {L"nothing"})), nullptr, Ends::ShutDown,
+      {"missing", Ends::Quit, "", L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
+       L"File Missing", nullptr},
+      {"in use", Ends::Quit, runs, kCannotRead, L"File Unreadable", L"boot.scp",
+       &fake::FakeFile::inUse},
+      {"unreadable", Ends::Quit, runs, kCannotRead, L"File Unreadable", L"boot.scp",
+       &fake::FakeFile::unreadable},
+      {"no openScript", Ends::ShutDown, Bytes(Block(L"click", {L"nothing"})),
        L"Velmora requires an 'on openScript' handler in order to function properly. Velmora "
        L"cannot continue.",
        L"Handler Not Found"},
-      {"openScript never ends", L"boot.scp",
-       Bytes(Piped(L"on openScript|beep|on leftClick|beep|end leftClick")), nullptr, Ends::ShutDown,
+      {"openScript never ends", Ends::ShutDown,
+       Bytes(Piped(L"on openScript|beep|on leftClick|beep|end leftClick")),
        L"An 'on openScript' was found without a corresponding 'end openScript'. Velmora cannot "
        L"continue.",
        L"Handler Not Terminated Properly"},
-      {"failing openScript", L"boot.scp", OpenScriptWith(L"bogus"), nullptr, Ends::NotPolling,
+      {"failing openScript", Ends::NotPolling, OpenScriptWith(L"bogus"),
        L"Can't understand 'bogus'.", L"Parsing Error"},
-      {"quit", L"boot.scp", OpenScriptWith(L"quit"), nullptr, Ends::ShutDown, nullptr, nullptr},
-      {"polling, then exit", L"boot.scp", OpenScriptWith(L"set polling to 200|exit"), nullptr,
-       Ends::ShutDown, nullptr, nullptr},
+      {"quit", Ends::ShutDown, OpenScriptWith(L"quit")},
+      {"polling, then exit", Ends::ShutDown, OpenScriptWith(L"set polling to 200|exit")},
       // Editors end lines with CR LF, LF or CR.
-      {"CR LF", L"boot.scp", lineEnds("\r\n"), nullptr, Ends::Polling, nullptr, nullptr},
-      {"LF", L"boot.scp", lineEnds("\n"), nullptr, Ends::Polling, nullptr, nullptr},
-      {"CR", L"boot.scp", lineEnds("\r"), nullptr, Ends::Polling, nullptr, nullptr},
+      {"CR LF", Ends::Polling, lineEnds("\r\n")},
+      {"LF", Ends::Polling, lineEnds("\n")},
+      {"CR", Ends::Polling, lineEnds("\r")},
       // Start-up finds its script in any letter case; so must the drop, which
       // would otherwise take the user's start-up script for a dropped one.
-      {"upper case", L"BOOT.SCP", runs, nullptr, Ends::Polling, nullptr, nullptr},
-      {"mixed case", L"Boot.scp", runs, nullptr, Ends::Polling, nullptr, nullptr},
+      {"upper case", Ends::Polling, runs, nullptr, nullptr, L"BOOT.SCP"},
+      {"mixed case", Ends::Polling, runs, nullptr, nullptr, L"Boot.scp"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -116,9 +117,7 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
     EXPECT_EQ(h.fake.cursorRestores, shutDown ? 1 : 0);
     EXPECT_EQ(h.fake.closePosts, shutDown || c.ends == Ends::Quit ? 1 : 0);
     EXPECT_EQ(h.fake.hostHidden, c.ends != Ends::Quit);
-    for (const TimerId timer : kEveryTimer) {
-      EXPECT_EQ(h.fake.Timer(timer).enabled, polling && timer == TimerId::Poll);
-    }
+    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, polling);
     EXPECT_EQ(h.app.download.LastID, L"");
     // Only a polling program takes the waiting script, and never its own.
     h.fake.AdvanceClock(5000);
@@ -217,13 +216,12 @@ TEST(CheckForCommands, ADropWaitsWhileADownloadRunsOrItsWriterHoldsIt) {
 TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
   // One that cannot be read never runs; one that cannot be deleted runs once
   // per change. Neither is reported or run again at every poll.
-  const std::tuple<const wchar_t*, bool fake::FakeFile::*, const wchar_t*, const wchar_t*> cases[] =
-      {
-          {L"bad.scp", &fake::FakeFile::unreadable, L"Can't read script file 'C:\\App\\bad.scp'.",
-           L"boot"},
-          {L"stuck.scp", &fake::FakeFile::undeletable, L"Can't delete file 'C:\\App\\stuck.scp'.",
-           L"boot|first|second"},
-      };
+  const std::tuple<const wchar_t*, Fault, const wchar_t*, const wchar_t*> cases[] = {
+      {L"bad.scp", &fake::FakeFile::unreadable, L"Can't read script file 'C:\\App\\bad.scp'.",
+       L"boot"},
+      {L"stuck.scp", &fake::FakeFile::undeletable, L"Can't delete file 'C:\\App\\stuck.scp'.",
+       L"boot|first|second"},
+  };
   for (const auto& [name, fault, message, tips] : cases) {
     Running h;
     h.Drop(name, LR"(set tooltip "first")");
