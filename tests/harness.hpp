@@ -1,33 +1,56 @@
-// A fresh program over a fresh fake Windows, for behaviour tests.
+// A fresh program over a fresh fake Windows, for behaviour tests, with the
+// interpreter's entry points that run script lines and what the lines did.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app_state.hpp"
 #include "fake/fake_platform.hpp"
 #include "host/host.hpp"
+#include "interpreter/dispatch.hpp"
+#include "interpreter/run.hpp"
 
 namespace velmora::testing {
 
 using Texts = std::vector<std::wstring>;
+// A box as shown: text, caption and style.
+using Box = std::tuple<std::wstring, std::wstring, std::uint32_t>;
 
-// The fake's application folder, with its trailing backslash.
+// The fake's application folder, with its trailing backslash, and the output
+// file while no script has chosen another.
 inline const std::wstring kAppFolder = L"C:\\App\\";
-// The output file while no script has chosen another.
 inline const std::wstring kOutput = kAppFolder + L"output.txt";
+inline constexpr TimerId kEveryTimer[] = {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent};
 
 // Script text from lines, joined with CR LF as a script file holds them.
 inline std::wstring Script(std::initializer_list<const wchar_t*> lines) {
   std::wstring text;
   for (const wchar_t* line : lines) {
-    if (!text.empty()) {
-      text += L"\r\n";
-    }
-    text += line;
+    text += text.empty() ? line : L"\r\n" + std::wstring(line);
   }
   return text;
+}
+
+// Script text written as one line with | where its lines break.
+inline std::wstring Piped(std::wstring_view piped) {
+  std::wstring text(piped);
+  for (std::size_t at = text.find(L'|'); at != std::wstring::npos; at = text.find(L'|', at)) {
+    text.replace(at, 1, L"\r\n");
+  }
+  return text;
+}
+
+// Texts joined with |, to compare lists in one line.
+inline std::wstring Joined(const Texts& texts) {
+  std::wstring joined;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    joined += (i == 0 ? L"" : L"|") + texts[i];
+  }
+  return joined;
 }
 
 // A handler block: the opening line, the body lines and the closing line.
@@ -48,6 +71,40 @@ inline std::string Bytes(const std::wstring& text) {
   return bytes;
 }
 
+// The tooltip texts sent to the shell with a modify message, in order. Lines
+// `set tooltip "<mark>"` serve as markers of which lines ran.
+inline Texts Tips(const fake::FakePlatform& fake) {
+  Texts tips;
+  for (const auto& call : fake.trayCalls) {
+    if (call.message == 1) {
+      tips.emplace_back(call.record.szTip.c_str());
+    }
+  }
+  return tips;
+}
+
+// Every timer running, so that the quit sequence has something to stop.
+inline void StartAllTimers(fake::FakePlatform& fake) {
+  for (const TimerId timer : kEveryTimer) {
+    fake.Timer(timer).enabled = true;
+  }
+}
+
+// The quit sequence: normal cursor back, every timer off, the icon removed
+// and one close request posted.
+inline void ExpectShutDownStarted(fake::FakePlatform& fake) {
+  EXPECT_EQ(fake.cursorRestores, 1);
+  for (const TimerId timer : kEveryTimer) {
+    EXPECT_FALSE(fake.Timer(timer).enabled) << static_cast<int>(timer);
+  }
+  int deletes = 0;
+  for (const auto& call : fake.trayCalls) {
+    deletes += call.message == 2 ? 1 : 0;
+  }
+  EXPECT_EQ(deletes, 1);
+  EXPECT_EQ(fake.closePosts, 1);
+}
+
 struct Harness {
   fake::FakePlatform fake{L"C:\\App"};
   App app{fake};
@@ -57,22 +114,39 @@ struct Harness {
   }
 
   // Messages shown in boxes, in order.
-  Texts BoxTexts() const {
+  Texts BoxTexts() const { return Each(&fake::MessageBoxCall::text); }
+  // Captions of the boxes shown, in order.
+  Texts Captions() const { return Each(&fake::MessageBoxCall::caption); }
+
+  std::vector<Box> Boxes() const {
+    std::vector<Box> boxes;
+    for (const auto& box : fake.boxes) {
+      boxes.emplace_back(box.text, box.caption, box.style);
+    }
+    return boxes;
+  }
+
+private:
+  Texts Each(std::wstring fake::MessageBoxCall::*field) const {
     Texts texts;
     for (const auto& box : fake.boxes) {
-      texts.push_back(box.text);
+      texts.push_back(box.*field);
     }
     return texts;
   }
-
-  // Captions of the boxes shown, in order.
-  Texts Captions() const {
-    Texts captions;
-    for (const auto& box : fake.boxes) {
-      captions.push_back(box.caption);
-    }
-    return captions;
-  }
 };
+
+// One line run on its own in a fresh program: the tooltip it sets and the
+// report it makes, if any; it touches nothing else.
+inline void ExpectLine(const wchar_t* line, const wchar_t* tip, const wchar_t* report) {
+  SCOPED_TRACE(line);
+  Harness h;
+  EXPECT_EQ(ExecuteCommand(h.app, line), *report ? CommandResult::Error : CommandResult::Ok);
+  EXPECT_EQ(Joined(Tips(h.fake)), tip);
+  EXPECT_EQ(h.fake.trayCalls.size(), *tip ? 1u : 0u);
+  EXPECT_EQ(h.Boxes(), (*report ? std::vector<Box>{{report, L"Parsing Error", kBoxIconError}}
+                                : std::vector<Box>{}));
+  EXPECT_EQ(h.fake.FileNames(), Texts{});
+}
 
 } // namespace velmora::testing

@@ -1,184 +1,129 @@
 // Start-up, loading scripts, the command drop, quitting and unloading.
-#include <functional>
-#include <gtest/gtest.h>
-
 #include "base/files.hpp"
 #include "harness.hpp"
-#include "host/host.hpp"
-#include "script_trace.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora::testing {
 namespace {
 
 const std::wstring kBoot = kAppFolder + L"boot.scp";
+// A fault of a file: held open by its writer, unreadable or undeletable.
+using Fault = bool fake::FakeFile::*;
 
-std::string OpenScriptSetting(const std::wstring& tip) {
-  return Bytes(Block(L"openScript", {L"set tooltip \"" + tip + L"\""}));
+std::string OpenScriptWith(std::wstring_view piped) {
+  return Bytes(Block(L"openScript", {Piped(piped)}));
 }
 
-std::string FailingOpenScript(const wchar_t* word) {
-  return Bytes(Block(L"openScript", {word}));
-}
+// What the user and the next start can see: the boxes' texts, the tooltips
+// set and the files in the program's folder, each list joined with |.
+using Seen = std::tuple<std::wstring, std::wstring, std::wstring>;
 
-bool Enabled(Harness& h, TimerId timer) {
-  return h.fake.Timer(timer).enabled;
+Seen SeenIn(const Harness& h) {
+  Texts files;
+  for (const std::wstring& path : h.fake.FileNames()) {
+    files.push_back(path.substr(kAppFolder.size()));
+  }
+  return {Joined(h.BoxTexts()), Joined(Tips(h.fake)), Joined(files)};
 }
 
 TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
   Harness h;
-  h.fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
-  h.app.SilentErrors = true;
-  h.app.download.DownloadBusy = true;
+  h.fake.AddFile(kBoot, OpenScriptWith(LR"(set tooltip "booted")"));
+  h.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
+  h.app.SilentErrors = h.app.download.DownloadBusy = true;
   StartUp(h.app);
-
   ASSERT_EQ(h.fake.trayCalls.size(), 3u);
   EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
   EXPECT_EQ(h.fake.trayCalls[0].record.szTip, FixedWidth(L"Velmora", kTipChars));
   EXPECT_EQ(h.fake.trayCalls[2].message, kNimModify);
   EXPECT_EQ(h.fake.trayCalls[2].record.szTip, FixedWidth(L"booted", kTipChars));
-  EXPECT_FALSE(h.app.SilentErrors);
-  EXPECT_FALSE(h.app.download.DownloadBusy);
-  EXPECT_FALSE(Enabled(h, TimerId::Swap));
-  EXPECT_TRUE(Enabled(h, TimerId::Poll));
-  EXPECT_FALSE(Enabled(h, TimerId::TimerEvent));
-  // Start-up gives every timer its half-second interval; the platform's
-  // timers start with none.
-  for (const TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
+  EXPECT_FALSE(h.app.SilentErrors || h.app.download.DownloadBusy);
+  EXPECT_EQ(h.app.download.LastID, L"v7");
+  // Every timer gets its half-second interval; the platform's have none.
+  for (const TimerId timer : kEveryTimer) {
     EXPECT_EQ(h.fake.Timer(timer).interval, 500u) << static_cast<int>(timer);
   }
-  EXPECT_TRUE(h.fake.hostHidden);
-  EXPECT_TRUE(h.fake.boxes.empty());
-  EXPECT_EQ(h.fake.closePosts, 0);
 }
 
-TEST(StartUp, ReadsLastIdOnlyFromAnExistingSettingsFile) {
-  Harness withIni;
-  withIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
-  withIni.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
-  StartUp(withIni.app);
-  EXPECT_EQ(withIni.app.download.LastID, L"v7");
+// How a start-up ends: polling for dropped scripts, or not after a failing
+// openScript; quitting before its own steps (no script it can read); or
+// running the quit sequence after them (no whole openScript, or a quit).
+enum class Ends { Polling, NotPolling, Quit, ShutDown };
 
-  Harness withoutIni;
-  withoutIni.fake.AddFile(kBoot, OpenScriptSetting(L"x"));
-  withoutIni.app.download.LastID = L"stale";
-  StartUp(withoutIni.app);
-  EXPECT_EQ(withoutIni.app.download.LastID, L"");
-}
-
-TEST(StartUp, ABootScpThatCannotRunTellsTheUserAndQuits) {
-  // Missing, held open by another program, without permission, or without a
-  // whole openScript: there is no script to run, and an icon without one
-  // could only be ended by force.
+TEST(StartUp, EndsAsItsBootScpAllows) {
   const wchar_t* kCannotRead = L"Cannot read 'boot.scp' script file. Velmora cannot continue.";
+  const std::string runs = OpenScriptWith(LR"(set tooltip "boot")");
+  const auto lineEnds = [](const std::string& e) {
+    return "on openScript" + e + "set tooltip \"boot\"" + e + "end openScript" + e;
+  };
   const struct {
     const char* name;
-    std::function<void(fake::FakePlatform&)> arrange;
-    const wchar_t* text;
-    const wchar_t* caption;
-    // A script that cannot be read stops before start-up's own steps; one
-    // without a whole openScript runs the quit sequence after them.
-    bool startUpFinished;
+    Ends ends;
+    std::string bytes;
+    const wchar_t* box = nullptr; // the text of the one box shown, and its caption
+    const wchar_t* caption = nullptr;
+    const wchar_t* file = L"boot.scp"; // the start-up script, if any
+    Fault fault = nullptr;
   } cases[] = {
-      {"missing", [](fake::FakePlatform& fake) { fake.AddFile(kAppFolder + L"other.scp", "x"); },
-       L"Cannot locate 'boot.scp' script file. Velmora cannot continue.", L"File Missing", false},
-      {"in use",
-       [](fake::FakePlatform& fake) {
-         fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
-         fake.File(kBoot)->inUse = true;
-       },
-       kCannotRead, L"File Unreadable", false},
-      {"unreadable",
-       [](fake::FakePlatform& fake) {
-         fake.AddFile(kBoot, OpenScriptSetting(L"booted"));
-         fake.File(kBoot)->unreadable = true;
-       },
-       kCannotRead, L"File Unreadable", false},
-      {"no openScript",
-       [](fake::FakePlatform& fake) { fake.AddFile(kBoot, Bytes(Block(L"click", {L"nothing"}))); },
+      // An icon without a script to run could only be ended by force.
+      {"missing", Ends::Quit, "", L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
+       L"File Missing", nullptr},
+      {"in use", Ends::Quit, runs, kCannotRead, L"File Unreadable", L"boot.scp",
+       &fake::FakeFile::inUse},
+      {"unreadable", Ends::Quit, runs, kCannotRead, L"File Unreadable", L"boot.scp",
+       &fake::FakeFile::unreadable},
+      {"no openScript", Ends::ShutDown, Bytes(Block(L"click", {L"nothing"})),
        L"Velmora requires an 'on openScript' handler in order to function properly. Velmora "
        L"cannot continue.",
-       L"Handler Not Found", true},
-      {"openScript never ends",
-       [](fake::FakePlatform& fake) {
-         fake.AddFile(kBoot, Bytes(Script({L"on openScript", L"beep", L"on leftClick", L"beep",
-                                           L"end leftClick"})));
-       },
+       L"Handler Not Found"},
+      {"openScript never ends", Ends::ShutDown,
+       Bytes(Piped(L"on openScript|beep|on leftClick|beep|end leftClick")),
        L"An 'on openScript' was found without a corresponding 'end openScript'. Velmora cannot "
        L"continue.",
-       L"Handler Not Terminated Properly", true},
+       L"Handler Not Terminated Properly"},
+      {"failing openScript", Ends::NotPolling, OpenScriptWith(L"bogus"),
+       L"Can't understand 'bogus'.", L"Parsing Error"},
+      {"quit", Ends::ShutDown, OpenScriptWith(L"quit")},
+      {"polling, then exit", Ends::ShutDown, OpenScriptWith(L"set polling to 200|exit")},
+      // Editors end lines with CR LF, LF or CR.
+      {"CR LF", Ends::Polling, lineEnds("\r\n")},
+      {"LF", Ends::Polling, lineEnds("\n")},
+      {"CR", Ends::Polling, lineEnds("\r")},
+      // Start-up finds its script in any letter case; so must the drop, which
+      // would otherwise take the user's start-up script for a dropped one.
+      {"upper case", Ends::Polling, runs, nullptr, nullptr, L"BOOT.SCP"},
+      {"mixed case", Ends::Polling, runs, nullptr, nullptr, L"Boot.scp"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     Harness h;
-    c.arrange(h.fake);
-    const std::vector<std::wstring> before = h.fake.FileNames();
+    if (c.file != nullptr) {
+      h.fake.AddFile(kAppFolder + c.file, c.bytes);
+    }
+    if (c.fault != nullptr) {
+      h.fake.File(kBoot)->*c.fault = true;
+    }
+    h.fake.AddFile(kAppFolder + L"waiting.scp", OpenScriptWith(LR"(set tooltip "dropped")"));
+    const std::wstring files = std::get<2>(SeenIn(h));
+    // Without a settings file no earlier update id is kept.
+    h.app.download.LastID = L"stale";
     StartUp(h.app);
-    ASSERT_EQ(h.fake.boxes.size(), 1u) << c.name;
-    EXPECT_EQ(h.fake.boxes[0].text, c.text) << c.name;
-    EXPECT_EQ(h.fake.boxes[0].caption, c.caption) << c.name;
-    EXPECT_EQ(h.fake.boxes[0].style, kBoxIconError) << c.name;
-    // The icon came first, and one close request follows.
-    EXPECT_EQ(h.fake.trayCalls.front().message, kNimAdd) << c.name;
-    EXPECT_EQ(h.fake.closePosts, 1) << c.name;
-    EXPECT_EQ(h.fake.trayCalls.back().message == kNimDelete, c.startUpFinished) << c.name;
-    EXPECT_EQ(h.fake.cursorRestores, c.startUpFinished ? 1 : 0) << c.name;
-    EXPECT_EQ(h.fake.hostHidden, c.startUpFinished) << c.name;
-    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << c.name;
-    EXPECT_EQ(h.fake.beeps, 0) << c.name;
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << c.name;
-    EXPECT_EQ(h.fake.FileNames(), before) << c.name;
-  }
-}
-
-TEST(StartUp, AFailingOpenScriptLeavesTheCommandDropOff) {
-  Harness h;
-  h.fake.AddFile(kBoot, FailingOpenScript(L"bogus"));
-  StartUp(h.app);
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'bogus'."});
-  EXPECT_FALSE(Enabled(h, TimerId::Poll));
-  EXPECT_TRUE(h.fake.hostHidden);
-  EXPECT_EQ(h.fake.closePosts, 0);
-}
-
-TEST(StartUp, EditorLineEndsBecomeCrLf) {
-  for (const char* end : {"\r\n", "\n", "\r"}) {
-    Harness h;
-    const std::string e(end);
-    h.fake.AddFile(kBoot, "on openScript" + e + "set tooltip \"ran\"" + e + "end openScript" + e);
-    StartUp(h.app);
-    EXPECT_EQ(h.app.tray.TooltipText, L"ran") << static_cast<int>(e.back());
-  }
-}
-
-TEST(CheckForCommands, ADropWhoseOpenScriptNeverEndsKeepsTheOneInPlace) {
-  Harness h;
-  h.fake.AddFile(kBoot, OpenScriptSetting(L"boot"));
-  StartUp(h.app);
-  h.fake.AddFile(kAppFolder + L"drop.scp", Bytes(Script({L"on openScript", L"beep"})));
-  CheckForCommands(h.app);
-  EXPECT_EQ(h.BoxTexts(),
-            Texts{L"Handler 'openScript' has a script error: Incomplete script block detected."});
-  EXPECT_EQ(h.app.tray.TooltipText, L"boot");
-  EXPECT_EQ(Tips(h.fake), (Texts{L"boot", L"boot"}));
-  EXPECT_EQ(h.fake.closePosts, 0);
-}
-
-TEST(StartUp, AStartUpThatEndsTheProgramLeavesTheCommandDropOff) {
-  const std::string boots[] = {
-      Bytes(Block(L"click", {L"nothing"})),
-      Bytes(Block(L"openScript", {L"quit"})),
-      Bytes(Block(L"openScript", {L"set polling to 200", L"exit"})),
-  };
-  for (const std::string& boot : boots) {
-    Harness h;
-    h.fake.AddFile(kBoot, boot);
-    h.fake.AddFile(kAppFolder + L"waiting.scp", OpenScriptSetting(L"dropped"));
-    StartUp(h.app);
-    EXPECT_EQ(h.fake.closePosts, 1) << boot;
-    EXPECT_FALSE(Enabled(h, TimerId::Poll)) << boot;
+    const bool polling = c.ends == Ends::Polling;
+    const bool shutDown = c.ends == Ends::ShutDown;
+    EXPECT_EQ(h.Boxes(),
+              (c.box ? std::vector<Box>{{c.box, c.caption, kBoxIconError}} : std::vector<Box>{}));
+    EXPECT_EQ(h.fake.trayCalls.front().message, kNimAdd);
+    EXPECT_EQ(h.fake.trayCalls.back().message == kNimDelete, shutDown);
+    EXPECT_EQ(h.fake.cursorRestores, shutDown ? 1 : 0);
+    EXPECT_EQ(h.fake.closePosts, shutDown || c.ends == Ends::Quit ? 1 : 0);
+    EXPECT_EQ(h.fake.hostHidden, c.ends != Ends::Quit);
+    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, polling);
+    EXPECT_EQ(h.app.download.LastID, L"");
+    // Only a polling program takes the waiting script, and never its own.
     h.fake.AdvanceClock(5000);
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << boot;
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"waiting.scp")) << boot;
+    EXPECT_EQ(Tips(h.fake), (polling ? Texts{L"boot", L"dropped"} : Texts{}));
+    EXPECT_EQ(std::get<2>(SeenIn(h)), polling ? files.substr(0, files.find(L"|waiting")) : files);
+    EXPECT_EQ(h.fake.beeps, 0);
   }
 }
 
@@ -186,233 +131,150 @@ TEST(StartUp, AStartUpThatEndsTheProgramLeavesTheCommandDropOff) {
 struct Running : Harness {
   Running() {
     fake.AddFile(kBoot,
-                 Bytes(Block(L"openScript", {L"set tooltip \"boot\""}) + L"\r\n" +
-                       Block(L"click", {L"nothing"}) + L"\r\n" + Block(L"timerEvent", {L"do"})));
+                 Bytes(Piped(LR"(on openScript|set tooltip "boot"|end openScript|)"
+                             L"on click|nothing|end click|on timerEvent|do|end timerEvent")));
     StartUp(app);
-    app.tray.TooltipText.clear();
   }
 
-  void Drop(const std::wstring& name, const std::string& bytes) {
-    fake.AddFile(kAppFolder + name, bytes);
+  void Drop(const std::wstring& name, std::wstring_view openScript) {
+    fake.AddFile(kAppFolder + name, OpenScriptWith(openScript));
   }
 
   void Poll() { fake.AdvanceClock(fake.TimerInterval(TimerId::Poll)); }
 };
 
-TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedFirst) {
+TEST(CheckForCommands, TakesEachScriptInTurnUntilOneQuits) {
   Running h;
-  h.Drop(L"zz.scp", FailingOpenScript(L"first"));
-  h.Drop(L"aa.scp", FailingOpenScript(L"second"));
-  std::vector<std::pair<bool, bool>> presentDuringBoxes;
+  h.Drop(L"self.scp", LR"(delete file "self.scp"|set tooltip "cleaned")");
+  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's
+  // search for *.scp finds them; they are no scripts all the same.
+  h.Drop(L"job.scpx", LR"(set tooltip "wrong")");
+  h.Drop(L"notes.scp~", LR"(set tooltip "wrong")");
+  h.Drop(L"bye.scp", L"quit");
+  h.Drop(L"ask.scp", LR"(answer "Deploy?" with "YesNo")");
+  h.Drop(L"note.scp", LR"(set tooltip "note")");
+  ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.scp").size(), 7u);
+  h.Poll();
+  PollTimer_Timer(h.app);
+  // A script that deleted its own file is no failure. Nothing is asked while
+  // the program closes; the files keep for the next start.
+  EXPECT_EQ(SeenIn(h),
+            (Seen{L"", L"boot|cleaned", L"boot.scp|job.scpx|notes.scp~|ask.scp|note.scp"}));
+}
+
+TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedBeforeTheNext) {
+  Running h;
+  h.Drop(L"zz.scp", L"first");
+  h.Drop(L"aa.scp", L"second");
+  Texts filesDuringBoxes;
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
-    presentDuringBoxes.emplace_back(h.fake.Exists(kAppFolder + L"zz.scp"),
-                                    h.fake.Exists(kAppFolder + L"aa.scp"));
-    return std::nullopt;
-  };
-  h.Poll();
-  EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'first'.", L"Can't understand 'second'."}));
-  EXPECT_EQ(presentDuringBoxes, (std::vector<std::pair<bool, bool>>{{true, true}, {false, true}}));
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"aa.scp"));
-  EXPECT_TRUE(h.fake.Exists(kBoot));
-}
-
-TEST(CheckForCommands, TheStartUpScriptIsNeverTakenWhateverItsCase) {
-  for (const wchar_t* name : {L"boot.scp", L"BOOT.SCP", L"Boot.scp"}) {
-    // Start-up finds the script in any letter case; the drop must leave it
-    // alone in the same way, or the user's start-up script would be lost.
-    Harness h;
-    h.fake.AddFile(kAppFolder + name, OpenScriptSetting(L"boot"));
-    StartUp(h.app);
-    ASSERT_EQ(h.app.tray.TooltipText, L"boot") << name;
-    h.app.tray.TooltipText.clear();
-    h.fake.AdvanceClock(5000);
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << name;
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
-  }
-}
-
-TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
-  Running h;
-  const HandlerTable before = h.app.handlers;
-  h.Drop(L"menu.scp", Bytes(Script({L"on itemSelect", L"nothing", L"end itemSelect"})));
-  h.Poll();
-  // Without an openScript of its own, the stored one runs again.
-  EXPECT_EQ(h.app.tray.TooltipText, L"boot");
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"menu.scp"));
-  EXPECT_NE(h.app.handlers[Slot::ItemSelect].find(L"on itemSelect"), std::wstring::npos);
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    const Slot slot = static_cast<Slot>(i);
-    if (slot != Slot::ItemSelect) {
-      EXPECT_EQ(h.app.handlers[slot], before[slot]) << i;
-    }
-  }
-}
-
-TEST(CheckForCommands, NothingRunsWhileADownloadIsUnderWay) {
-  Running h;
-  h.Drop(L"cmd.scp", OpenScriptSetting(L"dropped"));
-  h.app.download.DownloadBusy = true;
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"cmd.scp"));
-  h.app.download.DownloadBusy = false;
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"dropped");
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
-}
-
-TEST(CheckForCommands, APollDuringADroppedScriptsBoxDoesNotRunItAgain) {
-  Running h;
-  h.Drop(L"ask.scp", FailingOpenScript(L"waits"));
-  int ticksDelivered = 0;
-  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
-    if (ticksDelivered++ == 0) {
-      h.Drop(L"later.scp", OpenScriptSetting(L"later"));
+    filesDuringBoxes.push_back(std::get<2>(SeenIn(h)));
+    if (h.fake.boxes.size() == 1) {
+      // A poll while a dropped script waits in a box takes nothing, not even
+      // the script still waiting, nor one dropped meanwhile.
+      h.Drop(L"later.scp", LR"(set tooltip "later")");
       PollTimer_Timer(h.app);
     }
     return std::nullopt;
   };
   h.Poll();
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'waits'."});
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"ask.scp"));
-  // The drop that arrived meanwhile waits for the next poll.
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"later.scp"));
+  EXPECT_EQ(filesDuringBoxes, (Texts{L"boot.scp|zz.scp|aa.scp", L"boot.scp|aa.scp|later.scp"}));
+  EXPECT_EQ(SeenIn(h), (Seen{L"Can't understand 'first'.|Can't understand 'second'.", L"boot",
+                             L"boot.scp|later.scp"}));
   h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"later");
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"later.scp"));
+  EXPECT_EQ(std::get<1>(SeenIn(h)), L"boot|later");
+  EXPECT_EQ(std::get<2>(SeenIn(h)), L"boot.scp");
 }
 
-TEST(CheckForCommands, AFileStillBeingWrittenIsTakenLater) {
+TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
   Running h;
-  h.Drop(L"cmd.scp", OpenScriptSetting(L"dropped"));
+  HandlerTable expected = h.app.handlers;
+  expected[Slot::ItemSelect] = L"\r\n" + Block(L"itemSelect", {L"nothing"});
+  h.fake.AddFile(kAppFolder + L"menu.scp", Bytes(Block(L"itemSelect", {L"nothing"})));
+  h.Poll();
+  // Without an openScript of its own, the stored one runs again.
+  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|boot", L"boot.scp"}));
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    EXPECT_EQ(h.app.handlers[static_cast<Slot>(i)], expected[static_cast<Slot>(i)]) << i;
+  }
+}
+
+TEST(CheckForCommands, ADropWaitsWhileADownloadRunsOrItsWriterHoldsIt) {
+  Running h;
+  h.Drop(L"cmd.scp", LR"(set tooltip "dropped")");
+  h.app.download.DownloadBusy = true;
+  h.Poll();
+  h.app.download.DownloadBusy = false;
   h.fake.File(kAppFolder + L"cmd.scp")->inUse = true;
   h.Poll();
-  h.Poll();
-  EXPECT_TRUE(h.fake.boxes.empty());
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
+  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot", L"boot.scp|cmd.scp"}));
   h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
   h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"dropped");
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"cmd.scp"));
+  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|dropped", L"boot.scp"}));
 }
 
-TEST(CheckForCommands, AnUnreadableDropIsReportedOnceUntilItChanges) {
-  Running h;
-  const std::wstring path = kAppFolder + L"bad.scp";
-  h.Drop(L"bad.scp", OpenScriptSetting(L"dropped"));
-  h.fake.File(path)->unreadable = true;
-  h.Poll();
-  h.Poll();
-  ASSERT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
-
-  // Rewritten, still unreadable: one more report.
-  h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
-  h.Poll();
-  h.Poll();
-  EXPECT_EQ(h.fake.boxes.size(), 2u);
-
-  h.fake.File(path)->unreadable = false;
-  h.Drop(L"bad.scp", OpenScriptSetting(L"fixed"));
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"fixed");
-  EXPECT_FALSE(h.fake.Exists(path));
-  EXPECT_EQ(h.fake.boxes.size(), 2u);
-}
-
-TEST(CheckForCommands, AnUndeletableDropRunsOnceUntilItChanges) {
-  Running h;
-  const std::wstring path = kAppFolder + L"stuck.scp";
-  h.Drop(L"stuck.scp", OpenScriptSetting(L"stuck"));
-  h.fake.File(path)->undeletable = true;
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"stuck");
-  ASSERT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_NE(h.fake.boxes[0].text.find(path), std::wstring::npos);
-
-  h.app.tray.TooltipText.clear();
-  h.Poll();
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
-  EXPECT_EQ(h.fake.boxes.size(), 1u);
-
-  h.fake.File(path)->undeletable = false;
-  h.Drop(L"stuck.scp", OpenScriptSetting(L"changed"));
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"changed");
-  EXPECT_FALSE(h.fake.Exists(path));
-}
-
-TEST(CheckForCommands, AScriptThatQuitsEndsThePollAndTheRestWait) {
-  for (const wchar_t* word : {L"quit", L"exit"}) {
+TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
+  // One that cannot be read never runs; one that cannot be deleted runs once
+  // per change. Neither is reported or run again at every poll.
+  const std::tuple<const wchar_t*, Fault, const wchar_t*, const wchar_t*> cases[] = {
+      {L"bad.scp", &fake::FakeFile::unreadable, L"Can't read script file 'C:\\App\\bad.scp'.",
+       L"boot"},
+      {L"stuck.scp", &fake::FakeFile::undeletable, L"Can't delete file 'C:\\App\\stuck.scp'.",
+       L"boot|first|second"},
+  };
+  for (const auto& [name, fault, message, tips] : cases) {
     Running h;
-    h.Drop(L"bye.scp", Bytes(Block(L"openScript", {word})));
-    h.Drop(L"ask.scp", Bytes(Block(L"openScript", {L"answer \"Deploy?\" with \"YesNo\""})));
-    h.Drop(L"note.scp", OpenScriptSetting(L"note"));
+    h.Drop(name, LR"(set tooltip "first")");
+    h.fake.File(kAppFolder + name)->*fault = true;
     h.Poll();
-    // Nothing is asked while the program closes; the files keep for the
-    // next start, whose poll finds them.
-    EXPECT_TRUE(h.fake.boxes.empty()) << word;
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << word;
-    EXPECT_FALSE(h.fake.Exists(kAppFolder + L"bye.scp")) << word;
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"ask.scp")) << word;
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"note.scp")) << word;
-    PollTimer_Timer(h.app);
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + L"note.scp")) << word;
-  }
-}
-
-TEST(CheckForCommands, AScriptWhoseFileIsAlreadyGoneIsNoFailure) {
-  Running h;
-  h.Drop(L"self.scp",
-         Bytes(Block(L"openScript", {L"delete file \"self.scp\"", L"set tooltip \"cleaned\""})));
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"cleaned");
-  EXPECT_TRUE(h.fake.boxes.empty());
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"self.scp"));
-}
-
-TEST(CheckForCommands, OnlyLongNamesEndingInScpAreDrops) {
-  Running h;
-  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's
-  // search for *.scp finds them; they are no scripts all the same.
-  for (const wchar_t* name : {L"job.scpx", L"notes.scp~"}) {
-    h.Drop(name, OpenScriptSetting(L"wrong"));
-    ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.scp").size(), 2u) << name;
     h.Poll();
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << name;
-    EXPECT_TRUE(h.fake.Exists(kAppFolder + name)) << name;
-    h.fake.RemoveFile(kAppFolder + name);
+    EXPECT_EQ(h.BoxTexts(), Texts{message}) << name;
+    h.Drop(name, LR"(set tooltip "second")");
+    h.Poll();
+    h.Poll();
+    EXPECT_EQ(SeenIn(h),
+              (Seen{Joined({message, message}), tips, L"boot.scp|" + std::wstring(name)}));
+    h.fake.File(kAppFolder + name)->*fault = false;
+    h.Drop(name, LR"(set tooltip "fixed")");
+    h.Poll();
+    EXPECT_EQ(SeenIn(h),
+              (Seen{Joined({message, message}), tips + std::wstring(L"|fixed"), L"boot.scp"}));
   }
-  h.Drop(L"real.scp", OpenScriptSetting(L"real"));
-  h.Poll();
-  EXPECT_EQ(h.app.tray.TooltipText, L"real");
 }
 
-TEST(Quitting, QuitStopsTwoTimersShutDownEverything) {
-  Harness quit;
-  Harness shutDown;
-  for (Harness* h : {&quit, &shutDown}) {
-    AddTrayIcon(h->app);
-    h->fake.trayCalls.clear();
-    StartAllTimers(h->fake);
+TEST(Quitting, EachWayOutStopsWhatItMust) {
+  // Quit stops two timers and asks the window to close; the quit sequence
+  // stops everything; unloading the window removes the icon. The last two
+  // put the user's cursors back.
+  const struct {
+    const char* name;
+    void (*wayOut)(App&);
+    bool swap, poll, timerEvent, removesIcon;
+    int cursorRestores, closePosts;
+  } cases[] = {
+      {"quit", Quit, false, false, true, false, 0, 1},
+      {"shut down", ShutDown, false, false, false, true, 1, 1},
+      {"unload", Form_Unload, true, true, true, true, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Harness h;
+    AddTrayIcon(h.app);
+    h.fake.trayCalls.clear();
+    StartAllTimers(h.fake);
+    c.wayOut(h.app);
+    EXPECT_EQ(std::make_tuple(h.fake.Timer(TimerId::Swap).enabled,
+                              h.fake.Timer(TimerId::Poll).enabled,
+                              h.fake.Timer(TimerId::TimerEvent).enabled, h.fake.cursorRestores,
+                              h.fake.closePosts),
+              std::make_tuple(c.swap, c.poll, c.timerEvent, c.cursorRestores, c.closePosts));
+    EXPECT_TRUE(h.fake.cursorsSet.empty());
+    EXPECT_EQ(h.fake.trayCalls.size(), c.removesIcon ? 1u : 0u);
+    for (const fake::TrayCall& call : h.fake.trayCalls) {
+      EXPECT_EQ(std::make_tuple(call.message, call.record.uID, call.record.hWnd),
+                std::make_tuple(kNimDelete, 999u, fake::FakePlatform::kHostWindow));
+    }
   }
-  Quit(quit.app);
-  ShutDown(shutDown.app);
-
-  EXPECT_FALSE(Enabled(quit, TimerId::Swap));
-  EXPECT_FALSE(Enabled(quit, TimerId::Poll));
-  EXPECT_TRUE(Enabled(quit, TimerId::TimerEvent));
-  EXPECT_EQ(quit.fake.cursorRestores, 0);
-  EXPECT_TRUE(quit.fake.trayCalls.empty());
-  EXPECT_EQ(quit.fake.closePosts, 1);
-
-  ExpectShutDownStarted(shutDown.fake);
-  EXPECT_TRUE(shutDown.fake.cursorsSet.empty());
-  ASSERT_EQ(shutDown.fake.trayCalls.size(), 1u);
-  EXPECT_EQ(shutDown.fake.trayCalls[0].record.uID, 999u);
-  EXPECT_EQ(shutDown.fake.trayCalls[0].record.hWnd, fake::FakePlatform::kHostWindow);
 }
 
 TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
@@ -420,8 +282,7 @@ TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
   // An earlier answer must not be taken for this one by the switch.
   h.app.LastResult = L"Yes";
   h.Drop(L"ask.scp",
-         Bytes(Script({L"on openScript", L"answer \"Go on?\" with \"YesNo\"", L"switch result",
-                       L"case \"Yes\"", L"write \"stale\"", L"end switch", L"end openScript"})));
+         LR"(answer "Go on?" with "YesNo"|switch result|case "Yes"|write "stale"|end switch)");
   // The window closes with the box still open; Windows then ends the box
   // with a button value no user pressed.
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
@@ -429,19 +290,8 @@ TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
     return 1;
   };
   h.Poll();
-  EXPECT_EQ(h.fake.boxes.size(), 1u);
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"output.txt"));
+  EXPECT_EQ(SeenIn(h), (Seen{L"Go on?", L"boot", L"boot.scp"}));
   EXPECT_TRUE(h.app.LastResult.empty());
-}
-
-TEST(FormUnload, RemovesTheIconAndRestoresTheCursors) {
-  Running h;
-  h.fake.trayCalls.clear();
-  Form_Unload(h.app);
-  ASSERT_EQ(h.fake.trayCalls.size(), 1u);
-  EXPECT_EQ(h.fake.trayCalls[0].message, kNimDelete);
-  // Closing the window is a way out too: the user's cursors come back.
-  EXPECT_EQ(h.fake.cursorRestores, 1);
 }
 
 } // namespace
