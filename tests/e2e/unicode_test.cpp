@@ -1,0 +1,265 @@
+// End-to-end: texts and paths in any script. Scripts saved as UTF-8 or
+// UTF-16 show their texts whole in boxes, menus, tooltips and balloons; an
+// application folder whose name the ANSI code page cannot spell works; a
+// script in the ANSI code page still writes exactly the bytes it always did.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+#include "velmora_process.hpp"
+
+namespace velmora::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+const std::string kIdleBoot = ScriptText({"on openScript", "do nothing", "end openScript"});
+
+std::string Utf8(const std::wstring& text) {
+  const int length = static_cast<int>(text.size());
+  std::string out(static_cast<std::size_t>(length) * 3, '\0');
+  out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), length,
+                                                          out.data(), static_cast<int>(out.size()),
+                                                          nullptr, nullptr)));
+  return out;
+}
+
+// A path the harness gives, in the ANSI code page.
+std::wstring Wide(const std::string& ansi) {
+  std::wstring out(ansi.size(), L'\0');
+  out.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(),
+                                                          static_cast<int>(ansi.size()), out.data(),
+                                                          static_cast<int>(out.size()))));
+  return out;
+}
+
+std::wstring WindowTextW(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+  return text;
+}
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << bytes;
+  file.close();
+  return !file.fail();
+}
+
+// A program started with a wide command line, ended at the test's end.
+class WideProcess {
+public:
+  WideProcess(std::wstring commandLine, const fs::path& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                       nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+      CloseHandle(info.hThread);
+      process_ = info.hProcess;
+    }
+  }
+  ~WideProcess() {
+    if (process_ != nullptr) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, INFINITE);
+      CloseHandle(process_);
+    }
+  }
+  WideProcess(const WideProcess&) = delete;
+  WideProcess& operator=(const WideProcess&) = delete;
+
+  // The exit code, or STILL_ACTIVE when the program did not end in time.
+  DWORD ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_ != nullptr &&
+        WaitForSingleObject(process_, static_cast<DWORD>(kDeadline.count())) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process_, &code);
+    }
+    return code;
+  }
+
+private:
+  HANDLE process_ = nullptr;
+};
+
+// One text in every place a script shows it. outputLines is output.txt after
+// the box's OK and the choice of the menu item captioned with the text: the
+// ANSI code page while the text fits it, else UTF-8 behind a mark.
+struct Script {
+  std::string name;
+  std::wstring text;
+  bool mark; // saved with a UTF-8 byte-order mark, as Notepad may
+  std::vector<std::string> outputLines;
+};
+
+void PrintTo(const Script& script, std::ostream* out) {
+  *out << script.name;
+}
+
+// The first logged tray call whose field holds the text.
+std::optional<TrayCall> LoggedCall(const VelmoraProcess& velmora, const std::string& field,
+                                   const std::string& text) {
+  for (const TrayCall& call : velmora.TrayCalls()) {
+    if (call.count(field) != 0 && call.at(field) == text) {
+      return call;
+    }
+  }
+  return std::nullopt;
+}
+
+class UnicodeScript : public testing::TestWithParam<Script> {
+protected:
+  std::string Saved(std::initializer_list<std::string> lines) const {
+    return (GetParam().mark ? kUtf8Mark : "") + ScriptText(lines);
+  }
+  const std::string text_ = Utf8(GetParam().text);
+};
+
+TEST_P(UnicodeScript, ShowsItsTextInTheBoxAndTheMenu) {
+  ASSERT_EQ(GetACP(), 1252u) << "the expected bytes are Windows-1252's";
+  VelmoraProcess velmora(Saved({"on openScript", "create menu " + text_ + ",Quit",
+                                "answer \"" + text_ + "\" \"" + text_ + "\"", "end openScript"}));
+  ASSERT_TRUE(velmora.Start());
+  const std::optional<MessageBoxWindow> box = velmora.WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(WindowTextW(GetDlgItem(box->window, 0xFFFF)), GetParam().text);
+  EXPECT_EQ(WindowTextW(box->window), GetParam().text);
+  ASSERT_TRUE(velmora.PressButton(*box, IDOK));
+
+  velmora.PostTrayCallback(WM_RBUTTONUP);
+  ASSERT_TRUE(velmora.ChooseMenuItem(1));
+  EXPECT_EQ(velmora.WaitForLines("output.txt", GetParam().outputLines), GetParam().outputLines);
+}
+
+TEST_P(UnicodeScript, ShowsItsTextInTheTooltipAndTheBalloon) {
+  REQUIRE_TRAY_LOG();
+  VelmoraProcess velmora(
+      Saved({"on openScript", "set tooltip \"" + text_ + "\"",
+             "show info balloon \"" + text_ + "\" \"" + text_ + "\"", "end openScript"}));
+  ASSERT_TRUE(velmora.Start());
+  EXPECT_TRUE(WaitUntil([&] { return LoggedCall(velmora, "szTip", text_).has_value(); }));
+  const std::optional<TrayCall> balloon = LoggedCall(velmora, "szInfo", text_);
+  ASSERT_TRUE(balloon);
+  EXPECT_EQ(balloon->at("szInfoTitle"), text_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unicode, UnicodeScript,
+    testing::Values(Script{"LatinWithMark",
+                           L"Grüße Zoë ça va",
+                           true,
+                           {"OK", "Gr\xFC\xDF"
+                                  "e Zo\xEB \xE7"
+                                  "a va"}},
+                    Script{"Cyrillic", L"Привет мир", false, {kUtf8Mark + "OK", "Привет мир"}},
+                    Script{"Cjk", L"你好世界 𠀋", false, {kUtf8Mark + "OK", "你好世界 𠀋"}}),
+    RowName());
+
+TEST(Unicode, BalloonTitleCutToItsFieldKeepsWholeCharacters) {
+  REQUIRE_TRAY_LOG();
+  // 62 letters and a character of two UTF-16 units fill the 64-unit field,
+  // which holds 63 units and a closing NUL: the character goes as a whole,
+  // never its first half alone.
+  const std::string letters(62, 'a');
+  VelmoraProcess velmora(ScriptText(
+      {"on openScript", "show balloon \"text\" \"" + letters + "𠀋\"", "end openScript"}));
+  ASSERT_TRUE(velmora.Start());
+  EXPECT_TRUE(WaitUntil([&] { return LoggedCall(velmora, "szInfo", "text").has_value(); }));
+  const std::optional<TrayCall> balloon = LoggedCall(velmora, "szInfo", "text");
+  ASSERT_TRUE(balloon);
+  EXPECT_EQ(balloon->at("szInfoTitle"), letters);
+}
+
+TEST(Unicode, Utf16DroppedScriptRuns) {
+  VelmoraProcess velmora(kIdleBoot);
+  ASSERT_TRUE(velmora.Start());
+  const std::wstring script = L"on openScript\r\nwrite \"Привет 日本\"\r\nend openScript\r\n";
+  const std::string bytes(reinterpret_cast<const char*>(script.data()), script.size() * 2);
+  ASSERT_TRUE(velmora.Drop("wide.scp", "\xFF\xFE" + bytes));
+  const std::vector<std::string> expected = {kUtf8Mark + "Привет 日本"};
+  EXPECT_EQ(velmora.WaitForLines("output.txt", expected), expected);
+}
+
+TEST(Unicode, AnsiScriptWithHighBytesWritesTodaysBytes) {
+  ASSERT_EQ(GetACP(), 1252u) << "the expected bytes are Windows-1252's";
+  const std::string text = "caf\xE9 \xFC"
+                           "ber \x80 5 \xBD";
+  VelmoraProcess velmora(ScriptText({"on openScript", "write \"" + text + "\"", "end openScript"}));
+  ASSERT_TRUE(velmora.Start());
+  EXPECT_EQ(velmora.WaitForLines("output.txt", {text}), std::vector<std::string>{text});
+}
+
+TEST(Unicode, AskCarriesAnyText) {
+  VelmoraProcess velmora(kIdleBoot);
+  ASSERT_TRUE(velmora.Start());
+  std::wstring folder = Wide(velmora.AppPath(""));
+  folder.pop_back(); // a backslash before the closing quote would escape it
+  const std::wstring text = L"Grüße, Привет, 你好 𠀋";
+  WideProcess ask(L"\"" + Wide(ProgramPath("velmoractl.exe")) + L"\" ask --folder \"" + folder +
+                      L"\" --buttons OK --title \"" + text + L"\" \"" + text + L"\"",
+                  {});
+  const std::optional<MessageBoxWindow> box = velmora.WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(WindowTextW(GetDlgItem(box->window, 0xFFFF)), text);
+  EXPECT_EQ(WindowTextW(box->window), text);
+  ASSERT_TRUE(velmora.PressButton(*box, IDOK));
+  EXPECT_EQ(ask.ExitCode(), 0u);
+}
+
+// Start, delete by a pattern, drop, write and launch, all in a folder whose
+// name and files the ANSI code page cannot spell.
+TEST(Unicode, AppFolderOutsideTheCodePage) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  // The program names its folder in the long form; so must the test.
+  GetLongPathNameW(temp, temp, MAX_PATH);
+  const fs::path folder =
+      fs::path(temp) / (L"velmora-Zoë-Привет-日本-" + std::to_wstring(GetCurrentProcessId()));
+  fs::create_directories(folder / L"outbox");
+  ASSERT_TRUE(CopyFileW(Wide(ProgramPath("velmora.exe")).c_str(), (folder / L"velmora.exe").c_str(),
+                        FALSE));
+  ASSERT_TRUE(CopyFileW(Wide(ProgramPath("velmoractl.exe")).c_str(),
+                        (folder / L"помощник-助手.exe").c_str(), FALSE));
+  const fs::path old = folder / L"старый-旧.tmp";
+  ASSERT_TRUE(WriteBytes(old, "old"));
+  ASSERT_TRUE(
+      WriteBytes(folder / L"boot.scp", ScriptText({"on openScript", "write \"started\"",
+                                                   "delete file \"*.tmp\"", "end openScript"})));
+  const fs::path sent = folder / L"outbox" / L"ответ-答案.scp";
+  ASSERT_TRUE(WriteBytes(
+      sent, kUtf8Mark + ScriptText({"on openScript", "write \"sent 答案\" \"ответ-答案.txt\"",
+                                    "end openScript"})));
+  {
+    WideProcess velmora(L"\"" + (folder / L"velmora.exe").wstring() + L"\"", folder);
+    EXPECT_TRUE(WaitUntil([&] {
+      return FileBytes(folder / L"output.txt") == "started\r\n" && !fs::exists(old);
+    })) << FileBytes(folder / L"output.txt");
+
+    // Dropped in UTF-8 without a mark: it writes, then launches velmoractl
+    // from the folder Velmora runs in, whose send hands over the outbox
+    // script.
+    ASSERT_TRUE(
+        WriteBytes(folder / L"drop.part",
+                   ScriptText({"on openScript", "write \"dropped Ж\" \"ответ-答案.txt\"",
+                               "launch \"помощник-助手.exe\" with \"send outbox\\ответ-答案.scp\"",
+                               "end openScript"})));
+    fs::rename(folder / L"drop.part", folder / L"запуск-起動.scp");
+    const std::string expected = kUtf8Mark + "dropped Ж\r\nsent 答案\r\n";
+    EXPECT_TRUE(WaitUntil([&] { return FileBytes(folder / L"ответ-答案.txt") == expected; }))
+        << FileBytes(folder / L"ответ-答案.txt");
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(folder / L"запуск-起動.scp"); }));
+  }
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+} // namespace
+} // namespace velmora::e2e
