@@ -23,7 +23,10 @@ param(
 $ErrorActionPreference = 'Stop'
 if (-not $VelmoraFolder) { $VelmoraFolder = Split-Path -Parent $PSScriptRoot }
 $output = Join-Path $VelmoraFolder 'output.txt'
-# Velmora reads and writes text in the system's ANSI code page.
+# Velmora reads a script saved as UTF-8 with a mark, so the question may hold
+# any characters; the answer word it writes is plain ASCII, the same in the
+# system's ANSI code page and in UTF-8.
+$utf8WithMark = New-Object System.Text.UTF8Encoding $true
 $ansi = [System.Text.Encoding]::GetEncoding(
   [System.Globalization.CultureInfo]::CurrentCulture.TextInfo.ANSICodePage)
 
@@ -42,7 +45,7 @@ $script = "on openScript`r`n" +
 $before = Get-FileLength $output
 $name = 'ask-{0}-{1}' -f $PID, [guid]::NewGuid().ToString('N').Substring(0, 8)
 $partial = Join-Path $VelmoraFolder "$name.part"
-[System.IO.File]::WriteAllText($partial, $script, $ansi)
+[System.IO.File]::WriteAllText($partial, $script, $utf8WithMark)
 Rename-Item -LiteralPath $partial -NewName "$name.scp"
 
 $deadline = (Get-Date).AddSeconds($TimeoutSeconds)

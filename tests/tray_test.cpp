@@ -22,9 +22,10 @@ std::wstring MarkerBlock(const std::wstring& name, const std::wstring& marker) {
   return Block(name, {L"set tooltip \"" + marker + L"\""});
 }
 
-// The record's tip field for a text: cut to 128 characters, padded with NULs.
+// The record's tip field for a text: cut to 127 characters, padded with NULs
+// to 128, so that it always holds its terminator.
 std::wstring TipField(const std::wstring& text) {
-  std::wstring field = text.substr(0, 128);
+  std::wstring field = text.substr(0, 127);
   return field + std::wstring(128 - field.size(), L'\0');
 }
 
@@ -379,7 +380,7 @@ TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
       // A placeholder inside the limit makes the tip longer than the limit.
       {4, std::wstring(60, L'a') + L"%d%", std::wstring(60, L'a') + L"12/7/2026"},
       {5, L"Up since %d% at %t%\\nline two", L"Up since 12/7/2026 at 9:41:07 AM\r\nline two"},
-      // The record's field holds only the first 128 characters.
+      // The record's field holds only the first 127 characters and a NUL.
       {5, std::wstring(124, L'a') + L"%d%", std::wstring(124, L'a') + L"12/7/2026"},
   };
   for (const auto& c : cases) {

@@ -54,7 +54,10 @@ std::wstring Identifier(std::wstring_view line) {
 void SaveLastId(App& app, const std::wstring& identifier) {
   const std::wstring settings = AppFolder(app.platform) + kSettingsFileName;
   if (!FileExists(app.platform, settings)) {
-    CreateTextFile(app.platform, settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n");
+    // UTF-16 with its mark for an identifier the ANSI code page cannot hold:
+    // the form in which Windows' settings calls keep such a value.
+    CreateTextFile(app.platform, settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n",
+                   TextEncoding::Utf16Le);
     return;
   }
   WriteIniValue(app.platform, L"Updates", L"LastID", identifier, settings);

@@ -2,6 +2,7 @@
 // answer to a file of this call's own, which is read, printed and removed.
 #include "ctl/ask.hpp"
 
+#include "base/encoding.hpp"
 #include "base/text.hpp"
 #include "ctl/check.hpp"
 #include "ctl/drop.hpp"
@@ -42,19 +43,19 @@ std::optional<std::wstring> QuotedArgument(std::wstring_view text, std::wstring&
   return EncodeEscapes(lines);
 }
 
-int ExitStatusOf(std::string_view word) {
-  if (word == "OK" || word == "Yes") {
+int ExitStatusOf(std::wstring_view word) {
+  if (word == L"OK" || word == L"Yes") {
     return kAskYes;
   }
-  if (word == "No") {
+  if (word == L"No") {
     return kAskNo;
   }
-  return word == "Cancel" ? kAskCancel : kAskFailed;
+  return word == L"Cancel" ? kAskCancel : kAskFailed;
 }
 
 // The script that asks, in the bytes Velmora reads; none, and the reason
 // told, when the texts cannot be carried.
-std::optional<std::string> AskScriptBytes(const AskOptions& options, std::wstring_view answerFile,
+std::optional<std::string> PreparedScript(const AskOptions& options, std::wstring_view answerFile,
                                           std::ostream& err) {
   std::wstring problem;
   const std::optional<std::wstring> script = AskScript(options, answerFile, problem);
@@ -62,12 +63,7 @@ std::optional<std::string> AskScriptBytes(const AskOptions& options, std::wstrin
     err << "velmoractl: " << EncodeConsole(problem) << "\n";
     return std::nullopt;
   }
-  std::string bytes = ToAnsi(*script);
-  if (FromAnsi(bytes) != *script) {
-    err << "velmoractl: the text holds characters that Velmora's code page cannot write\n";
-    return std::nullopt;
-  }
-  return bytes;
+  return AskScriptBytes(*script);
 }
 
 bool MakeFolder(const std::filesystem::path& folder, std::ostream& err) {
@@ -81,17 +77,18 @@ bool MakeFolder(const std::filesystem::path& folder, std::ostream& err) {
 }
 
 // The answer word, once Velmora has written it whole (its line break is
-// there); none when the time runs out first.
-std::optional<std::string> WaitForAnswer(const std::filesystem::path& answer,
-                                         std::optional<double> timeoutSeconds) {
-  std::string word;
+// there), read as Velmora writes files; none when the time runs out first.
+std::optional<std::wstring> WaitForAnswer(const std::filesystem::path& answer,
+                                          std::optional<double> timeoutSeconds) {
+  std::wstring word;
   const auto answered = [&answer, &word] {
-    const std::optional<std::string> text = ReadBytes(answer);
-    const std::size_t end = text ? text->find("\r\n") : std::string::npos;
-    if (end == std::string::npos) {
+    const std::optional<std::string> bytes = ReadBytes(answer);
+    const std::wstring text = bytes ? DecodeText(*bytes) : std::wstring();
+    const std::size_t end = text.find(L"\r\n");
+    if (end == std::wstring::npos) {
       return false;
     }
-    word = text->substr(0, end);
+    word = text.substr(0, end);
     return true;
   };
   if (!WaitUntil(answered, timeoutSeconds)) {
@@ -151,6 +148,13 @@ std::optional<std::wstring> AskScript(const AskOptions& options, std::wstring_vi
   return script;
 }
 
+std::string AskScriptBytes(const std::wstring& script) {
+  if (std::optional<std::string> ansi = ToAnsiExact(script)) {
+    return *ansi;
+  }
+  return std::string(kUtf8Mark) + EncodeText(script, TextEncoding::Utf8Marked);
+}
+
 int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
   std::error_code error;
   if (!std::filesystem::is_directory(options.folder, error)) {
@@ -159,7 +163,7 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
   }
   const std::string name = UniqueName("velmoractl-ask");
   const std::optional<std::string> bytes =
-      AskScriptBytes(options, L"answers/" + FromAnsi(name) + L".txt", err);
+      PreparedScript(options, L"answers/" + FromAnsi(name) + L".txt", err);
   const std::filesystem::path answers = options.folder / "answers";
   if (!bytes || !MakeFolder(answers, err)) {
     return kAskFailed;
@@ -170,14 +174,14 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
     return kAskFailed;
   }
   const std::filesystem::path answer = answers / (name + ".txt");
-  const std::optional<std::string> word = WaitForAnswer(answer, options.timeoutSeconds);
+  const std::optional<std::wstring> word = WaitForAnswer(answer, options.timeoutSeconds);
   if (!word) {
     err << "velmoractl: no answer within " << *options.timeoutSeconds
         << " seconds (is Velmora running, with polling on?)\n";
     return kAskTimedOut;
   }
   RemoveAnswer(answer);
-  out << *word << "\n";
+  out << EncodeConsole(*word) << "\n";
   const int status = ExitStatusOf(*word);
   if (status == kAskFailed) {
     err << "velmoractl: Velmora wrote an answer it has no word for\n";

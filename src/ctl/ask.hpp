@@ -33,5 +33,8 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err);
 // button set it does not know or a text that a script cannot carry.
 std::optional<std::wstring> AskScript(const AskOptions& options, std::wstring_view answerFile,
                                       std::wstring& problem);
+// The script as the bytes of its file: the ANSI code page when that holds
+// every character, so that any Velmora reads it; else UTF-8 with its mark.
+std::string AskScriptBytes(const std::wstring& script);
 
 } // namespace velmora::ctl

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ctl/check.hpp"
+#include "ctl/check_encoding.hpp"
 #include "ctl/encoding.hpp"
 #include "ctl/report.hpp"
 #include "ctl/script_file.hpp"
@@ -22,7 +23,12 @@ int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
       unreadable = true;
       continue;
     }
-    FileDiagnostics result{DecodeArgument(file), CheckScript(ScriptText(*bytes))};
+    FileDiagnostics result{DecodeArgument(file), CheckEncoding(*bytes)};
+    for (Diagnostic& diagnostic : CheckScript(ScriptText(*bytes))) {
+      result.diagnostics.push_back(std::move(diagnostic));
+    }
+    std::stable_sort(result.diagnostics.begin(), result.diagnostics.end(),
+                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
     errors =
         errors || std::any_of(result.diagnostics.begin(), result.diagnostics.end(),
                               [](const Diagnostic& d) { return d.severity == Severity::Error; });

@@ -8,11 +8,15 @@
 namespace velmora::ctl {
 
 void Diagnostics::Error(int line, const char* code, std::wstring message) {
-  found_.push_back({line, Severity::Error, code, std::move(message)});
+  found_.push_back({line, 0, Severity::Error, code, std::move(message)});
 }
 
 void Diagnostics::Warning(int line, const char* code, std::wstring message) {
-  found_.push_back({line, Severity::Warning, code, std::move(message)});
+  Warning(line, 0, code, std::move(message));
+}
+
+void Diagnostics::Warning(int line, int column, const char* code, std::wstring message) {
+  found_.push_back({line, column, Severity::Warning, code, std::move(message)});
 }
 
 std::vector<Diagnostic> Diagnostics::Take() {

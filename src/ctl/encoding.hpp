@@ -1,6 +1,7 @@
 // Texts at velmoractl's edges: the command line, the console, and the
 // program's own folder. Between the edges, arguments and console texts are
-// UTF-8 on every system. Script files are read by script_file.hpp.
+// UTF-8 on every system. Script files are read with base/encoding.hpp, in
+// the encodings the program reads.
 #pragma once
 
 #include <filesystem>

@@ -6,11 +6,11 @@
 
 #include <array>
 
+#include "base/encoding.hpp"
 #include "base/files.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
-#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -63,16 +63,18 @@ public:
   void PopupMenu() override { Act(); }
 
   std::wstring ProgramFolder() override { return L"C:\\Velmora"; }
-  ReadStatus ReadFileBytes(const std::wstring&, std::string&) override {
+  // Every file is there, and empty.
+  ReadStatus ReadFileBytes(const std::wstring&, std::string& bytes) override {
     Act();
-    return ReadStatus::Failed;
+    bytes.clear();
+    return ReadStatus::Ok;
   }
   bool AppendFileBytes(const std::wstring&, std::string_view bytes) override {
-    Note(FromAnsi(bytes));
+    Note(DecodeText(bytes));
     return true;
   }
   bool CreateFileBytes(const std::wstring&, std::string_view bytes) override {
-    Note(FromAnsi(bytes));
+    Note(DecodeText(bytes));
     return true;
   }
   bool DeleteFiles(const std::wstring&) override {

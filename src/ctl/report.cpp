@@ -15,6 +15,11 @@ bool Shown(const Diagnostic& diagnostic, bool errorsOnly) {
   return !errorsOnly || diagnostic.severity == Severity::Error;
 }
 
+// ":COLUMN" for a finding at one character.
+std::wstring Column(const Diagnostic& diagnostic) {
+  return diagnostic.column > 0 ? L":" + std::to_wstring(diagnostic.column) : L"";
+}
+
 std::wstring Widen(const std::string& ascii) {
   return std::wstring(ascii.begin(), ascii.end());
 }
@@ -36,11 +41,8 @@ void AppendJsonString(std::string& out, std::wstring_view text) {
       out += static_cast<char>(c);
     } else if (code >= 0x20 && code < 0x7F) {
       out += static_cast<char>(c);
-    } else if (code > 0xFFFF) {
-      // Outside the basic plane: a surrogate pair.
-      AppendEscape(out, 0xD800 + ((code - 0x10000) >> 10));
-      AppendEscape(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
     } else {
+      // A character beyond the basic plane is already its surrogate pair.
       AppendEscape(out, code);
     }
   }
@@ -56,7 +58,7 @@ std::wstring FormatText(const std::vector<FileDiagnostics>& files, bool errorsOn
       if (!Shown(diagnostic, errorsOnly)) {
         continue;
       }
-      out += file.file + L":" + std::to_wstring(diagnostic.line) + L": " +
+      out += file.file + L":" + std::to_wstring(diagnostic.line) + Column(diagnostic) + L": " +
              Widen(SeverityWord(diagnostic.severity)) + L": " + diagnostic.message + L" [" +
              Widen(diagnostic.code) + L"]\n";
     }
@@ -75,9 +77,12 @@ std::string FormatJson(const std::vector<FileDiagnostics>& files, bool errorsOnl
       out += first ? "\n  {\"file\": " : ",\n  {\"file\": ";
       first = false;
       AppendJsonString(out, file.file);
-      out += ", \"line\": " + std::to_string(diagnostic.line) + ", \"severity\": \"" +
-             SeverityWord(diagnostic.severity) + "\", \"code\": \"" + diagnostic.code +
-             "\", \"message\": ";
+      out += ", \"line\": " + std::to_string(diagnostic.line);
+      if (diagnostic.column > 0) {
+        out += ", \"column\": " + std::to_string(diagnostic.column);
+      }
+      out += std::string(", \"severity\": \"") + SeverityWord(diagnostic.severity) +
+             "\", \"code\": \"" + diagnostic.code + "\", \"message\": ";
       AppendJsonString(out, diagnostic.message);
       out += "}";
     }

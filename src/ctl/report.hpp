@@ -14,10 +14,12 @@ struct FileDiagnostics {
   std::vector<Diagnostic> diagnostics;
 };
 
-// "FILE:LINE: error: message [code]", one line each.
+// "FILE:LINE: error: message [code]", one line each; a finding at one
+// character has "FILE:LINE:COLUMN:".
 std::wstring FormatText(const std::vector<FileDiagnostics>& files, bool errorsOnly);
-// [{"file": ..., "line": ..., "severity": ..., "code": ..., "message": ...}, ...]
-// in plain ASCII: every other character is written as an escape.
+// [{"file": ..., "line": ..., "severity": ..., "code": ..., "message": ...}, ...],
+// with "column" after "line" for a finding at one character, in plain ASCII: every other character
+// is written as an escape.
 std::string FormatJson(const std::vector<FileDiagnostics>& files, bool errorsOnly);
 
 } // namespace velmora::ctl

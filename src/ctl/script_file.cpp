@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/encoding.hpp"
 #include "base/text.hpp"
-#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
@@ -23,7 +23,7 @@ std::optional<std::string> ReadBytes(const std::filesystem::path& path) {
 }
 
 std::wstring ScriptText(std::string_view bytes) {
-  return NormalizeLineEnds(FromAnsi(bytes));
+  return NormalizeLineEnds(DecodeText(bytes));
 }
 
 } // namespace velmora::ctl

@@ -10,8 +10,8 @@ namespace velmora::ctl {
 
 // A file's bytes; none when it cannot be read.
 std::optional<std::string> ReadBytes(const std::filesystem::path& path);
-// A script as the program holds it once read: its bytes in the ANSI code
-// page, every line end made CR LF.
+// A script as the program holds it once read: its bytes decoded in the
+// encoding they show, every line end made CR LF.
 std::wstring ScriptText(std::string_view bytes);
 
 } // namespace velmora::ctl

@@ -4,12 +4,18 @@
 // checks scripts.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace velmora {
 
+// A character the code page lacks becomes its default character ("?").
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
+// The text's bytes when every character has its own byte or bytes in the
+// code page (no look-alike, no default character), so that reading them
+// back gives the text exactly; none otherwise.
+std::optional<std::string> ToAnsiExact(std::wstring_view text);
 
 } // namespace velmora

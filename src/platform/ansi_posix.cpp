@@ -26,21 +26,41 @@ std::wstring FromAnsi(std::string_view bytes) {
   return text;
 }
 
+namespace {
+
+// The byte of a character, none when Windows-1252 has no byte for it.
+std::optional<char> AnsiByte(wchar_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+    return static_cast<char>(c);
+  }
+  for (unsigned i = 0; i < 32; ++i) {
+    if (static_cast<wchar_t>(kWindows1252High[i]) == c) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
 std::string ToAnsi(std::wstring_view text) {
   std::string bytes;
   bytes.reserve(text.size());
   for (const wchar_t c : text) {
-    char byte = '?';
-    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
-      byte = static_cast<char>(c);
-    } else {
-      for (unsigned i = 0; i < 32; ++i) {
-        if (kWindows1252High[i] == static_cast<char16_t>(c)) {
-          byte = static_cast<char>(0x80 + i);
-        }
-      }
+    bytes += AnsiByte(c).value_or('?');
+  }
+  return bytes;
+}
+
+std::optional<std::string> ToAnsiExact(std::wstring_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (const wchar_t c : text) {
+    const std::optional<char> byte = AnsiByte(c);
+    if (!byte) {
+      return std::nullopt;
     }
-    bytes += byte;
+    bytes += *byte;
   }
   return bytes;
 }

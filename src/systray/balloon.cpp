@@ -2,6 +2,7 @@
 // without them, and the About window.
 #include "systray/balloon.hpp"
 
+#include "base/encoding.hpp"
 #include "base/system.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
@@ -12,6 +13,7 @@ namespace velmora {
 
 namespace {
 
+// In UTF-16 units, as the record's fields count them.
 constexpr std::size_t kBalloonTextChars = 255;
 constexpr std::size_t kBalloonTitleChars = 63;
 
@@ -63,8 +65,8 @@ CommandResult ShowCommand(App& app, const CommandLine& command) {
     }
     return CommandResult::Ok;
   }
-  app.balloon.BalloonText = ExpandEscapes(app, message, false).substr(0, kBalloonTextChars);
-  app.balloon.BalloonTitle = ExpandEscapes(app, title, false).substr(0, kBalloonTitleChars);
+  app.balloon.BalloonText = CutToUnits(ExpandEscapes(app, message, false), kBalloonTextChars);
+  app.balloon.BalloonTitle = CutToUnits(ExpandEscapes(app, title, false), kBalloonTitleChars);
   ShowBalloon(app, kind);
   return CommandResult::Ok;
 }

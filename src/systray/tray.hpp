@@ -48,7 +48,9 @@ void TrayWindowProc(App& app, std::intptr_t event);
 CommandResult SetIconCommand(App& app, const CommandLine& command);
 CommandResult SetTooltipCommand(App& app, const CommandLine& command);
 
-// A text padded with NULs or cut to exactly the width of a record field.
+// A text padded with NULs to exactly the width of a record field. A longer
+// text is cut so that the field keeps its terminating NUL, and never through
+// a surrogate pair.
 std::wstring FixedWidth(std::wstring_view text, std::size_t width);
 
 } // namespace velmora

@@ -1,4 +1,5 @@
 // The commands that change the icon's look: set icon and set tooltip.
+#include "base/encoding.hpp"
 #include "base/files.hpp"
 #include "base/system.hpp"
 #include "interpreter/escapes.hpp"
@@ -36,10 +37,10 @@ CommandResult SetTooltipCommand(App& app, const CommandLine& command) {
   if (text == kNoQuote) {
     return Fail(app, L"Can't understand 'set tooltip' command.");
   }
-  // Older shells show 63 characters. The cut comes before the expansion, so
-  // escapes and placeholders can make the text longer again.
+  // Older shells show 63 characters (UTF-16 units, as the record counts). The cut comes before the
+  // expansion, so escapes and placeholders can make the text longer again.
   const std::size_t limit = IsShlwapi5OrLater(app.platform) ? 127 : 63;
-  app.tray.TooltipText = ExpandEscapes(app, text.substr(0, limit), false);
+  app.tray.TooltipText = ExpandEscapes(app, CutToUnits(text, limit), false);
   app.tray.TrayIcon.szTip = FixedWidth(app.tray.TooltipText, kTipChars);
   app.tray.TrayIcon.uFlags = kNifMessageIconTip;
   app.platform.ShellNotifyIcon(kNimModify, app.tray.TrayIcon);

@@ -1,5 +1,6 @@
 // The tray record: its size for the shell at hand, adding and removing the
 // icon, and the quit sequence that removes it.
+#include "base/encoding.hpp"
 #include "base/system.hpp"
 #include "systray/tray.hpp"
 
@@ -16,7 +17,7 @@ void PrepareRecordHeader(App& app) {
 }
 
 std::wstring FixedWidth(std::wstring_view text, std::size_t width) {
-  std::wstring field(text.substr(0, width));
+  std::wstring field(CutToUnits(text, width - 1));
   field.resize(width, L'\0');
   return field;
 }

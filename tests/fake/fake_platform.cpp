@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/ansi.hpp"
+
 namespace velmora::fake {
 
 namespace {
@@ -120,26 +122,6 @@ std::optional<SearchPattern> ParsePattern(std::wstring_view pattern) {
   return SearchPattern{FolderKey(pattern.substr(0, cut)), std::move(name)};
 }
 
-// The fake's ANSI code page is Latin-1: one byte per character.
-std::wstring FromAnsi(std::string_view bytes) {
-  std::wstring text;
-  text.reserve(bytes.size());
-  for (const char byte : bytes) {
-    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
-  }
-  return text;
-}
-
-std::string ToAnsi(std::wstring_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (const wchar_t c : text) {
-    const auto code = static_cast<std::uint32_t>(c);
-    bytes.push_back(code <= 0xFF ? static_cast<char>(code) : '?');
-  }
-  return bytes;
-}
-
 template <typename Files> auto FindByPath(Files& files, std::wstring_view path) {
   const std::wstring key = Fold(path);
   const auto found = std::find_if(files.begin(), files.end(),
@@ -176,7 +158,78 @@ std::wstring ShortComponent(const std::wstring& name) {
   return shortName;
 }
 
-// INI files, on the bytes of the file.
+// INI files, on the bytes of the file. Windows keeps a file that begins
+// with a UTF-16 LE mark in UTF-16 LE, any other in the ANSI code page.
+
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+
+bool IsUtf16Le(std::string_view contents) {
+  return contents.substr(0, kUtf16LeMark.size()) == kUtf16LeMark;
+}
+
+// A UTF-16 file goes through the routines below with ASCII units as their
+// byte and every other unit as three bytes of 0x80 or more, so that none
+// looks like a bracket, an equals sign, a blank or a line end.
+void PackUnit(std::string& packed, std::uint32_t unit) {
+  if (unit < 0x80) {
+    packed += static_cast<char>(unit);
+    return;
+  }
+  for (const int shift : {12, 6, 0}) {
+    packed += static_cast<char>(0x80 | ((unit >> shift) & 0x3F));
+  }
+}
+
+std::string Packed(std::wstring_view text) {
+  std::string packed;
+  for (const wchar_t unit : text) {
+    PackUnit(packed, static_cast<std::uint32_t>(unit));
+  }
+  return packed;
+}
+
+std::string PackedUtf16Le(std::string_view bytes) {
+  std::string packed;
+  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+    PackUnit(packed, static_cast<unsigned char>(bytes[at]) |
+                         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1]))
+                             << 8);
+  }
+  return packed;
+}
+
+std::vector<std::uint32_t> UnpackedUnits(std::string_view packed) {
+  std::vector<std::uint32_t> units;
+  for (std::size_t at = 0; at < packed.size();) {
+    const auto byte = [&packed](std::size_t i) {
+      return i < packed.size() ? static_cast<std::uint32_t>(packed[i] & 0x3F) : 0;
+    };
+    if (static_cast<unsigned char>(packed[at]) < 0x80) {
+      units.push_back(static_cast<unsigned char>(packed[at++]));
+      continue;
+    }
+    units.push_back(byte(at) << 12 | byte(at + 1) << 6 | byte(at + 2));
+    at += 3;
+  }
+  return units;
+}
+
+std::wstring UnpackedText(std::string_view packed) {
+  std::wstring text;
+  for (const std::uint32_t unit : UnpackedUnits(packed)) {
+    text += static_cast<wchar_t>(unit);
+  }
+  return text;
+}
+
+std::string Utf16LeOfPacked(std::string_view packed) {
+  std::string bytes(kUtf16LeMark);
+  for (const std::uint32_t unit : UnpackedUnits(packed)) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
 
 struct IniLine {
   std::string text; // without its line end
@@ -645,7 +698,13 @@ std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const 
   std::wstring value = defaultValue;
   const FakeFile* settings = File(file);
   if (settings != nullptr && !settings->unreadable && !settings->inUse) {
-    if (const auto found = LookUpIni(settings->contents, ToAnsi(section), ToAnsi(key))) {
+    const std::string& contents = settings->contents;
+    if (IsUtf16Le(contents)) {
+      const std::string packed = PackedUtf16Le(contents.substr(kUtf16LeMark.size()));
+      if (const auto found = LookUpIni(packed, Packed(section), Packed(key))) {
+        value = UnpackedText(*found);
+      }
+    } else if (const auto found = LookUpIni(contents, ToAnsi(section), ToAnsi(key))) {
       value = FromAnsi(*found);
     }
   }
@@ -661,6 +720,13 @@ bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wst
     return false;
   }
   const std::string contents = settings == nullptr ? std::string() : settings->contents;
+  if (IsUtf16Le(contents)) {
+    const std::string packed = PackedUtf16Le(contents.substr(kUtf16LeMark.size()));
+    return WriteBytes(
+        file, Utf16LeOfPacked(SetIniValue(packed, Packed(section), Packed(key), Packed(value))),
+        false);
+  }
+  // A character the code page lacks is written as its default character.
   return WriteBytes(file, SetIniValue(contents, ToAnsi(section), ToAnsi(key), ToAnsi(value)),
                     false);
 }

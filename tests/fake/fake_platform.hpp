@@ -28,7 +28,7 @@ struct TrayCall {
 
 struct FakeFile {
   std::wstring path;    // full path as created, e.g. C:\App\boot.scp
-  std::string contents; // bytes, in the fake's ANSI code page (Latin-1)
+  std::string contents; // bytes as on disk
   bool hidden = false;
   bool system = false;
   bool readOnly = false;
