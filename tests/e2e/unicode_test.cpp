@@ -53,41 +53,37 @@ bool WriteBytes(const fs::path& path, const std::string& bytes) {
   return !file.fail();
 }
 
-// A program started with a wide command line, ended at the test's end.
-class WideProcess {
-public:
-  WideProcess(std::wstring commandLine, const fs::path& folder) {
+// A program started with a wide command line, ended at the test's end if
+// it still runs.
+struct WideProcess {
+  WideProcess(std::wstring commandLine, const wchar_t* folder) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                       nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+                       nullptr, folder, &startup, &info)) {
       CloseHandle(info.hThread);
-      process_ = info.hProcess;
-    }
-  }
-  ~WideProcess() {
-    if (process_ != nullptr) {
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, INFINITE);
-      CloseHandle(process_);
+      handle = info.hProcess;
     }
   }
   WideProcess(const WideProcess&) = delete;
-  WideProcess& operator=(const WideProcess&) = delete;
-
-  // The exit code, or STILL_ACTIVE when the program did not end in time.
-  DWORD ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (process_ != nullptr &&
-        WaitForSingleObject(process_, static_cast<DWORD>(kDeadline.count())) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(process_, &code);
+  ~WideProcess() {
+    if (handle != nullptr) {
+      TerminateProcess(handle, 1);
+      WaitForSingleObject(handle, INFINITE);
+      CloseHandle(handle);
     }
-    return code;
   }
+  HANDLE handle = nullptr;
+};
 
-private:
-  HANDLE process_ = nullptr;
+// A folder of the test's own, removed at its end.
+struct OwnFolder {
+  fs::path path;
+  ~OwnFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
 };
 
 // One text in every place a script shows it. outputLines is output.txt after
@@ -134,7 +130,7 @@ TEST_P(UnicodeScript, ShowsItsTextInTheBoxAndTheMenu) {
   EXPECT_EQ(WindowTextW(box->window), GetParam().text);
   ASSERT_TRUE(velmora.PressButton(*box, IDOK));
 
-  velmora.PostTrayCallback(WM_RBUTTONUP);
+  velmora.PostTrayCallback(WM_RBUTTONDOWN);
   ASSERT_TRUE(velmora.ChooseMenuItem(1));
   EXPECT_EQ(velmora.WaitForLines("output.txt", GetParam().outputLines), GetParam().outputLines);
 }
@@ -145,10 +141,12 @@ TEST_P(UnicodeScript, ShowsItsTextInTheTooltipAndTheBalloon) {
       Saved({"on openScript", "set tooltip \"" + text_ + "\"",
              "show info balloon \"" + text_ + "\" \"" + text_ + "\"", "end openScript"}));
   ASSERT_TRUE(velmora.Start());
-  EXPECT_TRUE(WaitUntil([&] { return LoggedCall(velmora, "szTip", text_).has_value(); }));
-  const std::optional<TrayCall> balloon = LoggedCall(velmora, "szInfo", text_);
-  ASSERT_TRUE(balloon);
+  // The balloon's call comes after the tooltip's.
+  std::optional<TrayCall> balloon;
+  ASSERT_TRUE(
+      WaitUntil([&] { return (balloon = LoggedCall(velmora, "szInfo", text_)).has_value(); }));
   EXPECT_EQ(balloon->at("szInfoTitle"), text_);
+  EXPECT_EQ(balloon->at("szTip"), text_);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,9 +170,9 @@ TEST(Unicode, BalloonTitleCutToItsFieldKeepsWholeCharacters) {
   VelmoraProcess velmora(ScriptText(
       {"on openScript", "show balloon \"text\" \"" + letters + "𠀋\"", "end openScript"}));
   ASSERT_TRUE(velmora.Start());
-  EXPECT_TRUE(WaitUntil([&] { return LoggedCall(velmora, "szInfo", "text").has_value(); }));
-  const std::optional<TrayCall> balloon = LoggedCall(velmora, "szInfo", "text");
-  ASSERT_TRUE(balloon);
+  std::optional<TrayCall> balloon;
+  ASSERT_TRUE(
+      WaitUntil([&] { return (balloon = LoggedCall(velmora, "szInfo", "text")).has_value(); }));
   EXPECT_EQ(balloon->at("szInfoTitle"), letters);
 }
 
@@ -205,13 +203,15 @@ TEST(Unicode, AskCarriesAnyText) {
   const std::wstring text = L"Grüße, Привет, 你好 𠀋";
   WideProcess ask(L"\"" + Wide(ProgramPath("velmoractl.exe")) + L"\" ask --folder \"" + folder +
                       L"\" --buttons OK --title \"" + text + L"\" \"" + text + L"\"",
-                  {});
+                  nullptr);
   const std::optional<MessageBoxWindow> box = velmora.WaitForBox();
   ASSERT_TRUE(box);
   EXPECT_EQ(WindowTextW(GetDlgItem(box->window, 0xFFFF)), text);
   EXPECT_EQ(WindowTextW(box->window), text);
   ASSERT_TRUE(velmora.PressButton(*box, IDOK));
-  EXPECT_EQ(ask.ExitCode(), 0u);
+  ASSERT_EQ(WaitForSingleObject(ask.handle, static_cast<DWORD>(kDeadline.count())), WAIT_OBJECT_0);
+  DWORD code = STILL_ACTIVE;
+  EXPECT_TRUE(GetExitCodeProcess(ask.handle, &code) && code == 0) << code;
 }
 
 // Start, delete by a pattern, drop, write and launch, all in a folder whose
@@ -221,8 +221,9 @@ TEST(Unicode, AppFolderOutsideTheCodePage) {
   GetTempPathW(MAX_PATH, temp);
   // The program names its folder in the long form; so must the test.
   GetLongPathNameW(temp, temp, MAX_PATH);
-  const fs::path folder =
-      fs::path(temp) / (L"velmora-Zoë-Привет-日本-" + std::to_wstring(GetCurrentProcessId()));
+  const OwnFolder own{fs::path(temp) /
+                      (L"velmora-Zoë-Привет-日本-" + std::to_wstring(GetCurrentProcessId()))};
+  const fs::path& folder = own.path;
   fs::create_directories(folder / L"outbox");
   ASSERT_TRUE(CopyFileW(Wide(ProgramPath("velmora.exe")).c_str(), (folder / L"velmora.exe").c_str(),
                         FALSE));
@@ -233,32 +234,28 @@ TEST(Unicode, AppFolderOutsideTheCodePage) {
   ASSERT_TRUE(
       WriteBytes(folder / L"boot.scp", ScriptText({"on openScript", "write \"started\"",
                                                    "delete file \"*.tmp\"", "end openScript"})));
-  const fs::path sent = folder / L"outbox" / L"ответ-答案.scp";
-  ASSERT_TRUE(WriteBytes(
-      sent, kUtf8Mark + ScriptText({"on openScript", "write \"sent 答案\" \"ответ-答案.txt\"",
-                                    "end openScript"})));
-  {
-    WideProcess velmora(L"\"" + (folder / L"velmora.exe").wstring() + L"\"", folder);
-    EXPECT_TRUE(WaitUntil([&] {
-      return FileBytes(folder / L"output.txt") == "started\r\n" && !fs::exists(old);
-    })) << FileBytes(folder / L"output.txt");
+  ASSERT_TRUE(
+      WriteBytes(folder / L"outbox" / L"ответ-答案.scp",
+                 kUtf8Mark + ScriptText({"on openScript", "write \"sent 答案\" \"ответ-答案.txt\"",
+                                         "end openScript"})));
+  const WideProcess velmora(L"\"" + (folder / L"velmora.exe").wstring() + L"\"", folder.c_str());
+  EXPECT_TRUE(WaitUntil([&] {
+    return FileBytes(folder / L"output.txt") == "started\r\n" && !fs::exists(old);
+  })) << FileBytes(folder / L"output.txt");
 
-    // Dropped in UTF-8 without a mark: it writes, then launches velmoractl
-    // from the folder Velmora runs in, whose send hands over the outbox
-    // script.
-    ASSERT_TRUE(
-        WriteBytes(folder / L"drop.part",
-                   ScriptText({"on openScript", "write \"dropped Ж\" \"ответ-答案.txt\"",
-                               "launch \"помощник-助手.exe\" with \"send outbox\\ответ-答案.scp\"",
-                               "end openScript"})));
-    fs::rename(folder / L"drop.part", folder / L"запуск-起動.scp");
-    const std::string expected = kUtf8Mark + "dropped Ж\r\nsent 答案\r\n";
-    EXPECT_TRUE(WaitUntil([&] { return FileBytes(folder / L"ответ-答案.txt") == expected; }))
-        << FileBytes(folder / L"ответ-答案.txt");
-    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(folder / L"запуск-起動.scp"); }));
-  }
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
+  // Dropped in UTF-8 without a mark: it writes, then launches velmoractl
+  // from the folder Velmora runs in, whose send hands over the outbox
+  // script.
+  ASSERT_TRUE(
+      WriteBytes(folder / L"drop.part",
+                 ScriptText({"on openScript", "write \"dropped Ж\" \"ответ-答案.txt\"",
+                             "launch \"помощник-助手.exe\" with \"send outbox\\ответ-答案.scp\"",
+                             "end openScript"})));
+  fs::rename(folder / L"drop.part", folder / L"запуск-起動.scp");
+  const std::string expected = kUtf8Mark + "dropped Ж\r\nsent 答案\r\n";
+  EXPECT_TRUE(WaitUntil([&] { return FileBytes(folder / L"ответ-答案.txt") == expected; }))
+      << FileBytes(folder / L"ответ-答案.txt");
+  EXPECT_TRUE(WaitUntil([&] { return !fs::exists(folder / L"запуск-起動.scp"); }));
 }
 
 } // namespace
