@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
+#include "http_server.hpp"
 #include "velmora_process.hpp"
 
 namespace velmora::e2e {
@@ -161,21 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Script{"Cjk", L"你好世界 𠀋", false, {kUtf8Mark + "OK", "你好世界 𠀋"}}),
     RowName());
 
-TEST(Unicode, BalloonTitleCutToItsFieldKeepsWholeCharacters) {
-  REQUIRE_TRAY_LOG();
-  // 62 letters and a character of two UTF-16 units fill the 64-unit field,
-  // which holds 63 units and a closing NUL: the character goes as a whole,
-  // never its first half alone.
-  const std::string letters(62, 'a');
-  VelmoraProcess velmora(ScriptText(
-      {"on openScript", "show balloon \"text\" \"" + letters + "𠀋\"", "end openScript"}));
-  ASSERT_TRUE(velmora.Start());
-  std::optional<TrayCall> balloon;
-  ASSERT_TRUE(
-      WaitUntil([&] { return (balloon = LoggedCall(velmora, "szInfo", "text")).has_value(); }));
-  EXPECT_EQ(balloon->at("szInfoTitle"), letters);
-}
-
 TEST(Unicode, Utf16DroppedScriptRuns) {
   VelmoraProcess velmora(kIdleBoot);
   ASSERT_TRUE(velmora.Start());
@@ -212,6 +198,36 @@ TEST(Unicode, AskCarriesAnyText) {
   ASSERT_EQ(WaitForSingleObject(ask.handle, static_cast<DWORD>(kDeadline.count())), WAIT_OBJECT_0);
   DWORD code = STILL_ACTIVE;
   EXPECT_TRUE(GetExitCodeProcess(ask.handle, &code) && code == 0) << code;
+}
+
+// velmora.ini through Windows' settings calls: an identifier that the ANSI
+// code page cannot spell turns the file into UTF-16, and a later start reads
+// it back.
+TEST(Unicode, SettingsKeepAnIdentifierOutsideTheCodePage) {
+  HttpServer server({{"/next.scp",
+                      {200, kUtf8Mark + ScriptText({"on openScript", "set scriptID версия-2",
+                                                    "end openScript"})}}});
+  const std::string boot =
+      ScriptText({"on rightClick", "check \"" + server.Url("/next.scp") + "\"", "switch result",
+                  "case \"different\"", "write \"took it\"", "case \"same\"", "write \"had it\"",
+                  "end switch", "end rightClick"});
+  std::string settings;
+  {
+    VelmoraProcess first(boot);
+    first.WriteAppFile("velmora.ini", "[Updates]\r\nLastID=v1\r\n");
+    ASSERT_TRUE(first.Start());
+    first.PostTrayCallback(WM_RBUTTONUP);
+    EXPECT_EQ(first.WaitForLines("output.txt", {"took it"}), std::vector<std::string>{"took it"});
+    settings = FileBytes(Wide(first.AppPath("velmora.ini")));
+  }
+  const std::wstring expected = L"\xFEFF[Updates]\r\nLastID=версия-2\r\n";
+  EXPECT_EQ(settings, std::string(reinterpret_cast<const char*>(expected.data()),
+                                  expected.size() * sizeof(wchar_t)));
+  VelmoraProcess second(boot);
+  second.WriteAppFile("velmora.ini", settings);
+  ASSERT_TRUE(second.Start());
+  second.PostTrayCallback(WM_RBUTTONUP);
+  EXPECT_EQ(second.WaitForLines("output.txt", {"had it"}), std::vector<std::string>{"had it"});
 }
 
 // Start, delete by a pattern, drop, write and launch, all in a folder whose
