@@ -64,7 +64,7 @@ TEST(TrayRecord, ShellReceivesTheProgramsRecord) {
 
   const std::string window = std::to_string(reinterpret_cast<std::uintptr_t>(velmora.Window()));
   // Wine's shell32 is version 6, which takes the whole record up to the GUID.
-  const std::string size = std::to_string(NOTIFYICONDATAA_V3_SIZE);
+  const std::string size = std::to_string(NOTIFYICONDATAW_V3_SIZE);
   const std::vector<TrayCall> expected = {
       {{"msg", kNimAdd},
        {"result", "1"},

@@ -118,21 +118,17 @@ std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
 }
 
 std::wstring Win32Platform::ShortPathName(const std::wstring& path) {
-  // A short form longer than the first buffer is asked for again in a buffer
-  // of the size Windows reports, never cut.
+  // A short form is for programs that cannot take long names, and those
+  // cannot open a path of MAX_PATH characters or more either: such a short
+  // form counts as none, as the ANSI call has always given it.
   std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      return L"";
-    }
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
-    }
-    buffer.assign(length, L'\0');
+  const DWORD length =
+      GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length == 0 || length >= buffer.size()) {
+    return L"";
   }
+  buffer.resize(length);
+  return buffer;
 }
 
 std::wstring Win32Platform::ReadProfileString(const std::wstring& section, const std::wstring& key,
