@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32/picture.hpp"
@@ -36,10 +37,7 @@ static_assert(kTrayRecordSizeV6 == NOTIFYICONDATAW_V3_SIZE &&
 // NUL-terminated: a text that fills the whole field loses its last unit, and
 // the lead unit of a surrogate pair never stays behind without its partner.
 template <std::size_t N> void CopyField(char16_t (&field)[N], const std::wstring& text) {
-  std::size_t length = text.find(L'\0');
-  if (length == std::wstring::npos || length > N - 1) {
-    length = N - 1;
-  }
+  std::size_t length = std::min({text.find(L'\0'), text.size(), N - 1});
   if (length > 0 && IS_HIGH_SURROGATE(text[length - 1])) {
     --length;
   }
