@@ -39,8 +39,9 @@ std::wstring DecodeText(std::string_view bytes);
 // forms, no surrogates, nothing beyond U+10FFFF); 0 when none starts there.
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
 
-// A text in a Unicode encoding, without the mark; a lone surrogate is
-// written as U+FFFD.
+// A text in the encoding, without the mark. In a Unicode encoding a lone
+// surrogate is written as U+FFFD; in ANSI a character the code page lacks
+// becomes its default character (ToAnsiExact tells whether one does).
 std::string EncodeText(std::wstring_view text, TextEncoding encoding);
 
 // At most `units` UTF-16 units of the text, cut before a surrogate pair

@@ -11,8 +11,13 @@ namespace {
 // The encoding a text is added to a file in, by the file's mark alone: a
 // file without one takes ANSI bytes, as it always has.
 TextEncoding MarkedEncoding(std::string_view bytes) {
-  const TextEncoding encoding = DetectEncoding(bytes);
-  return MarkOf(encoding).empty() ? TextEncoding::Ansi : encoding;
+  for (const TextEncoding encoding :
+       {TextEncoding::Utf8Marked, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+    if (bytes.substr(0, MarkOf(encoding).size()) == MarkOf(encoding)) {
+      return encoding;
+    }
+  }
+  return TextEncoding::Ansi;
 }
 
 bool Exists(Platform& platform, const std::wstring& path) {

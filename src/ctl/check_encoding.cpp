@@ -73,7 +73,7 @@ public:
       : bytes_(bytes), encoding_(encoding), units_(bytes, encoding), at_(units_.Start()),
         lineStart_(at_) {}
 
-  std::pair<int, int> Of(std::size_t offset) {
+  int LineOf(std::size_t offset) {
     while (at_ < offset && units_.Whole(at_)) {
       const std::uint32_t unit = units_.At(at_);
       at_ += units_.Size();
@@ -85,6 +85,11 @@ public:
         lineStart_ = at_;
       }
     }
+    return line_;
+  }
+
+  // The column of an offset on the line LineOf last reached.
+  int ColumnOf(std::size_t offset) const {
     // The mark before the slice is taken off again, and only the mark.
     const std::wstring before =
         DecodeText(std::string(MarkOf(encoding_)) +
@@ -98,7 +103,7 @@ public:
       i += pair ? 1 : 0;
       ++column;
     }
-    return {line_, column};
+    return column;
   }
 
 private:
@@ -116,9 +121,9 @@ public:
   Findings(std::string_view bytes, TextEncoding encoding) : places_(bytes, encoding) {}
 
   void Add(std::size_t offset, const char* code, const std::wstring& message) {
-    const auto [line, column] = places_.Of(offset);
+    const int line = places_.LineOf(offset);
     if (line != lastLine_) {
-      out_.Warning(line, column, code, message);
+      out_.Warning(line, places_.ColumnOf(offset), code, message);
       lastLine_ = line;
     }
   }
@@ -185,7 +190,7 @@ void CheckMixed(std::string_view bytes, Findings& findings) {
   findings.Add(*firstOther, "mixed-encoding",
                L"byte " + Hex(static_cast<unsigned char>(bytes[*firstOther]), 2) +
                    L" is not UTF-8, though line " +
-                   std::to_wstring(Places(bytes, TextEncoding::Ansi).Of(*firstUtf8).first) +
+                   std::to_wstring(Places(bytes, TextEncoding::Ansi).LineOf(*firstUtf8)) +
                    L" holds UTF-8 characters: Velmora reads the whole script in the ANSI code "
                    L"page, so those characters show as other letters; save the script as UTF-8 "
                    L"throughout");
