@@ -16,17 +16,17 @@ namespace {
 using velmora::App;
 using velmora::win32::Win32Platform;
 
-constexpr char kHostClass[] = "VelmoraHost";
+constexpr wchar_t kHostClass[] = L"VelmoraHost";
 
 // The shell sends this message to every top-level window when the taskbar
 // is created anew, as after Explorer restarts.
 UINT TaskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
   return message;
 }
 
 App* AppOf(HWND window) {
-  return reinterpret_cast<App*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The icon's callbacks: the core decides what each event does.
@@ -68,12 +68,12 @@ LRESULT OnEndSession(App& app, WPARAM ending) {
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   App* app = AppOf(window);
   if (app == nullptr) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
   if (message == TaskbarCreatedMessage()) {
     velmora::RestoreTrayIcon(*app);
@@ -94,21 +94,21 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     PostQuitMessage(0);
     return 0;
   default:
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
 HWND CreateHostWindow(HINSTANCE instance, App& app) {
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = HostWindowProc;
   windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
   windowClass.lpszClassName = kHostClass;
-  if (RegisterClassExA(&windowClass) == 0) {
+  if (RegisterClassExW(&windowClass) == 0) {
     return nullptr;
   }
-  return CreateWindowExA(0, kHostClass, "Form1", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+  return CreateWindowExW(0, kHostClass, L"Form1", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                          320, 240, nullptr, nullptr, instance, &app);
 }
 
@@ -135,7 +135,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   velmora::StartUp(app);
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     platform.DispatchOne(message);
   }
   CoUninitialize();

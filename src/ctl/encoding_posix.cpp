@@ -30,6 +30,12 @@ std::string DisplayPath(const std::filesystem::path& path) {
   return path.string();
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void PrepareConsoleOutput() {}
+
 std::filesystem::path ProgramFolder() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);

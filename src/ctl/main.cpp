@@ -48,7 +48,8 @@ constexpr const char* kUsage =
 // The arguments after the subcommand, taken one at a time.
 class Arguments {
 public:
-  Arguments(int argc, char** argv) : args_(argv + std::min(argc, 2), argv + argc) {}
+  explicit Arguments(const std::vector<std::string>& all)
+      : args_(all.begin() + std::min<std::ptrdiff_t>(all.size(), 2), all.end()) {}
 
   bool Done() const { return next_ >= args_.size(); }
   // The next argument is the option name (as "--name VALUE" or "--name=VALUE").
@@ -204,7 +205,9 @@ int Ask(Arguments& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-  const std::string command = argc > 1 ? argv[1] : "";
+  PrepareConsoleOutput();
+  const std::vector<std::string> all = ProgramArguments(argc, argv);
+  const std::string command = all.size() > 1 ? all[1] : "";
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
     return 0;
@@ -213,7 +216,7 @@ int main(int argc, char** argv) {
     std::cout << "velmoractl " << VELMORA_VERSION_STRING << "\n";
     return 0;
   }
-  Arguments args(argc, argv);
+  Arguments args(all);
   if (command == "check") {
     return Check(args);
   }

@@ -1,7 +1,7 @@
 // Conversion between the core's wide texts and the ANSI code page of script
-// files, settings and the A-form Windows calls: Windows' own code page on
+// files and of the text files the program writes: Windows' own code page on
 // Windows, Windows-1252 (the Western one) elsewhere, where velmoractl only
-// checks scripts.
+// checks scripts. Windows itself is called in the wide form only.
 #pragma once
 
 #include <optional>

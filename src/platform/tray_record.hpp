@@ -1,6 +1,6 @@
 // The notification-area record: the core keeps it with wide text fields, and
-// the shell takes it in its 8-bit layout, mirrored here so that the record
-// sizes follow the pointer size of the build.
+// the shell takes it in its wide (UTF-16) layout, mirrored here so that the
+// record sizes follow the pointer size of the build.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,14 @@
 
 namespace velmora {
 
-// The shell's 8-bit record, field for field. Handles are pointer-sized, so a
-// 64-bit build gets the 64-bit layout and sizes of its own.
+// The text fields' widths, in UTF-16 code units.
+constexpr std::size_t kTipChars = 128;
+constexpr std::size_t kInfoChars = 256;
+constexpr std::size_t kInfoTitleChars = 64;
+
+// The shell's wide record, field for field, its texts in UTF-16 code units.
+// Handles are pointer-sized, so a 64-bit build gets the 64-bit layout and
+// sizes of its own.
 struct NotifyIconDataLayout {
   std::uint32_t cbSize;
   std::uintptr_t hWnd;
@@ -18,12 +24,12 @@ struct NotifyIconDataLayout {
   std::uint32_t uFlags;
   std::uint32_t uCallbackMessage;
   std::uintptr_t hIcon;
-  char szTip[128];
+  char16_t szTip[kTipChars];
   std::uint32_t dwState;
   std::uint32_t dwStateMask;
-  char szInfo[256];
+  char16_t szInfo[kInfoChars];
   std::uint32_t uTimeoutOrVersion;
-  char szInfoTitle[64];
+  char16_t szInfoTitle[kInfoTitleChars];
   std::uint32_t dwInfoFlags;
   struct {
     std::uint32_t data1;
@@ -33,23 +39,22 @@ struct NotifyIconDataLayout {
   } guidItem;
 };
 
-// Shell 6 and later take the whole record, shell 5 the record without the
-// GUID, older shells the first record, which ends after a 64-character tip.
+// Shell 6 and later take the whole record (it ends at the GUID, as shell 6
+// first defined it; later shells take that size as well), shell 5 the record
+// without the GUID, older shells the first record, which ends after a
+// 64-unit tip.
 constexpr std::uint32_t kTrayRecordSizeV6 = sizeof(NotifyIconDataLayout);
 constexpr std::uint32_t kTrayRecordSizeV5 = offsetof(NotifyIconDataLayout, guidItem);
-constexpr std::uint32_t kTrayRecordSizeOld = offsetof(NotifyIconDataLayout, szTip) + 64;
+constexpr std::uint32_t kTrayRecordSizeOld =
+    offsetof(NotifyIconDataLayout, szTip) + 64 * sizeof(char16_t);
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(kTrayRecordSizeV6 == 504 && kTrayRecordSizeV5 == 488 && kTrayRecordSizeOld == 88,
+static_assert(kTrayRecordSizeV6 == 952 && kTrayRecordSizeV5 == 936 && kTrayRecordSizeOld == 152,
               "the 32-bit record sizes the shell expects");
 #endif
 
-constexpr std::size_t kTipChars = 128;
-constexpr std::size_t kInfoChars = 256;
-constexpr std::size_t kInfoTitleChars = 64;
-
-// The program's record, with text fields held wide and always exactly as wide
-// as the shell's fields (padded with NULs or cut).
+// The program's record, with text fields held wide (UTF-16 code units) and
+// always exactly as wide as the shell's fields (padded with NULs or cut).
 struct TrayIconRecord {
   std::uint32_t cbSize = 0;
   std::uintptr_t hWnd = 0;

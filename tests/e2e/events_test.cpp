@@ -76,7 +76,7 @@ TEST(Balloons, TheShellShowsTheBalloonOrTheScriptStandsIn) {
   ASSERT_EQ(velmora.WaitForLines("output.txt", expected), expected);
 
   // Taken by the shell, whole: Wine's shell32 6 reads the record up to the GUID.
-  const std::string record = "1 " + std::to_string(NOTIFYICONDATAA_V3_SIZE);
+  const std::string record = "1 " + std::to_string(NOTIFYICONDATAW_V3_SIZE);
   Lines balloons;
   for (const TrayCall& call : velmora.TrayCalls()) {
     if (call.at("uFlags") == "16") {

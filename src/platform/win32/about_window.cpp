@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "platform/ansi.hpp"
 #include "platform/win32/resource.h"
 #include "platform/win32/win32_platform.hpp"
 #include "version.hpp"
@@ -12,11 +11,11 @@
 namespace velmora::win32 {
 
 INT_PTR CALLBACK Win32Platform::AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
   case WM_INITDIALOG:
-    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, "Version " VELMORA_VERSION_STRING);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version " VELMORA_VERSION_STRING);
     return TRUE;
   case WM_COMMAND:
     if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -47,7 +46,7 @@ void Win32Platform::CreateAboutWindow() {
   if (about_ != nullptr) {
     return;
   }
-  about_ = CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutProc,
+  about_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutProc,
                               reinterpret_cast<LPARAM>(this));
 }
 

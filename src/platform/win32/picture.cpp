@@ -10,8 +10,6 @@
 
 #include <vector>
 
-#include "platform/ansi.hpp"
-
 namespace velmora::win32 {
 
 namespace {
@@ -78,8 +76,8 @@ UniqueHicon LoadPictureAsIcon(const std::wstring& path, int size) {
   const std::wstring extension = LowerExtension(path);
   if (extension == L".ico" || extension == L".cur") {
     const UINT type = extension == L".ico" ? IMAGE_ICON : IMAGE_CURSOR;
-    return UniqueHicon(static_cast<HICON>(
-        LoadImageA(nullptr, ToAnsi(path).c_str(), type, size, size, LR_LOADFROMFILE)));
+    return UniqueHicon(
+        static_cast<HICON>(LoadImageW(nullptr, path.c_str(), type, size, size, LR_LOADFROMFILE)));
   }
   return LoadThroughGdiplus(path, size);
 }
@@ -90,7 +88,7 @@ UniqueHicon MakeBlankIcon(int size) {
   const std::vector<BYTE> andMask(bytes, 0xFF);
   const std::vector<BYTE> xorMask(bytes, 0x00);
   return UniqueHicon(
-      CreateIcon(GetModuleHandleA(nullptr), size, size, 1, 1, andMask.data(), xorMask.data()));
+      CreateIcon(GetModuleHandleW(nullptr), size, size, 1, 1, andMask.data(), xorMask.data()));
 }
 
 } // namespace velmora::win32

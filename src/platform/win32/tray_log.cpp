@@ -1,5 +1,6 @@
 // The tray call log of the test build: tab-separated key=value fields, texts
-// with backslash, tab, CR and LF escaped so that every call stays one line.
+// in UTF-8 with backslash, tab, CR and LF escaped so that every call stays
+// one line.
 #include "platform/win32/tray_log.hpp"
 
 #include <string>
@@ -10,21 +11,34 @@ namespace velmora::win32 {
 
 namespace {
 
-const std::string& LogPath() {
-  static const std::string path = [] {
-    std::string value(MAX_PATH, '\0');
-    const DWORD length =
-        GetEnvironmentVariableA("VELMORA_TRAY_LOG", value.data(), static_cast<DWORD>(value.size()));
+const std::wstring& LogPath() {
+  static const std::wstring path = [] {
+    std::wstring value(MAX_PATH, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"VELMORA_TRAY_LOG", value.data(),
+                                                 static_cast<DWORD>(value.size()));
     value.resize(length < value.size() ? length : 0);
     return value;
   }();
   return path;
 }
 
-std::string Escaped(const char* text) {
+// A field's text up to its NUL, in UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf8(const char16_t* text) {
+  const auto* wide = reinterpret_cast<const wchar_t*>(text);
+  const int length = static_cast<int>(std::char_traits<char16_t>::length(text));
+  if (length == 0) {
+    return {};
+  }
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
+std::string Escaped(const char16_t* field) {
   std::string out;
-  for (; *text != '\0'; ++text) {
-    switch (*text) {
+  for (const char c : Utf8(field)) {
+    switch (c) {
     case '\\':
       out += "\\\\";
       break;
@@ -38,7 +52,7 @@ std::string Escaped(const char* text) {
       out += "\\n";
       break;
     default:
-      out += *text;
+      out += c;
     }
   }
   return out;
@@ -95,7 +109,7 @@ void LogTrayCall(DWORD message, const NotifyIconDataLayout& data, BOOL result) {
   line += "\r\n";
   // One write per line on a file opened for appending, so a reader never
   // sees two calls interleaved.
-  const UniqueFile file(CreateFileA(LogPath().c_str(), FILE_APPEND_DATA,
+  const UniqueFile file(CreateFileW(LogPath().c_str(), FILE_APPEND_DATA,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;

@@ -10,7 +10,6 @@
 #include <optional>
 #include <thread>
 
-#include "platform/ansi.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
@@ -83,9 +82,9 @@ private:
 // One transfer, shared by the worker and the thread that waits for it, so
 // that a worker left behind at quitting never outlives what it uses.
 struct DownloadJob {
-  std::string url;
-  std::string path;
-  UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::wstring url;
+  std::wstring path;
+  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::atomic<bool> abandoned{false};
   HRESULT result = E_FAIL;
   DWORD httpStatus = 0;
@@ -98,7 +97,7 @@ constexpr DWORD kAbandonWaitMs = 500;
 void RunDownload(DownloadJob& job) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   StatusWatcher watcher(job.abandoned);
-  job.result = URLDownloadToFileA(nullptr, job.url.c_str(), job.path.c_str(), 0, &watcher);
+  job.result = URLDownloadToFileW(nullptr, job.url.c_str(), job.path.c_str(), 0, &watcher);
   job.httpStatus = watcher.httpStatus();
   if (SUCCEEDED(com)) {
     CoUninitialize();
@@ -110,7 +109,7 @@ void RunDownload(DownloadJob& job) {
 std::optional<WPARAM> PumpUntilDone(Win32Platform& platform, HANDLE done) {
   while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         return message.wParam;
       }
@@ -124,8 +123,8 @@ std::optional<WPARAM> PumpUntilDone(Win32Platform& platform, HANDLE done) {
 
 bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
   const auto job = std::make_shared<DownloadJob>();
-  job->url = ToAnsi(url);
-  job->path = ToAnsi(path);
+  job->url = url;
+  job->path = path;
   if (!job->done) {
     return false;
   }
@@ -151,14 +150,14 @@ bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstrin
   // A failed, abandoned or refused transfer leaves nothing behind: not an
   // error page, not a part of the file.
   if (quitCode || FAILED(job->result) || job->httpStatus >= 400) {
-    DeleteFileA(job->path.c_str());
+    DeleteFileW(job->path.c_str());
     return false;
   }
   return true;
 }
 
 bool Win32Platform::ForgetUrlCacheEntry(const std::wstring& url) {
-  return DeleteUrlCacheEntryA(ToAnsi(url).c_str()) != FALSE;
+  return DeleteUrlCacheEntryW(url.c_str()) != FALSE;
 }
 
 } // namespace velmora::win32

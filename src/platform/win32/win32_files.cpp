@@ -1,5 +1,7 @@
-// Files, folder searches and settings files over the A-form calls.
-#include "platform/ansi.hpp"
+// Files, folder searches and settings files over the wide calls, so that a
+// path may hold any character, whatever the ANSI code page.
+#include <iterator>
+
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
@@ -19,35 +21,35 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 bool WriteBytes(const std::wstring& path, std::string_view bytes, DWORD access, DWORD disposition) {
-  const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), access, FILE_SHARE_READ, nullptr,
-                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file(CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   return file && WriteAll(file.get(), bytes);
 }
 
 } // namespace
 
 std::wstring Win32Platform::ProgramFolder() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
       break;
     }
     path.resize(path.size() * 2);
   }
-  const std::size_t slash = path.find_last_of('\\');
+  const std::size_t slash = path.find_last_of(L'\\');
   // A drive root keeps its backslash, as Windows writes it.
-  if (slash == 2 && path.size() > 1 && path[1] == ':') {
-    return FromAnsi(path.substr(0, 3));
+  if (slash == 2 && path.size() > 1 && path[1] == L':') {
+    return path.substr(0, 3);
   }
-  return FromAnsi(path.substr(0, slash == std::string::npos ? 0 : slash));
+  return path.substr(0, slash == std::wstring::npos ? 0 : slash);
 }
 
 ReadStatus Win32Platform::ReadFileBytes(const std::wstring& path, std::string& bytes) {
   // Sharing read access only: a file that a writer still holds open is not
   // opened, so a half-written script is never taken.
-  const UniqueFile file(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     return GetLastError() == ERROR_SHARING_VIOLATION ? ReadStatus::InUse : ReadStatus::Failed;
@@ -84,26 +86,26 @@ bool Win32Platform::DeleteFiles(const std::wstring& pattern) {
     }
     any = true;
     const std::wstring name = entry.nameField.substr(0, entry.nameField.find(L'\0'));
-    all = DeleteFileA(ToAnsi(folder + name).c_str()) != FALSE && all;
+    all = DeleteFileW((folder + name).c_str()) != FALSE && all;
   }
   return any && all;
 }
 
 bool Win32Platform::MoveFileReplacing(const std::wstring& source, const std::wstring& target) {
-  return MoveFileExA(ToAnsi(source).c_str(), ToAnsi(target).c_str(),
+  return MoveFileExW(source.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
   std::vector<FoundFile> found;
-  WIN32_FIND_DATAA data{};
-  const UniqueFind search(FindFirstFileA(ToAnsi(pattern).c_str(), &data));
+  WIN32_FIND_DATAW data{};
+  const UniqueFind search(FindFirstFileW(pattern.c_str(), &data));
   if (!search) {
     return found;
   }
   do {
     FoundFile entry;
-    entry.nameField = FromAnsi(std::string_view(data.cFileName, sizeof data.cFileName));
+    entry.nameField = std::wstring(data.cFileName, std::size(data.cFileName));
     entry.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
     entry.system = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) != 0;
@@ -111,43 +113,39 @@ std::vector<FoundFile> Win32Platform::FindFiles(const std::wstring& pattern) {
     entry.lastWrite = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                       data.ftLastWriteTime.dwLowDateTime;
     found.push_back(std::move(entry));
-  } while (FindNextFileA(search.get(), &data));
+  } while (FindNextFileW(search.get(), &data));
   return found;
 }
 
 std::wstring Win32Platform::ShortPathName(const std::wstring& path) {
-  const std::string longPath = ToAnsi(path);
-  // A short form longer than the first buffer is asked for again in a buffer
-  // of the size Windows reports, never cut.
-  std::string buffer(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD length =
-        GetShortPathNameA(longPath.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      return L"";
-    }
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return FromAnsi(buffer);
-    }
-    buffer.assign(length, '\0');
+  // A short form is for programs that cannot take long names, and those
+  // cannot open a path of MAX_PATH characters or more either: such a short
+  // form counts as none, as the ANSI call has always given it.
+  std::wstring buffer(MAX_PATH, L'\0');
+  const DWORD length =
+      GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length == 0 || length >= buffer.size()) {
+    return L"";
   }
+  buffer.resize(length);
+  return buffer;
 }
 
 std::wstring Win32Platform::ReadProfileString(const std::wstring& section, const std::wstring& key,
                                               const std::wstring& defaultValue, std::uint32_t size,
                                               const std::wstring& file) {
-  std::string buffer(size, '\0');
-  const DWORD copied = GetPrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
-                                                ToAnsi(defaultValue).c_str(), buffer.data(), size,
-                                                ToAnsi(file).c_str());
-  return FromAnsi(std::string_view(buffer.data(), copied));
+  // The size counts UTF-16 units, the closing NUL among them.
+  std::wstring buffer(size, L'\0');
+  const DWORD copied = GetPrivateProfileStringW(section.c_str(), key.c_str(), defaultValue.c_str(),
+                                                buffer.data(), size, file.c_str());
+  buffer.resize(copied);
+  return buffer;
 }
 
 bool Win32Platform::WriteProfileValue(const std::wstring& section, const std::wstring& key,
                                       const std::wstring& value, const std::wstring& file) {
-  return WritePrivateProfileStringA(ToAnsi(section).c_str(), ToAnsi(key).c_str(),
-                                    ToAnsi(value).c_str(), ToAnsi(file).c_str()) != FALSE;
+  return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+         FALSE;
 }
 
 } // namespace velmora::win32

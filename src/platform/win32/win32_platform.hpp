@@ -1,4 +1,5 @@
-// The Platform over the real Windows services: thin A-form calls, results
+// The Platform over the real Windows services: thin calls in their wide
+// (UTF-16) form, so that every text and path reaches Windows whole; results
 // checked, handles owned.
 #pragma once
 

@@ -4,7 +4,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "platform/ansi.hpp"
+#include <iterator>
+
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
@@ -16,20 +17,19 @@ constexpr DWORD kOcrNormal = 32512;
 
 void Win32Platform::ShellExecuteOpen(const std::wstring& target,
                                      const std::optional<std::wstring>& parameters) {
-  const std::string file = ToAnsi(target);
-  const std::string params = parameters ? ToAnsi(*parameters) : std::string();
-  ShellExecuteA(GetDesktopWindow(), "open", file.c_str(), parameters ? params.c_str() : nullptr,
-                nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(GetDesktopWindow(), L"open", target.c_str(),
+                parameters ? parameters->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool Win32Platform::StartProcess(const std::wstring& commandLine) {
-  std::string line = ToAnsi(commandLine);
-  STARTUPINFOA startup{};
+  // The wide call may write into the command line it is given.
+  std::wstring line = commandLine;
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
     return false;
   }
@@ -42,7 +42,7 @@ bool Win32Platform::StartProcess(const std::wstring& commandLine) {
 void Win32Platform::SetSystemArrowCursor(std::uint32_t cursorId) {
   // SetSystemCursor takes ownership of the cursor it is given, so a shared
   // cursor is copied first.
-  const HCURSOR shared = LoadCursorA(nullptr, MAKEINTRESOURCEA(cursorId));
+  const HCURSOR shared = LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId));
   if (shared == nullptr) {
     return;
   }
@@ -53,15 +53,15 @@ void Win32Platform::SetSystemArrowCursor(std::uint32_t cursorId) {
 }
 
 void Win32Platform::RestoreSystemCursors() {
-  SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, 0);
+  SystemParametersInfoW(SPI_SETCURSORS, 0, nullptr, 0);
 }
 
 OsVersion Win32Platform::GetOsVersion() {
-  OSVERSIONINFOA info{};
+  OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!GetVersionExA(&info)) {
+  if (!GetVersionExW(&info)) {
     return {};
   }
 #pragma GCC diagnostic pop
@@ -69,7 +69,7 @@ OsVersion Win32Platform::GetOsVersion() {
 }
 
 std::uint32_t Win32Platform::ShlwapiMajorVersion() {
-  const UniqueModule shlwapi(LoadLibraryA("shlwapi.dll"));
+  const UniqueModule shlwapi(LoadLibraryW(L"shlwapi.dll"));
   if (!shlwapi) {
     return 0;
   }
@@ -85,17 +85,17 @@ std::uint32_t Win32Platform::ShlwapiMajorVersion() {
 
 std::optional<std::uint16_t> Win32Platform::Shell32MajorVersion() {
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA("shell32.dll", &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(L"shell32.dll", &ignored);
   if (size == 0) {
     return std::nullopt;
   }
   std::string block(size, '\0');
-  if (!GetFileVersionInfoA("shell32.dll", 0, size, block.data())) {
+  if (!GetFileVersionInfoW(L"shell32.dll", 0, size, block.data())) {
     return std::nullopt;
   }
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
       fixed == nullptr || length < sizeof *fixed) {
     return std::nullopt;
   }
@@ -103,17 +103,17 @@ std::optional<std::uint16_t> Win32Platform::Shell32MajorVersion() {
 }
 
 std::wstring Win32Platform::ShortDateText() {
-  char buffer[128] = {};
-  const int length =
-      GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer, sizeof buffer);
-  return length > 0 ? FromAnsi(buffer) : L"";
+  wchar_t buffer[128] = {};
+  const int length = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buffer,
+                                    static_cast<int>(std::size(buffer)));
+  return length > 0 ? std::wstring(buffer) : L"";
 }
 
 std::wstring Win32Platform::LongTimeText() {
-  char buffer[128] = {};
-  const int length =
-      GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, sizeof buffer);
-  return length > 0 ? FromAnsi(buffer) : L"";
+  wchar_t buffer[128] = {};
+  const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer,
+                                    static_cast<int>(std::size(buffer)));
+  return length > 0 ? std::wstring(buffer) : L"";
 }
 
 } // namespace velmora::win32

@@ -4,9 +4,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
-#include "platform/ansi.hpp"
 #include "platform/win32/picture.hpp"
 #include "platform/win32/tray_log.hpp"
 #include "platform/win32/win32_platform.hpp"
@@ -16,26 +16,33 @@ namespace velmora::win32 {
 namespace {
 
 // The shell reads our mirror of its record: every field must sit where the
-// shell's own declaration puts it.
-static_assert(offsetof(NotifyIconDataLayout, hWnd) == offsetof(NOTIFYICONDATAA, hWnd));
-static_assert(offsetof(NotifyIconDataLayout, hIcon) == offsetof(NOTIFYICONDATAA, hIcon));
-static_assert(offsetof(NotifyIconDataLayout, szTip) == offsetof(NOTIFYICONDATAA, szTip));
-static_assert(offsetof(NotifyIconDataLayout, szInfo) == offsetof(NOTIFYICONDATAA, szInfo));
+// shell's own declaration puts it, and the record sizes must be the shell's.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+static_assert(offsetof(NotifyIconDataLayout, hWnd) == offsetof(NOTIFYICONDATAW, hWnd));
+static_assert(offsetof(NotifyIconDataLayout, hIcon) == offsetof(NOTIFYICONDATAW, hIcon));
+static_assert(offsetof(NotifyIconDataLayout, szTip) == offsetof(NOTIFYICONDATAW, szTip));
+static_assert(offsetof(NotifyIconDataLayout, szInfo) == offsetof(NOTIFYICONDATAW, szInfo));
 static_assert(offsetof(NotifyIconDataLayout, uTimeoutOrVersion) ==
-              offsetof(NOTIFYICONDATAA, uTimeout));
+              offsetof(NOTIFYICONDATAW, uTimeout));
 static_assert(offsetof(NotifyIconDataLayout, szInfoTitle) ==
-              offsetof(NOTIFYICONDATAA, szInfoTitle));
+              offsetof(NOTIFYICONDATAW, szInfoTitle));
 static_assert(offsetof(NotifyIconDataLayout, dwInfoFlags) ==
-              offsetof(NOTIFYICONDATAA, dwInfoFlags));
-static_assert(offsetof(NotifyIconDataLayout, guidItem) == offsetof(NOTIFYICONDATAA, guidItem));
+              offsetof(NOTIFYICONDATAW, dwInfoFlags));
+static_assert(offsetof(NotifyIconDataLayout, guidItem) == offsetof(NOTIFYICONDATAW, guidItem));
+static_assert(kTrayRecordSizeV6 == NOTIFYICONDATAW_V3_SIZE &&
+              kTrayRecordSizeV5 == NOTIFYICONDATAW_V2_SIZE &&
+              kTrayRecordSizeOld == NOTIFYICONDATAW_V1_SIZE);
 
-// Copies a fixed-width text field into the shell's 8-bit field, always
-// leaving it NUL-terminated.
-template <std::size_t N> void CopyField(char (&field)[N], const std::wstring& text) {
-  const std::string ansi = ToAnsi(text.substr(0, text.find(L'\0')));
-  const std::size_t length = ansi.size() < N ? ansi.size() : N - 1;
-  std::memcpy(field, ansi.data(), length);
-  field[length] = '\0';
+// Copies a fixed-width text field into the shell's field, always leaving it
+// NUL-terminated: a text that fills the whole field loses its last unit, and
+// the lead unit of a surrogate pair never stays behind without its partner.
+template <std::size_t N> void CopyField(char16_t (&field)[N], const std::wstring& text) {
+  std::size_t length = std::min({text.find(L'\0'), text.size(), N - 1});
+  if (length > 0 && IS_HIGH_SURROGATE(text[length - 1])) {
+    --length;
+  }
+  std::memcpy(field, text.data(), length * sizeof(char16_t));
+  field[length] = u'\0';
 }
 
 } // namespace
@@ -49,21 +56,21 @@ void Win32Platform::AttachHostWindow(HWND window) {
   const int small = GetSystemMetrics(SM_CXSMICON);
   const int big = GetSystemMetrics(SM_CXICON);
   bigFormIcon_.reset(static_cast<HICON>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
-  SendMessageA(host_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigFormIcon_.get()));
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, big, big, LR_DEFAULTCOLOR)));
+  SendMessageW(host_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigFormIcon_.get()));
   SetFormIcon(UniqueHicon(static_cast<HICON>(
-      LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, small, small, LR_DEFAULTCOLOR))));
+      LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, small, small, LR_DEFAULTCOLOR))));
   for (TimerId timer : {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent}) {
     ApplyTimer(timer);
   }
 }
 
 void Win32Platform::DispatchOne(MSG& message) {
-  if (about_ != nullptr && IsDialogMessageA(about_, &message)) {
+  if (about_ != nullptr && IsDialogMessageW(about_, &message)) {
     return;
   }
   TranslateMessage(&message);
-  DispatchMessageA(&message);
+  DispatchMessageW(&message);
 }
 
 // The core's message-box numbers are Windows' own.
@@ -77,8 +84,7 @@ static_assert(kButtonOk == IDOK && kButtonCancel == IDCANCEL && kButtonYes == ID
 int Win32Platform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                   std::uint32_t style) {
   // A tray program has no window in front: the box brings itself forward.
-  return MessageBoxA(nullptr, ToAnsi(text).c_str(), ToAnsi(caption).c_str(),
-                     style | MB_SETFOREGROUND);
+  return MessageBoxW(nullptr, text.c_str(), caption.c_str(), style | MB_SETFOREGROUND);
 }
 
 void Win32Platform::DefaultBeep() {
@@ -100,7 +106,7 @@ bool Win32Platform::ShellNotifyIcon(std::uint32_t message, const TrayIconRecord&
   data.uTimeoutOrVersion = record.uTimeoutOrVersion;
   CopyField(data.szInfoTitle, record.szInfoTitle);
   data.dwInfoFlags = record.dwInfoFlags;
-  const BOOL result = Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(&data));
+  const BOOL result = Shell_NotifyIconW(message, reinterpret_cast<PNOTIFYICONDATAW>(&data));
   LogTrayCall(message, data, result);
   return result != FALSE;
 }
@@ -114,11 +120,11 @@ void Win32Platform::HideHostWindow() {
 }
 
 void Win32Platform::PostCloseToHost() {
-  PostMessageA(host_, WM_CLOSE, 0, 0);
+  PostMessageW(host_, WM_CLOSE, 0, 0);
 }
 
 void Win32Platform::PostToHost(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-  PostMessageA(host_, message, wParam, lParam);
+  PostMessageW(host_, message, wParam, lParam);
 }
 
 void Win32Platform::SetForegroundHostWindow() {
@@ -130,7 +136,7 @@ IconHandle Win32Platform::FormIcon() {
 }
 
 void Win32Platform::SetFormIcon(UniqueHicon icon) {
-  SendMessageA(host_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
+  SendMessageW(host_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.get()));
   // The shell keeps its own copy of a tray icon, so the old one can go.
   formIcon_ = std::move(icon);
 }
@@ -184,7 +190,7 @@ void Win32Platform::SetMenuItems(const std::vector<MenuItem>& items) {
   menu_.reset(CreatePopupMenu());
   for (std::size_t i = 0; i < items.size(); ++i) {
     const UINT flags = MF_STRING | (items[i].enabled ? MF_ENABLED : MF_GRAYED);
-    AppendMenuA(menu_.get(), flags, kMenuCommandBase + i + 1, ToAnsi(items[i].caption).c_str());
+    AppendMenuW(menu_.get(), flags, kMenuCommandBase + i + 1, items[i].caption.c_str());
   }
 }
 
@@ -198,7 +204,7 @@ void Win32Platform::PopupMenu() {
   // front while it is open, and the posted message lets it close at once.
   SetForegroundWindow(host_);
   TrackPopupMenu(menu_.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, host_, nullptr);
-  PostMessageA(host_, WM_NULL, 0, 0);
+  PostMessageW(host_, WM_NULL, 0, 0);
 }
 
 } // namespace velmora::win32
