@@ -1,6 +1,5 @@
 // Downloads, the update check with its settings file, set scriptID and
 // set polling.
-#include <functional>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -65,35 +64,23 @@ TEST(Download, SavesUnderTheAddressesLastSegmentOrTheNameGivenInOneMove) {
 TEST(Download, AFailureLeavesTheExistingFileByteForByte) {
   const std::string old = "[Server]\r\nName=prod\r\n";
   const std::wstring into = L"download \"" + kUrl + L"\" \"config.ini\"";
-  const auto file = [](Harness& h) { return h.fake.File(kAppFolder + L"config.ini"); };
-  const std::tuple<const char*, std::wstring, std::function<void(Harness&)>, Texts> cases[] = {
-      {"no address", L"download", nullptr, {L"Can't understand 'download' command."}},
-      {"unquoted name",
-       L"download \"" + kUrl + L"\" report.pdf",
-       nullptr,
-       {L"Can't understand 'download' command.."}},
-      {"no folder", L"download \"" + kUrl + L"\" \"nofolder\\r.pdf\"", nullptr, {kFailed}},
+  // A failing transfer (server error, refused connection, full disk) and a
+  // target in use each fail the same way whatever their cause.
+  const std::tuple<const char*, std::wstring, void (*)(Harness&), std::wstring> cases[] = {
+      {"no address", L"download", nullptr, L"Can't understand 'download' command."},
+      {"unquoted name", L"download \"" + kUrl + L"\" report.pdf", nullptr,
+       L"Can't understand 'download' command.."},
+      {"no folder", L"download \"" + kUrl + L"\" \"nofolder\\r.pdf\"", nullptr, kFailed},
       // No file can have such a name; nothing is fetched.
-      {"wildcard", L"download \"" + kUrl + L"\" \"*.pdf\"", nullptr, {kFailed}},
-      {"server error",
-       into,
-       [](Harness& h) {
-         h.fake.urls[kUrl] = {503, "Busy"};
-       },
-       {kFailed}},
-      {"not found",
-       into,
-       [](Harness& h) {
-         h.fake.urls[kUrl] = {404, "Not Found"};
-       },
-       {kFailed}},
-      {"refused", into, [](Harness& h) { h.fake.urls.clear(); }, {kFailed}},
-      {"disk full", into, [](Harness& h) { h.fake.diskFull = true; }, {kFailed}},
-      {"in use", into, [&](Harness& h) { file(h)->inUse = true; }, {kFailed}},
-      {"read-only", into, [&](Harness& h) { file(h)->readOnly = true; }, {kFailed}},
-      {"quit", into, [](Harness& h) { h.fake.onDownload = [&h] { ShutDown(h.app); }; }, {}},
-      {"menu quit", into, [](Harness& h) { h.fake.onDownload = [&h] { Quit(h.app); }; }, {}}};
-  for (const auto& [fault, line, arrange, messages] : cases) {
+      {"wildcard", L"download \"" + kUrl + L"\" \"*.pdf\"", nullptr, kFailed},
+      {"server error", into, [](Harness& h) { h.fake.urls[kUrl].httpStatus = 503; }, kFailed},
+      {"refused", into, [](Harness& h) { h.fake.urls.clear(); }, kFailed},
+      {"disk full", into, [](Harness& h) { h.fake.diskFull = true; }, kFailed},
+      {"in use", into, [](Harness& h) { h.fake.File(kAppFolder + L"config.ini")->inUse = true; },
+       kFailed},
+      {"quit", into, [](Harness& h) { h.fake.onDownload = [&h] { ShutDown(h.app); }; }, L""},
+      {"menu quit", into, [](Harness& h) { h.fake.onDownload = [&h] { Quit(h.app); }; }, L""}};
+  for (const auto& [fault, line, arrange, message] : cases) {
     SCOPED_TRACE(fault);
     Harness h;
     h.fake.AddFile(kAppFolder + L"config.ini", old);
@@ -104,7 +91,7 @@ TEST(Download, AFailureLeavesTheExistingFileByteForByte) {
     EXPECT_EQ(RunThenWrite(h, line), RunResult::Error);
     EXPECT_EQ(h.fake.Contents(kAppFolder + L"config.ini"), old);
     EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"config.ini"});
-    EXPECT_EQ(h.BoxTexts(), messages);
+    EXPECT_EQ(h.BoxTexts(), message.empty() ? Texts{} : Texts{message});
     EXPECT_FALSE(h.app.download.DownloadBusy);
     EXPECT_TRUE(h.fake.deletedCacheEntries.empty());
     EXPECT_GE(h.fake.cursorRestores, h.fake.cursorsSet.size()) << "no busy arrow outlives it";
@@ -278,35 +265,31 @@ TEST(SetScriptId, ReplacesTheIdentifierInMemoryOnly) {
   EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set scriptID' command."});
 }
 
+// Each row: a line, then the poll timer's interval and state after it, from a
+// running 500 ms timer; a refused line leaves the timer as it was. Digits of
+// other scripts are no digits here, whatever Windows says.
 TEST(SetPolling, IntervalsAndRefusals) {
-  // The interval and whether the timer runs after the line, from a running
-  // 500 ms timer; 0: the line is refused and the timer left as it was.
-  const std::tuple<const wchar_t*, std::uint32_t, bool> cases[] = {
-      {L"set polling to 2000", 2000, true},
-      {L"set the polling to 1500.9", 1500, true},
-      {L"set polling to 65535", kLongestTimerTick, true},
-      {L"set polling to 65536", kMinuteTick, true},
-      {L"set polling to 1e9", kMinuteTick, true},
-      {L"set polling to 0", 500, false},
-      {L"set polling to fast to 300", 300, true},
-      {L"set polling 2000", 0, true},
-      {L"set polling to fast", 0, true},
-      {L"set polling to", 0, true},
-      {L"set polling TO 300", 0, true},
-      {L"set polling to -5", 0, true},
-      {L"set polling to -0.5", 0, true},
-      // Digits of other scripts are no digits here, whatever Windows says.
-      {L"set polling to \uFF12\uFF10\uFF10\uFF10", 0, true},
-      {L"set polling to 2\u0660\u0660", 0, true}};
-  for (const auto& [line, interval, enabled] : cases) {
-    SCOPED_TRACE(line);
+  for (const std::wstring row :
+       {L"set polling to 2000: 2000 on", L"set the polling to 1500.9: 1500 on",
+        L"set polling to 65535: 65535 on", L"set polling to 65536: 60000 on",
+        L"set polling to 1e9: 60000 on", L"set polling to 0: 500 off",
+        L"set polling to fast to 300: 300 on", L"set polling 2000: 500 on refused",
+        L"set polling to fast: 500 on refused", L"set polling to: 500 on refused",
+        L"set polling TO 300: 500 on refused", L"set polling to -5: 500 on refused",
+        L"set polling to -0.5: 500 on refused",
+        L"set polling to \uFF12\uFF10\uFF10\uFF10: 500 on refused",
+        L"set polling to 2\u0660\u0660: 500 on refused"}) {
+    const std::size_t colon = row.rfind(L": ");
     Harness h;
     h.fake.SetTimerInterval(TimerId::Poll, 500);
     h.fake.SetTimerEnabled(TimerId::Poll, true);
-    EXPECT_EQ(ExecuteCommand(h.app, line), interval ? CommandResult::Ok : CommandResult::Error);
-    EXPECT_EQ(h.fake.TimerInterval(TimerId::Poll), interval ? interval : 500);
-    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, enabled);
-    EXPECT_EQ(h.BoxTexts(), interval ? Texts{} : Texts{L"Can't understand 'set polling' command."});
+    const bool refused = ExecuteCommand(h.app, row.substr(0, colon)) == CommandResult::Error;
+    EXPECT_EQ(std::to_wstring(h.fake.TimerInterval(TimerId::Poll)) +
+                  (h.fake.Timer(TimerId::Poll).enabled ? L" on" : L" off") +
+                  (refused ? L" refused" : L""),
+              row.substr(colon + 2));
+    EXPECT_EQ(h.BoxTexts(), refused ? Texts{L"Can't understand 'set polling' command."} : Texts{})
+        << row;
   }
 }
 

@@ -1,6 +1,7 @@
 // The output file and the commands on files and programs: set outputFile,
 // write, delete file, launch and goURL, with their failures.
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <tuple>
 
@@ -12,71 +13,131 @@
 namespace velmora::testing {
 namespace {
 
-// The files left in the application folder, without the folder.
-Texts Remaining(const Harness& h) {
-  Texts names;
-  for (const std::wstring& path : h.fake.FileNames()) {
-    names.push_back(path.substr(kAppFolder.size()));
-  }
-  return names;
-}
-
-TEST(OutputFile, AnswersAndWritesGoWhereTheLastSetOutputFileSays) {
-  const std::pair<Texts, std::wstring> cases[] = {
-      {{}, kOutput},
-      {{L"set outputFile \"results\\answers.txt\""}, kAppFolder + L"results\\answers.txt"},
-      {{L"SET THE OUTPUTFILE \"D:/out/a.txt\""}, L"D:\\out\\a.txt"},
-      {{L"set outputFile \"../up.txt\""}, L"C:\\up.txt"},
-      {{L"set outputFile \"a.txt\"", L"set outputFile \"\""}, kOutput}};
-  for (const auto& [lines, path] : cases) {
-    Harness h;
-    h.fake.AddFolder(kAppFolder + L"results");
-    h.fake.AddFolder(L"D:\\out");
-    for (const std::wstring& line : lines) {
-      ExecuteCommand(h.app, line);
+// A folder with every file the commands below work on, and the output file.
+struct Folder : Harness {
+  Folder() {
+    for (const wchar_t* name :
+         {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt", L"tool.exe", L"broken.exe", L"readme.TXT",
+          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat"}) {
+      fake.AddFile(kAppFolder + name, "x");
     }
-    ExecuteCommand(h.app, L"answer \"Hi\"");
-    ExecuteCommand(h.app, L"write \"x\"");
-    EXPECT_EQ(h.fake.Contents(path), "OK\r\nx\r\n") << path;
-    EXPECT_EQ(h.fake.boxes.size(), 1u) << path;
+    fake.AddFile(kOutput, "old\r\n");
+    fake.AddFile(L"C:\\Long Folder Name\\data file.txt", "x");
+    fake.AddFolder(kAppFolder + L"results");
+    fake.AddFolder(L"D:\\out");
+    fake.File(kAppFolder + L"locked.dat")->readOnly = true;
+    fake.AddFile(kAppFolder + L"busy.dat", "");
+    fake.File(kAppFolder + L"busy.dat")->inUse = true;
+    app.LastResult = L"kept";
+  }
+
+  // Runs the lines as a handler and tells what followed, fact by fact: each
+  // box, program started and shell open, the result if it changed, each file
+  // written or deleted, and whether the handler stopped or the program quit.
+  std::wstring Run(const std::wstring& lines) {
+    std::map<std::wstring, std::string> before;
+    for (const std::wstring& path : fake.FileNames()) {
+      before[path] = fake.Contents(path);
+    }
+    const RunResult result =
+        RunHandler(app, L"on x\r\n" + lines + L"\r\nend x", L"x", Mode::Optional);
+    std::wstring seen = result == RunResult::Error ? L"stopped; " : L"";
+    for (const auto& box : fake.boxes) {
+      seen += box.caption + L": " + box.text + L"; ";
+    }
+    for (const std::wstring& process : fake.processes) {
+      seen += L"start " + process + L"; ";
+    }
+    for (const auto& [target, parameters] : fake.shellOpens) {
+      seen += L"open " + target + (parameters ? L" " + *parameters : L"") + L"; ";
+    }
+    seen += app.LastResult == L"kept" ? L"" : L"result " + app.LastResult + L"; ";
+    for (const std::wstring& path : fake.FileNames()) {
+      const std::string now = fake.Contents(path);
+      const bool inFolder = path.rfind(kAppFolder, 0) == 0;
+      if (before.count(path) == 0 || before[path] != now) {
+        seen += path.substr(inFolder ? kAppFolder.size() : 0) + L" = " +
+                std::wstring(now.begin(), now.end()) + L"; ";
+      }
+      before.erase(path);
+    }
+    for (const auto& [path, contents] : before) {
+      seen += path.substr(kAppFolder.size()) + L" deleted; ";
+    }
+    return seen + (fake.closePosts ? L"quit" : L"");
+  }
+};
+
+// Answers and writes go where the last set outputFile says ("" brings the
+// default back) and writes expand their text; a pattern deletes every file it
+// selects; programs start quoted, with an existing file as the parameter in
+// its short form, and everything else opens in the shell.
+TEST(FileCommands, WhatEachLineDoes) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"answer \"Hi\"\r\nwrite \"x\"", L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
+      {L"set outputFile \"results\\answers.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; results\\answers.txt = OK\r\nx\r\n; "},
+      {L"SET THE OUTPUTFILE \"D:/out/a.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; D:\\out\\a.txt = OK\r\nx\r\n; "},
+      {L"set outputFile \"../up.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; C:\\up.txt = OK\r\nx\r\n; "},
+      {L"set outputFile \"a.txt\"\r\nset outputFile \"\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
+      {L"write \"Done at %t%\"", L"output.txt = old\r\nDone at 9:41:07 AM\r\n; "},
+      {L"WRITE \"a\\nb\" \"log.txt\"", L"log.txt = a\r\nb\r\n; "},
+      {L"write \"say \\'hi\\' \\^x\\^\" \"sub/f.txt\"", L"sub\\f.txt = say \"hi\" \"x\"\r\n; "},
+      {L"delete file \"*.txt\"",
+       L"a.txt deleted; b.txt deleted; output.txt deleted; readme.TXT deleted; "},
+      {L"Delete File \"?.LOG\"", L"c.log deleted; "},
+      {L"delete file \"sub/*\"", L"sub\\d.txt deleted; "},
+      {L"delete \"a.txt\"", L""},
+      {L"launch \"tool.exe\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"LAUNCH \"Long Folder\\app.EXE\" with \"-v x\"",
+       L"start \"C:\\App\\Long Folder\\app.EXE\" -v x; "},
+      {L"launch \"tool.exe\" with \"C:\\Long Folder Name\\data file.txt\"",
+       L"start \"C:\\App\\tool.exe\" C:\\LONGFO~1\\DATAFI~1.TXT; "},
+      {L"launch \"tool.exe\" With \"x\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"launch \"tool.exe\" with \"\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"launch \"readme.TXT\"", L"open C:\\App\\readme.TXT; "},
+      {L"launch \"readme.TXT\" with \"/p\"", L"open C:\\App\\readme.TXT /p; "},
+      {L"goURL \"http://example.com/a?b=%d%\"", L"open http://example.com/a?b=%d%; "}};
+  for (const auto& [lines, seen] : cases) {
+    EXPECT_EQ(Folder().Run(lines), seen) << lines;
   }
   Harness h;
   ExecuteCommand(h.app, L"write \"x\"");
   EXPECT_EQ(h.app.OutputFile, L"") << "writing to the default output file does not choose it";
 }
 
-TEST(Write, AppendsTheExpandedTextToItsTarget) {
-  const std::tuple<const wchar_t*, std::wstring, const char*> cases[] = {
-      {L"write \"Done at %t%\"", kOutput, "old\r\nDone at 9:41:07 AM\r\n"},
-      {L"WRITE \"a\\nb\" \"log.txt\"", kAppFolder + L"log.txt", "a\r\nb\r\n"},
-      {L"write \"say \\'hi\\' \\^x\\^\" \"sub/f.txt\"", kAppFolder + L"sub\\f.txt",
-       "say \"hi\" \"x\"\r\n"}};
-  for (const auto& [line, path, contents] : cases) {
-    Harness h;
-    h.fake.AddFile(kOutput, "old\r\n");
-    h.fake.AddFolder(kAppFolder + L"sub");
-    h.app.LastResult = L"kept";
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(h.fake.Contents(path), contents) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
-    EXPECT_EQ(h.app.LastResult, L"kept");
-  }
-}
-
-TEST(Delete, RemovesEveryFileItsPatternSelects) {
-  const std::pair<const wchar_t*, Texts> cases[] = {
-      {L"delete file \"*.txt\"", {L"c.log", L"sub\\d.txt"}},
-      {L"Delete File \"?.LOG\"", {L"a.txt", L"b.txt", L"sub\\d.txt"}},
-      {L"delete file \"sub/*\"", {L"a.txt", L"b.txt", L"c.log"}},
-      {L"delete \"a.txt\"", {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt"}}};
-  for (const auto& [line, kept] : cases) {
-    Harness h;
-    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt"}) {
-      h.fake.AddFile(kAppFolder + name, "x");
-    }
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(Remaining(h), kept) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
+// Each failure is reported as a parsing error, stops the handler and changes
+// no file.
+TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"write", L"Can't understand 'write' command."},
+      {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
+      {L"write \"x\" \"nofolder\\f.txt\"", L"Can't write to file 'C:\\App\\nofolder\\f.txt'."},
+      {L"write \"x\" \"locked.dat\"", L"Can't write to file 'C:\\App\\locked.dat'."},
+      {L"set outputFile", L"Can't understand 'set outputFile' command."},
+      {L"delete file", L"Can't understand 'delete' command."},
+      {L"delete file \"nothere.txt\"",
+       L"Can't understand 'delete' command. File <filePath> does not exist."},
+      {L"delete file \"locked.dat\"", L"Can't delete file 'C:\\App\\locked.dat'."},
+      // Files that cannot go are reported and stay whole; the rest are deleted.
+      {L"delete file \"*.dat\"", L"Can't delete file 'C:\\App\\*.dat'.; free.dat deleted"},
+      {L"launch", L"Can't understand 'launch' command."},
+      {L"launch \"tool.exe\" with", L"Can't understand 'launch' command."},
+      {L"launch \"tool.exe\" with x", L"Can't understand 'launch' command."},
+      {L"launch \"gone.exe\"",
+       L"Can't understand 'launch' command. (File 'gone.exe' does not exist.)"},
+      {L"launch \"broken.exe\"",
+       L"Can't launch 'C:\\App\\broken.exe'.; start \"C:\\App\\broken.exe\""},
+      {L"goURL address", L"Can't understand 'goURL' command."}};
+  for (const auto& [line, message] : cases) {
+    Folder h;
+    h.fake.processStartSucceeds = false;
+    EXPECT_EQ(h.Run(line + std::wstring(L"\r\nwrite \"after\"")),
+              L"stopped; Parsing Error: " + std::wstring(message) + L"; ")
+        << line;
   }
 }
 
@@ -99,20 +160,13 @@ TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
   }
   EXPECT_EQ(h.BoxTexts(), Texts(2, L"Can't understand 'delete' command. File <filePath> does not "
                                    L"exist."));
-  EXPECT_EQ(Remaining(h),
-            (Texts{L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}));
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
-
-  // A file in use is reported and stays whole; the rest are deleted.
-  Harness b;
-  for (const wchar_t* name : {L"a.tmp", L"b.tmp", L"c.tmp"}) {
-    b.fake.AddFile(kAppFolder + name, "in use");
+  Texts remaining;
+  for (const wchar_t* name :
+       {L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
+    remaining.push_back(kAppFolder + name);
   }
-  b.fake.File(kAppFolder + L"b.tmp")->inUse = true;
-  EXPECT_EQ(ExecuteCommand(b.app, L"delete file \"*.tmp\""), CommandResult::Error);
-  EXPECT_EQ(b.BoxTexts(), Texts{L"Can't delete file 'C:\\App\\*.tmp'."});
-  EXPECT_EQ(Remaining(b), Texts{L"b.tmp"});
-  EXPECT_EQ(b.fake.Contents(kAppFolder + L"b.tmp"), "in use");
+  EXPECT_EQ(h.fake.FileNames(), remaining);
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
 }
 
 // A file parameter always arrives as one argument: a volume without short
@@ -148,103 +202,20 @@ TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
   }
 }
 
-TEST(Launch, ProgramsStartQuotedAndEverythingElseOpensInTheShell) {
-  using ShellOpen = std::pair<std::wstring, std::optional<std::wstring>>;
-  const std::wstring tool = L"\"C:\\App\\tool.exe\"";
-  const std::tuple<const wchar_t*, Texts, std::vector<ShellOpen>> cases[] = {
-      {L"launch \"tool.exe\"", {tool}, {}},
-      {L"LAUNCH \"Long Folder\\app.EXE\" with \"-v x\"",
-       {L"\"C:\\App\\Long Folder\\app.EXE\" -v x"},
-       {}},
-      // An existing file as the parameter goes in its short form.
-      {L"launch \"tool.exe\" with \"C:\\Long Folder Name\\data file.txt\"",
-       {tool + L" C:\\LONGFO~1\\DATAFI~1.TXT"},
-       {}},
-      {L"launch \"tool.exe\" With \"x\"", {tool}, {}},
-      {L"launch \"tool.exe\" with \"\"", {tool}, {}},
-      {L"launch \"readme.TXT\"", {}, {{kAppFolder + L"readme.TXT", std::nullopt}}},
-      {L"launch \"readme.TXT\" with \"/p\"", {}, {{kAppFolder + L"readme.TXT", L"/p"}}},
-      {L"goURL \"http://example.com/a?b=%d%\"",
-       {},
-       {{L"http://example.com/a?b=%d%", std::nullopt}}}};
-  for (const auto& [line, processes, opens] : cases) {
-    Harness h;
-    for (const wchar_t* path : {L"C:\\App\\tool.exe", L"C:\\App\\Long Folder\\app.EXE",
-                                L"C:\\App\\readme.TXT", L"C:\\Long Folder Name\\data file.txt"}) {
-      h.fake.AddFile(path, "x");
-    }
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(h.fake.processes, processes) << line;
-    EXPECT_EQ(h.fake.shellOpens, opens) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
-  }
-}
-
-// Each failure is reported once, stops the handler and leaves a read-only
-// file as it was.
-TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"write", L"Can't understand 'write' command."},
-      {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
-      {L"write \"x\" \"nofolder\\f.txt\"", L"Can't write to file 'C:\\App\\nofolder\\f.txt'."},
-      {L"write \"x\" \"locked.txt\"", L"Can't write to file 'C:\\App\\locked.txt'."},
-      {L"set outputFile", L"Can't understand 'set outputFile' command."},
-      {L"delete file", L"Can't understand 'delete' command."},
-      {L"delete file \"nothere.txt\"",
-       L"Can't understand 'delete' command. File <filePath> does not exist."},
-      {L"delete file \"locked.txt\"", L"Can't delete file 'C:\\App\\locked.txt'."},
-      {L"launch", L"Can't understand 'launch' command."},
-      {L"launch \"tool.exe\" with", L"Can't understand 'launch' command."},
-      {L"launch \"tool.exe\" with x", L"Can't understand 'launch' command."},
-      {L"launch \"gone.exe\"",
-       L"Can't understand 'launch' command. (File 'gone.exe' does not exist.)"},
-      {L"launch \"broken.exe\"", L"Can't launch 'C:\\App\\broken.exe'."},
-      {L"goURL address", L"Can't understand 'goURL' command."}};
-  for (const auto& [line, message] : cases) {
-    SCOPED_TRACE(line);
-    Harness h;
-    h.fake.AddFile(kAppFolder + L"locked.txt", "kept");
-    h.fake.File(kAppFolder + L"locked.txt")->readOnly = true;
-    h.fake.AddFile(kAppFolder + L"tool.exe", "x");
-    h.fake.AddFile(kAppFolder + L"broken.exe", "x");
-    h.fake.processStartSucceeds = false;
-    EXPECT_EQ(RunHandler(h.app,
-                         Block(L"x", {L"set tooltip \"before\"", line, L"set tooltip \"after\""}),
-                         L"x", Mode::Optional),
-              RunResult::Error);
-    EXPECT_EQ(h.BoxTexts(), Texts{message});
-    EXPECT_EQ(h.Captions(), Texts{L"Parsing Error"});
-    EXPECT_EQ(Tips(h.fake), Texts{L"before"});
-    EXPECT_EQ(h.fake.Contents(kAppFolder + L"locked.txt"), "kept");
-    EXPECT_TRUE(h.fake.shellOpens.empty());
-    EXPECT_EQ(h.fake.closePosts, 0);
-  }
-}
-
 // An answer that cannot be written is reported once, the file is left as it
 // was, and the switch after it still runs.
 TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
-  for (const std::wstring name : {L"nofolder\\out.txt", L"locked.txt", L"busy.txt"}) {
-    SCOPED_TRACE(name);
-    Harness h;
-    h.fake.AddFile(kAppFolder + L"locked.txt", "");
-    h.fake.File(kAppFolder + L"locked.txt")->readOnly = true;
-    h.fake.AddFile(kAppFolder + L"busy.txt", "");
-    h.fake.File(kAppFolder + L"busy.txt")->inUse = true;
+  for (const std::wstring name : {L"nofolder\\out.txt", L"locked.dat", L"busy.dat"}) {
+    Folder h;
     h.fake.answers = {kButtonNo};
-    EXPECT_EQ(RunHandler(h.app,
-                         Block(L"x", {L"set outputFile \"" + name + L"\"",
-                                      L"answer \"Save?\" with \"YesNo\"", L"switch result",
-                                      L"case \"Yes\"", L"set tooltip \"yes\"", L"case \"No\"",
-                                      L"set tooltip \"no\"", L"end switch"}),
-                         L"x", Mode::Optional),
-              RunResult::Ok);
-    EXPECT_EQ(h.BoxTexts(),
-              (Texts{L"Save?", L"Can't write to file '" + kAppFolder + name + L"'."}));
-    EXPECT_EQ(h.Captions()[1], L"Parsing Error");
-    EXPECT_EQ(h.app.LastResult, L"No");
-    EXPECT_EQ(Tips(h.fake), Texts{L"no"});
-    EXPECT_EQ(h.fake.Contents(kAppFolder + name), "");
+    EXPECT_EQ(
+        h.Run(
+            L"set outputFile \"" + name +
+            L"\"\r\nanswer \"Save?\" with \"YesNo\"\r\nswitch result\r\ncase \"Yes\"\r\n"
+            L"write \"yes\" \"log.txt\"\r\ncase \"No\"\r\nwrite \"no\" \"log.txt\"\r\nend switch"),
+        L": Save?; Parsing Error: Can't write to file '" + kAppFolder + name +
+            L"'.; result No; log.txt = no\r\n; ")
+        << name;
   }
 }
 

@@ -29,7 +29,7 @@ TEST(ResolvePath, AgainstTheApplicationFolderOrADriveRoot) {
 }
 
 TEST(FileExists, OnlyNormalFilesCountAndAWildcardDecidesOnTheLongName) {
-  fake::FakePlatform fake;
+  fake::FakePlatform fake(L"C:\\App");
   fake.AddFolder(L"C:\\App\\folder");
   for (const wchar_t* name : {L"hidden.txt", L"system.txt", L"locked.txt", L"in\\a.txt",
                               L"in\\.hidden.log", L"job.scpx"}) {
@@ -73,7 +73,7 @@ TEST(MatchesWildcards, TheRulesOfAWindowsSearch) {
 }
 
 TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
-  fake::FakePlatform fake;
+  fake::FakePlatform fake(L"C:\\App");
   fake.AddFile(L"C:\\App\\zeta.scp", "");
   fake.AddFile(L"C:\\App\\notes.txt", "");
   fake.AddFile(L"C:\\App\\noscp", "");
@@ -87,7 +87,7 @@ TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
 }
 
 TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
-  fake::FakePlatform fake;
+  fake::FakePlatform fake(L"C:\\App");
   const std::wstring ini = kAppFolder + kSettingsFileName;
   EXPECT_EQ(ReadIniValue(fake, L"Updates", L"LastID", ini), L"");
   EXPECT_TRUE(WriteIniValue(fake, L"Updates", L"LastID", L"first", ini));
@@ -100,7 +100,7 @@ TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
 }
 
 TEST(AppendTextLine, AppendsOneLineRelativeToTheApplicationFolder) {
-  fake::FakePlatform fake;
+  fake::FakePlatform fake(L"C:\\App");
   fake.AddFile(kAppFolder + L"errors.log", "old\r\n");
   fake.AddFolder(L"C:\\App\\logs");
   EXPECT_TRUE(AppendTextLine(fake, L"first", L"errors.log"));

@@ -1,7 +1,6 @@
 // The tray menu: items built from create menu, shown by popup and the right
 // button, and choices that run itemSelect, quit or go to the output file.
 #include <gtest/gtest.h>
-#include <tuple>
 
 #include "harness.hpp"
 #include "interpreter/script.hpp"
@@ -11,38 +10,26 @@
 namespace velmora::testing {
 namespace {
 
-// The menu the platform holds, one caption a line; "~" marks a disabled item.
-std::wstring MenuShown(const Harness& h) {
-  std::wstring shown;
-  for (const MenuItem& item : h.fake.menuItems) {
-    shown += (item.enabled ? L"" : L"~") + item.caption + L"\n";
-  }
-  return shown;
-}
-
-TEST(CreateMenu, CaptionsEnabledStatesAndTheQuitFlag) {
-  const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
-      {L"create menu Open,(Help),Quit", L"Open\n~Help)\nQuit\n", true},
-      {L"create menu Open, Quit", L"Open\n Quit\n", false},
-      {L"create menu \"Show log,Exit\"", L"Show log\nExit\n", true},
-      {L"CREATE MENU open,quit", L"open\nquit\n", false},
-      {L"create menu (Exit", L"~Exit\n", true}};
-  // One program for every row: each menu replaces the one before, quit flag too.
-  Harness h;
-  for (const auto& [line, items, hasQuit] : cases) {
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(MenuShown(h), items) << line;
-    EXPECT_EQ(h.app.menu.MenuHasQuit, hasQuit) << line;
-    EXPECT_TRUE(h.app.menu.MenuCreated) << line;
-  }
-}
-
-TEST(Popup, ShowsTheMenuOnlyOnceOneExists) {
+// Each row: a line, then the items the platform holds ("~" marks a disabled
+// one). One program serves every row: each menu replaces the one before.
+// Popup and the right button show the menu only once one exists.
+TEST(CreateMenu, CaptionsAndEnabledStatesShownByPopupOnceAMenuExists) {
   Harness h;
   EXPECT_EQ(ExecuteCommand(h.app, L"popup"), CommandResult::Ok);
   TrayWindowProc(h.app, 516); // right button down
   EXPECT_EQ(h.fake.popups, 0);
-  ExecuteCommand(h.app, L"create menu Open");
+  for (const std::wstring row :
+       {L"create menu Open,(Help),Quit: Open|~Help)|Quit|", L"create menu Open, Quit: Open| Quit|",
+        L"create menu \"Show log,Exit\": Show log|Exit|", L"CREATE MENU open,quit: open|quit|",
+        L"create menu (Exit: ~Exit|"}) {
+    const std::size_t colon = row.find(L": ");
+    EXPECT_EQ(ExecuteCommand(h.app, row.substr(0, colon)), CommandResult::Ok) << row;
+    std::wstring items;
+    for (const MenuItem& item : h.fake.menuItems) {
+      items += (item.enabled ? L"" : L"~") + item.caption + L"|";
+    }
+    EXPECT_EQ(items, row.substr(colon + 2));
+  }
   EXPECT_EQ(ExecuteCommand(h.app, L"Popup"), CommandResult::Ok);
   TrayWindowProc(h.app, 516);
   TrayWindowProc(h.app, 517); // right button up shows nothing more
@@ -50,6 +37,11 @@ TEST(Popup, ShowsTheMenuOnlyOnceOneExists) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
+// Each row: "+" with the handler below or "-" without, the caption chosen,
+// then what followed. The quit check is case-sensitive, the section search
+// is not; an empty caption selects no section, so the whole body runs, case
+// lines and all. What goes to the output file is also the last result, for
+// a switch.
 TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
   const std::wstring handler =
       Block(L"itemSelect",
@@ -57,46 +49,40 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
              L"set tooltip \"quit handled\"", L"case \"exit\"", L"set tooltip \"exit handled\"",
              L"case \" Spaced\"", L"set tooltip \"spaced\"", L"case \"Broken\"", L"bogus",
              L"set tooltip \"after\"", L"case \"Cancel\"", L"set tooltip \"cancel\""});
-  const std::wstring bogus = L"Can't understand 'bogus'.";
-  // Caption, with the handler or not, then the tip set, quit, output and boxes.
-  const std::tuple<const wchar_t*, bool, const wchar_t*, bool, const char*, Texts> cases[] = {
-      {L"Open", true, L"open", false, "", {}},
-      {L"Quit", true, L"quit handled", false, "", {}},
-      {L"Quit", false, L"", true, "", {}},
-      // The quit check is case-sensitive, the section search is not.
-      {L"Exit", true, L"", true, "", {}},
-      {L" Spaced", true, L"spaced", false, "", {}},
-      {L"Broken", true, L"", false, "", {bogus}},
-      {L"Cancel", true, L"", false, "", {}},
-      {L"Help", true, L"", false, "Help\r\n", {}},
-      {L"Help", false, L"", false, "Help\r\n", {}},
-      // An empty caption selects no section: the whole body runs, case lines and all.
-      {L"", true, L"", false, "", {L"Can't understand 'case'."}}};
-  for (const auto& [caption, withHandler, tip, quits, output, boxes] : cases) {
-    SCOPED_TRACE(std::wstring(caption) + (withHandler ? L" +" : L" -"));
+  for (const std::wstring row :
+       {L"+Open: tip open; ", L"+Quit: tip quit handled; ", L"-Quit: quit; ", L"+Exit: quit; ",
+        L"+ Spaced: tip spaced; ", L"+Broken: Can't understand 'bogus'.; ", L"+Cancel: ",
+        L"+Help: output Help\r\n; result Help; ", L"-Help: output Help\r\n; result Help; ",
+        L"+: Can't understand 'case'.; "}) {
+    const std::size_t colon = row.find(L": ");
     Harness h;
-    if (withHandler) {
+    if (row[0] == L'+') {
       ParseScript(h.app, handler);
     }
     ExecuteCommand(h.app, L"create menu Open,Quit,Exit, Spaced,Broken,Cancel,Help,");
     h.fake.Timer(TimerId::Poll).enabled = true;
     int index = 1;
-    while (h.app.menu.MenuItems[index - 1].caption != caption) {
+    while (h.app.menu.MenuItems[index - 1].caption != row.substr(1, colon - 1)) {
       ++index;
     }
     mFile_Click(h.app, index);
-    EXPECT_EQ(h.app.tray.TooltipText, tip);
-    EXPECT_EQ(h.fake.closePosts, quits ? 1 : 0);
-    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, !quits);
-    EXPECT_EQ(h.fake.Contents(kOutput), output);
-    // What goes to the output file is also the last result, for a switch.
-    EXPECT_EQ(h.app.LastResult, *output ? caption : L"");
-    EXPECT_EQ(h.BoxTexts(), boxes);
+    std::wstring seen =
+        h.app.tray.TooltipText.empty() ? L"" : L"tip " + h.app.tray.TooltipText + L"; ";
+    seen += h.fake.closePosts == 1 && !h.fake.Timer(TimerId::Poll).enabled ? L"quit; " : L"";
+    const std::string output = h.fake.Contents(kOutput);
+    seen += output.empty() ? L"" : L"output " + std::wstring(output.begin(), output.end()) + L"; ";
+    seen += h.app.LastResult.empty() ? L"" : L"result " + h.app.LastResult + L"; ";
+    for (const std::wstring& box : h.BoxTexts()) {
+      seen += box + L"; ";
+    }
+    EXPECT_EQ(seen, row.substr(colon + 2)) << row;
+    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, h.fake.closePosts == 0) << row;
   }
 }
 
 // Without its end line the handler cannot run: its choices are kept as
-// unhandled ones, and the fault is reported once.
+// unhandled ones, a "Quit" it meant to handle quits, and the fault is
+// reported once.
 TEST(ItemSelect, ChoicesOfABrokenHandlerAreKeptAndTheFaultReportedOnce) {
   Harness h;
   ExecuteCommand(h.app, L"install handler \"on itemSelect\\ncase \\'Open\\'\\nbeep\\ncase "
@@ -106,7 +92,6 @@ TEST(ItemSelect, ChoicesOfABrokenHandlerAreKeptAndTheFaultReportedOnce) {
   mFile_Click(h.app, 2);
   EXPECT_EQ(h.app.LastResult, L"Help");
   EXPECT_EQ(h.fake.closePosts, 0);
-  // A "Quit" the broken handler meant to handle quits, as an unhandled one.
   mFile_Click(h.app, 3);
   EXPECT_EQ(h.fake.closePosts, 1);
   EXPECT_EQ(h.fake.Contents(kOutput), "Open\r\nHelp\r\n");
