@@ -12,8 +12,11 @@ namespace {
 // The calls that carry a balloon.
 std::vector<fake::TrayCall> BalloonCalls(const Harness& h) {
   std::vector<fake::TrayCall> calls;
-  std::copy_if(h.fake.trayCalls.begin(), h.fake.trayCalls.end(), std::back_inserter(calls),
-               [](const fake::TrayCall& call) { return call.record.uFlags == kNifInfo; });
+  for (const fake::TrayCall& call : h.fake.trayCalls) {
+    if (call.record.uFlags == kNifInfo) {
+      calls.push_back(call);
+    }
+  }
   return calls;
 }
 

@@ -153,6 +153,13 @@ const Case kCases[] = {
      "on openScript\nend openScript\non middleClick\n  beep\nend "
      "middleClick\n",
      "3 warning unknown-handler Velmora knows no handler named 'middleClick'\n"},
+    // Leading blank lines are trimmed away before blocks are searched, and a
+    // lone LF or CR ends a line as CR LF does: lines as an editor numbers them.
+    {"LineEnds",
+     "\n  \r\n-- x\ron openScript\n  Fr\xe9"
+     "d\r\nend openScript\n",
+     "5 error unknown-command Can't understand 'fr\xe9"
+     "d'.\n"},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -178,17 +185,6 @@ TEST(Send, OnlyACompleteOpenScriptCountsAsTheScriptsOwn) {
   // Velmora would run the openScript already in place for these.
   EXPECT_FALSE(HasOwnOpenScript(L"on click\r\nbeep\r\nend click"));
   EXPECT_FALSE(HasOwnOpenScript(L"on openScript\r\nbeep"));
-}
-
-TEST(CheckScript, CountsLinesAsWrittenWhateverTheLineEnds) {
-  // Leading blank lines are trimmed away before blocks are searched, and a
-  // lone LF or CR ends a line as CR LF does: lines as an editor numbers them.
-  const std::vector<Diagnostic> found =
-      CheckScript(ScriptText("\n  \r\n-- x\ron openScript\n  Fr\xe9"
-                             "d\r\nend openScript\n"));
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].line, 5);
-  EXPECT_EQ(found[0].message, L"Can't understand 'fr\u00e9d'.");
 }
 
 // Exit status 0 with warnings only, 1 with errors, 2 for an unreadable file;

@@ -8,7 +8,6 @@
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
-#include "script_trace.hpp"
 
 namespace velmora::testing {
 namespace {

@@ -1,10 +1,10 @@
 // The tray record, the hooked window procedure with its click and balloon
 // handlers, and the set icon / set tooltip commands.
 #include <gtest/gtest.h>
+#include <iterator>
 #include <tuple>
 
 #include "harness.hpp"
-#include "interpreter/script.hpp"
 #include "script_trace.hpp"
 #include "systray/tray.hpp"
 
@@ -47,12 +47,12 @@ void Deliver(Harness& h, std::initializer_list<std::intptr_t> codes) {
 auto Sent(const fake::TrayCall& call) {
   return std::make_tuple(call.message, call.record.uFlags, call.record.hIcon, call.record.szTip);
 }
-auto Full(std::uint32_t message, IconHandle icon, std::wstring tip) {
+auto Sends(std::uint32_t message, IconHandle icon, std::wstring tip) {
   tip.resize(128);
   return std::make_tuple(message, kNifMessageIconTip, icon, tip);
 }
 
-TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersion) {
+TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersionAndRestoresIt) {
   const std::optional<std::uint16_t> shells[] = {std::nullopt, 4, 5, 6, 10};
   const std::uint32_t sizes[] = {kTrayRecordSizeOld, kTrayRecordSizeOld, kTrayRecordSizeV5,
                                  kTrayRecordSizeV6, kTrayRecordSizeV6};
@@ -62,18 +62,27 @@ TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersion) {
     h.fake.shell32Major = shells[i];
     AddTrayIcon(h.app);
     ASSERT_EQ(h.fake.trayCalls.size(), 2u);
-    EXPECT_EQ(Sent(h.fake.trayCalls[0]), Full(kNimAdd, 1, L"Velmora"));
-    EXPECT_EQ(Sent(h.fake.trayCalls[1]), Full(kNimSetVersion, 1, L"Velmora"));
+    EXPECT_EQ(Sent(h.fake.trayCalls[0]), Sends(kNimAdd, 1, L"Velmora"));
+    EXPECT_EQ(Sent(h.fake.trayCalls[1]), Sends(kNimSetVersion, 1, L"Velmora"));
     for (const auto& [message, r] : h.fake.trayCalls) {
       EXPECT_EQ(std::tie(r.cbSize, r.hWnd, r.uID, r.uCallbackMessage, r.uTimeoutOrVersion),
                 std::make_tuple(sizes[i], fake::FakePlatform::kHostWindow, 999u, 1025u, 3u));
     }
   }
+  // Without a taskbar yet the add fails, sets no version and tells no one;
+  // once the taskbar is back the icon returns with the current tip and picture.
   Harness h;
-  h.fake.trayAddSucceeds = false; // no taskbar yet when the program started
+  h.fake.trayAddSucceeds = false;
   AddTrayIcon(h.app);
-  EXPECT_EQ(h.fake.trayCalls.size(), 1u) << "a failed add sets no version";
-  EXPECT_TRUE(h.fake.boxes.empty()) << "a failed add tells no one";
+  EXPECT_EQ(h.fake.trayCalls.size(), 1u);
+  ExecuteCommand(h.app, L"set tooltip \"Build green\"");
+  h.fake.SetBlankFormIcon();
+  h.fake.trayAddSucceeds = true;
+  h.fake.trayCalls.clear();
+  RestoreTrayIcon(h.app);
+  ASSERT_EQ(h.fake.trayCalls.size(), 2u);
+  EXPECT_EQ(Sent(h.fake.trayCalls[0]), Sends(kNimAdd, h.fake.formIcon, L"Build green"));
+  EXPECT_TRUE(h.fake.boxes.empty());
 }
 
 // During a download the events that run something wait for its end, the
@@ -230,7 +239,7 @@ TEST(SetIcon, LoadsThePictureAndResendsTheRecordOrKeepsTheIcon) {
     EXPECT_EQ(h.app.tray.TrayIcon.hIcon, h.fake.formIcon);
     EXPECT_EQ(h.fake.trayCalls.size(), shown.empty() ? 0u : 1u);
     for (const fake::TrayCall& call : h.fake.trayCalls) {
-      EXPECT_EQ(Sent(call), Full(kNimModify, h.fake.formIcon, L"Velmora"));
+      EXPECT_EQ(Sent(call), Sends(kNimModify, h.fake.formIcon, L"Velmora"));
     }
   }
 }
@@ -255,7 +264,7 @@ TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
     AddTrayIcon(h.app);
     EXPECT_EQ(ExecuteCommand(h.app, L"set the tooltip \"" + quoted + L"\""), CommandResult::Ok);
     EXPECT_EQ(h.app.tray.TooltipText, tip);
-    EXPECT_EQ(Sent(h.fake.trayCalls.back()), Full(kNimModify, 1, tip)) << quoted;
+    EXPECT_EQ(Sent(h.fake.trayCalls.back()), Sends(kNimModify, 1, tip)) << quoted;
   }
   Harness h;
   h.app.tray.TooltipText = L"kept";
