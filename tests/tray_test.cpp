@@ -85,23 +85,6 @@ TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersionAndRestoresIt)
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
-// During a download the events that run something wait for its end, the
-// mouse moves that pour in meanwhile do not, and the wait has a bound.
-TEST(TrayWindowProc, DuringADownloadOnlyEventsThatRunSomethingAreHeldBack) {
-  Harness h;
-  h.app.download.DownloadBusy = true;
-  for (int i = 0; i < 1000; ++i) {
-    TrayWindowProc(h.app, 512); // mouse move
-  }
-  Deliver(h, {kLeftUp, kRightUp, 1029});
-  EXPECT_EQ(h.app.tray.DeferredTrayEvents, (std::vector<std::intptr_t>{kLeftUp, kRightUp, 1029}));
-  for (int i = 0; i < 100; ++i) {
-    TrayWindowProc(h.app, kLeftUp);
-  }
-  EXPECT_EQ(h.app.tray.DeferredTrayEvents.size(), 16u);
-  EXPECT_EQ(h.fake.foregroundCalls, 0);
-}
-
 // The one-time handler serves the first event only; a failing permanent one
 // is reported under its own name each time. A failing one-time handler stays,
 // is reported each time and keeps the permanent one from running.
