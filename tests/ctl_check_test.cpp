@@ -1,5 +1,7 @@
 // velmoractl check: a table of scripts with the diagnostics each must give,
 // line for line, and the exit status and output forms of the command.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -192,7 +194,7 @@ TEST(Send, OnlyACompleteOpenScriptCountsAsTheScriptsOwn) {
 TEST(CheckCommand, ExitStatusAndOutputForms) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() /
-      ("velmoractl-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+      ("velmoractl-test-" + std::to_string(getpid())); // its own: runs may overlap
   std::filesystem::create_directories(folder);
   const auto write = [&folder](const std::string& name, const std::string& text) {
     std::ofstream(folder / name, std::ios::binary) << text;
