@@ -28,30 +28,39 @@ TEST(ResolvePath, AgainstTheApplicationFolderOrADriveRoot) {
   EXPECT_EQ(ResolvePath(root, L"..\\a.txt"), L"\\a.txt");
 }
 
-TEST(FileExists, OnlyNormalFilesCountAndAWildcardDecidesOnTheLongName) {
+// Windows finds in\job.scpx for *.scp by its short name JOB~1.SCP; a plain
+// name is the file, whichever of its names it is. Listings name files and
+// folders in the file system's order.
+TEST(FolderSearch, OnlyNormalFilesExistAndWildcardsAndListingsGoByTheLongName) {
   fake::FakePlatform fake(L"C:\\App");
   fake.AddFolder(L"C:\\App\\folder");
-  for (const wchar_t* name : {L"hidden.txt", L"system.txt", L"locked.txt", L"in\\a.txt",
-                              L"in\\.hidden.log", L"job.scpx"}) {
+  for (const wchar_t* name :
+       {L"zeta.scp", L"hidden.txt", L"system.txt", L"locked.txt", L"noscp", L"in\\a.txt",
+        L"in\\.hidden.log", L"in\\job.scpx", L"sub\\inner.scp"}) {
     fake.AddFile(kAppFolder + name, "");
   }
+  fake.AddFolder(L"C:\\App\\dir.scp");
+  fake.AddFile(L"C:\\App\\Alpha.SCP", "");
   fake.File(L"C:\\App\\hidden.txt")->hidden = true;
   fake.File(L"C:\\App\\system.txt")->system = true;
   fake.File(L"C:\\App\\locked.txt")->readOnly = true;
   fake.File(L"C:\\App\\in\\.hidden.log")->hidden = true;
-  // Windows finds job.scpx for *.scp by its short name JOB~1.SCP; a plain
-  // name is the file, whichever of its names it is.
-  ASSERT_EQ(fake.FindFiles(L"C:\\App\\*.scp").size(), 1u);
-  for (const wchar_t* path : {L"C:\\App\\locked.txt", L"c:\\app\\LOCKED.TXT", L"C:\\App\\in\\*.txt",
-                              L"C:\\App\\in\\?.txt", L"C:\\App\\JOB~1.SCP", L"C:\\App\\job.scpx"}) {
+  ASSERT_EQ(fake.FindFiles(L"C:\\App\\in\\*.scp").size(), 1u);
+  for (const wchar_t* path :
+       {L"C:\\App\\locked.txt", L"c:\\app\\LOCKED.TXT", L"C:\\App\\in\\*.txt",
+        L"C:\\App\\in\\?.txt", L"C:\\App\\in\\JOB~1.SCP", L"C:\\App\\in\\job.scpx"}) {
     EXPECT_TRUE(FileExists(fake, path)) << path;
   }
   for (const wchar_t* path :
        {L"C:\\App\\folder", L"C:\\App\\hidden.txt", L"C:\\App\\system.txt", L"C:\\App\\in\\*.log",
-        L"C:\\App\\missing.txt", L"Q:\\nowhere\\a.txt", L"C:\\App\\*.scp"}) {
+        L"C:\\App\\missing.txt", L"Q:\\nowhere\\a.txt", L"C:\\App\\in\\*.scp"}) {
     EXPECT_FALSE(FileExists(fake, path)) << path;
   }
-  EXPECT_EQ(ListFilesByExtension(fake, L"", L"scp"), L"");
+  EXPECT_EQ(ListFilesByExtension(fake, L"", L".scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
+  EXPECT_EQ(ListFilesByExtension(fake, L"", L"scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
+  EXPECT_EQ(ListFilesByExtension(fake, L"sub\\", L"scp"), L"inner.scp");
+  EXPECT_EQ(ListFilesByExtension(fake, L"in\\", L"scp"), L"");
+  EXPECT_EQ(ListFilesByExtension(fake, L"missing\\", L".scp"), L"");
 }
 
 // The rules of a Windows search: "?" also matches nothing before a dot or at
@@ -70,20 +79,6 @@ TEST(MatchesWildcards, TheRulesOfAWindowsSearch) {
     const std::size_t blank = row.find(L' ');
     EXPECT_FALSE(MatchesWildcards(row.substr(0, blank), row.substr(blank + 1))) << row;
   }
-}
-
-TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
-  fake::FakePlatform fake(L"C:\\App");
-  fake.AddFile(L"C:\\App\\zeta.scp", "");
-  fake.AddFile(L"C:\\App\\notes.txt", "");
-  fake.AddFile(L"C:\\App\\noscp", "");
-  fake.AddFolder(L"C:\\App\\dir.scp");
-  fake.AddFile(L"C:\\App\\Alpha.SCP", "");
-  fake.AddFile(L"C:\\App\\sub\\inner.scp", "");
-  EXPECT_EQ(ListFilesByExtension(fake, L"", L".scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
-  EXPECT_EQ(ListFilesByExtension(fake, L"", L"scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
-  EXPECT_EQ(ListFilesByExtension(fake, L"sub\\", L"scp"), L"inner.scp");
-  EXPECT_EQ(ListFilesByExtension(fake, L"missing\\", L".scp"), L"");
 }
 
 TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
