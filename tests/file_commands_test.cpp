@@ -1,94 +1,148 @@
 // The output file and the commands on files and programs: set outputFile,
 // write, delete file, launch and goURL, with their failures.
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <tuple>
 
 #include "harness.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
-#include "script_trace.hpp"
 
 namespace velmora::testing {
 namespace {
 
-void RunLines(Harness& h, const Texts& lines) {
-  for (const std::wstring& line : lines) {
-    ExecuteCommand(h.app, line);
+// A folder with every file the commands below work on, and the output file.
+struct Folder : Harness {
+  Folder() {
+    for (const wchar_t* name :
+         {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt", L"tool.exe", L"broken.exe", L"readme.TXT",
+          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat"}) {
+      fake.AddFile(kAppFolder + name, "x");
+    }
+    fake.AddFile(kOutput, "old\r\n");
+    fake.AddFile(L"C:\\Long Folder Name\\data file.txt", "x");
+    fake.AddFolder(kAppFolder + L"results");
+    fake.AddFolder(L"D:\\out");
+    fake.File(kAppFolder + L"locked.dat")->readOnly = true;
+    fake.AddFile(kAppFolder + L"busy.dat", "");
+    fake.File(kAppFolder + L"busy.dat")->inUse = true;
+    app.LastResult = L"kept";
   }
-}
 
-TEST(OutputFile, AnswersGoWhereTheLastSetOutputFileSays) {
-  const std::pair<Texts, std::wstring> cases[] = {
-      {{}, kOutput},
-      {{L"set outputFile \"results\\answers.txt\""}, kAppFolder + L"results\\answers.txt"},
-      {{L"SET THE OUTPUTFILE \"D:/out/a.txt\""}, L"D:\\out\\a.txt"},
-      {{L"set outputFile \"../up.txt\""}, L"C:\\up.txt"},
-      {{L"set outputFile \"a.txt\"", L"set outputFile \"\""}, kOutput},
-  };
-  for (const auto& [lines, path] : cases) {
-    Harness h;
-    h.fake.AddFolder(kAppFolder + L"results");
-    h.fake.AddFolder(L"D:\\out");
-    RunLines(h, lines);
-    ExecuteCommand(h.app, L"answer \"Hi\"");
-    EXPECT_EQ(h.fake.Contents(path), "OK\r\n") << path;
-    EXPECT_EQ(h.fake.boxes.size(), 1u) << path;
+  // Runs the lines as a handler and tells what followed, fact by fact: each
+  // box, program started and shell open, the result if it changed, each file
+  // written or deleted, and whether the handler stopped or the program quit.
+  std::wstring Run(const std::wstring& lines) {
+    std::map<std::wstring, std::string> before;
+    for (const std::wstring& path : fake.FileNames()) {
+      before[path] = fake.Contents(path);
+    }
+    const RunResult result =
+        RunHandler(app, L"on x\r\n" + lines + L"\r\nend x", L"x", Mode::Optional);
+    std::wstring seen = result == RunResult::Error ? L"stopped; " : L"";
+    for (const auto& box : fake.boxes) {
+      seen += box.caption + L": " + box.text + L"; ";
+    }
+    for (const std::wstring& process : fake.processes) {
+      seen += L"start " + process + L"; ";
+    }
+    for (const auto& [target, parameters] : fake.shellOpens) {
+      seen += L"open " + target + (parameters ? L" " + *parameters : L"") + L"; ";
+    }
+    seen += app.LastResult == L"kept" ? L"" : L"result " + app.LastResult + L"; ";
+    for (const std::wstring& path : fake.FileNames()) {
+      const std::string now = fake.Contents(path);
+      const bool inFolder = path.rfind(kAppFolder, 0) == 0;
+      if (before.count(path) == 0 || before[path] != now) {
+        seen += path.substr(inFolder ? kAppFolder.size() : 0) + L" = " +
+                std::wstring(now.begin(), now.end()) + L"; ";
+      }
+      before.erase(path);
+    }
+    for (const auto& [path, contents] : before) {
+      seen += path.substr(kAppFolder.size()) + L" deleted; ";
+    }
+    return seen + (fake.closePosts ? L"quit" : L"");
   }
-}
+};
 
-TEST(Write, AppendsTheExpandedTextToItsTarget) {
-  struct Case {
-    Texts lines;
-    std::wstring path;
-    std::string contents;
-  };
-  const Case cases[] = {
-      {{L"write \"Done at %t%\""}, kOutput, "old\r\nDone at 9:41:07 AM\r\n"},
-      {{L"WRITE \"a\\nb\" \"log.txt\""}, kAppFolder + L"log.txt", "a\r\nb\r\n"},
-      {{L"write \"say \\'hi\\' \\^x\\^\" \"sub/f.txt\""},
-       kAppFolder + L"sub\\f.txt",
-       "say \"hi\" \"x\"\r\n"},
-      {{L"set outputFile \"chosen.txt\"", L"write \"x\""}, kAppFolder + L"chosen.txt", "x\r\n"},
-  };
-  for (const Case& c : cases) {
-    Harness h;
-    h.fake.AddFile(kOutput, "old\r\n");
-    h.fake.AddFolder(kAppFolder + L"sub");
-    h.app.LastResult = L"kept";
-    RunLines(h, c.lines);
-    EXPECT_EQ(h.fake.Contents(c.path), c.contents) << c.lines.back();
-    EXPECT_TRUE(h.fake.boxes.empty()) << c.lines.back();
-    EXPECT_EQ(h.app.LastResult, L"kept");
+// Answers and writes go where the last set outputFile says ("" brings the
+// default back) and writes expand their text; a pattern deletes every file it
+// selects; programs start quoted, with an existing file as the parameter in
+// its short form, and everything else opens in the shell.
+TEST(FileCommands, WhatEachLineDoes) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"answer \"Hi\"\r\nwrite \"x\"", L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
+      {L"set outputFile \"results\\answers.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; results\\answers.txt = OK\r\nx\r\n; "},
+      {L"SET THE OUTPUTFILE \"D:/out/a.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; D:\\out\\a.txt = OK\r\nx\r\n; "},
+      {L"set outputFile \"../up.txt\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; C:\\up.txt = OK\r\nx\r\n; "},
+      {L"set outputFile \"a.txt\"\r\nset outputFile \"\"\r\nanswer \"Hi\"\r\nwrite \"x\"",
+       L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
+      {L"write \"Done at %t%\"", L"output.txt = old\r\nDone at 9:41:07 AM\r\n; "},
+      {L"WRITE \"a\\nb\" \"log.txt\"", L"log.txt = a\r\nb\r\n; "},
+      {L"write \"say \\'hi\\' \\^x\\^\" \"sub/f.txt\"", L"sub\\f.txt = say \"hi\" \"x\"\r\n; "},
+      {L"delete file \"*.txt\"",
+       L"a.txt deleted; b.txt deleted; output.txt deleted; readme.TXT deleted; "},
+      {L"Delete File \"?.LOG\"", L"c.log deleted; "},
+      {L"delete file \"sub/*\"", L"sub\\d.txt deleted; "},
+      {L"delete \"a.txt\"", L""},
+      {L"launch \"tool.exe\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"LAUNCH \"Long Folder\\app.EXE\" with \"-v x\"",
+       L"start \"C:\\App\\Long Folder\\app.EXE\" -v x; "},
+      {L"launch \"tool.exe\" with \"C:\\Long Folder Name\\data file.txt\"",
+       L"start \"C:\\App\\tool.exe\" C:\\LONGFO~1\\DATAFI~1.TXT; "},
+      {L"launch \"tool.exe\" With \"x\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"launch \"tool.exe\" with \"\"", L"start \"C:\\App\\tool.exe\"; "},
+      {L"launch \"readme.TXT\"", L"open C:\\App\\readme.TXT; "},
+      {L"launch \"readme.TXT\" with \"/p\"", L"open C:\\App\\readme.TXT /p; "},
+      {L"goURL \"http://example.com/a?b=%d%\"", L"open http://example.com/a?b=%d%; "}};
+  for (const auto& [lines, seen] : cases) {
+    EXPECT_EQ(Folder().Run(lines), seen) << lines;
   }
-  // Writing to the default output file does not make it the chosen one.
   Harness h;
   ExecuteCommand(h.app, L"write \"x\"");
-  EXPECT_EQ(h.app.OutputFile, L"");
+  EXPECT_EQ(h.app.OutputFile, L"") << "writing to the default output file does not choose it";
 }
 
-TEST(Delete, RemovesEveryFileItsPatternSelects) {
-  const std::pair<const wchar_t*, Texts> cases[] = {
-      {L"delete file \"*.txt\"", {L"c.log", L"sub\\d.txt"}},
-      {L"Delete File \"?.LOG\"", {L"a.txt", L"b.txt", L"sub\\d.txt"}},
-      {L"delete file \"sub/*\"", {L"a.txt", L"b.txt", L"c.log"}},
-      {L"delete \"a.txt\"", {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt"}},
-  };
-  for (const auto& [line, kept] : cases) {
-    Harness h;
-    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt"}) {
-      h.fake.AddFile(kAppFolder + name, "x");
-    }
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    Texts remaining;
-    for (const std::wstring& path : h.fake.FileNames()) {
-      remaining.push_back(path.substr(kAppFolder.size()));
-    }
-    EXPECT_EQ(remaining, kept) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
+// Each failure is reported as a parsing error, stops the handler and changes
+// no file.
+TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"write", L"Can't understand 'write' command."},
+      {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
+      {L"write \"x\" \"nofolder\\f.txt\"", L"Can't write to file 'C:\\App\\nofolder\\f.txt'."},
+      {L"write \"x\" \"locked.dat\"", L"Can't write to file 'C:\\App\\locked.dat'."},
+      {L"set outputFile", L"Can't understand 'set outputFile' command."},
+      {L"delete file", L"Can't understand 'delete' command."},
+      {L"delete file \"nothere.txt\"",
+       L"Can't understand 'delete' command. File <filePath> does not exist."},
+      {L"delete file \"locked.dat\"", L"Can't delete file 'C:\\App\\locked.dat'."},
+      // Files that cannot go are reported and stay whole; the rest are deleted.
+      {L"delete file \"*.dat\"", L"Can't delete file 'C:\\App\\*.dat'.; free.dat deleted"},
+      {L"launch", L"Can't understand 'launch' command."},
+      {L"launch \"tool.exe\" with", L"Can't understand 'launch' command."},
+      {L"launch \"tool.exe\" with x", L"Can't understand 'launch' command."},
+      {L"launch \"gone.exe\"",
+       L"Can't understand 'launch' command. (File 'gone.exe' does not exist.)"},
+      {L"launch \"broken.exe\"",
+       L"Can't launch 'C:\\App\\broken.exe'.; start \"C:\\App\\broken.exe\""},
+      {L"goURL address", L"Can't understand 'goURL' command."}};
+  for (const auto& [line, message] : cases) {
+    Folder h;
+    h.fake.processStartSucceeds = false;
+    EXPECT_EQ(h.Run(line + std::wstring(L"\r\nwrite \"after\"")),
+              L"stopped; Parsing Error: " + std::wstring(message) + L"; ")
+        << line;
   }
 }
 
+// Windows's own search for *.txt also takes report.txtx and notes.txt~ (by
+// their short names REPORT~1.TXT and NOTES~1.TXT) and hidden and system
+// files; a pattern that only those match is a missing file.
 TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
   Harness h;
   for (const wchar_t* name :
@@ -98,175 +152,69 @@ TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
   h.fake.AddFolder(kAppFolder + L"folder.txt");
   h.fake.File(kAppFolder + L"secret.txt")->hidden = true;
   h.fake.File(kAppFolder + L"boot.ini.txt")->system = true;
-  // Windows's own search also takes report.txtx and notes.txt~ (short names
-  // REPORT~1.TXT and NOTES~1.TXT) and the hidden and system files.
   ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.txt").size(), 6u);
   EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.txt\""), CommandResult::Ok);
-  EXPECT_TRUE(h.fake.boxes.empty());
-  Texts remaining;
-  for (const std::wstring& path : h.fake.FileNames()) {
-    remaining.push_back(path.substr(kAppFolder.size()));
-  }
-  EXPECT_EQ(remaining,
-            (Texts{L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}));
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
-
-  // A pattern that only hidden files or short names match is a missing file.
   for (const wchar_t* line : {L"delete file \"secret.*\"", L"delete file \"*.txt\""}) {
-    h.fake.boxes.clear();
     EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
-    EXPECT_EQ(h.BoxTexts(),
-              Texts{L"Can't understand 'delete' command. File <filePath> does not exist."})
-        << line;
   }
-  EXPECT_EQ(h.fake.FileNames().size(), 5u);
+  EXPECT_EQ(h.BoxTexts(), Texts(2, L"Can't understand 'delete' command. File <filePath> does not "
+                                   L"exist."));
+  Texts remaining;
+  for (const wchar_t* name :
+       {L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
+    remaining.push_back(kAppFolder + name);
+  }
+  EXPECT_EQ(h.fake.FileNames(), remaining);
+  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
 }
 
-TEST(Delete, FilesThatCannotGoAreReportedAndTheRestAreDeleted) {
-  Harness h;
-  h.fake.AddFile(kAppFolder + L"a.tmp", "x");
-  h.fake.AddFile(kAppFolder + L"b.tmp", "in use");
-  h.fake.AddFile(kAppFolder + L"c.tmp", "x");
-  h.fake.File(kAppFolder + L"b.tmp")->inUse = true;
-  EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.tmp\""), CommandResult::Error);
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't delete file 'C:\\App\\*.tmp'."});
-  EXPECT_EQ(h.fake.FileNames(), Texts{kAppFolder + L"b.tmp"});
-  EXPECT_EQ(h.fake.Contents(kAppFolder + L"b.tmp"), "in use");
-}
-
+// A file parameter always arrives as one argument: a volume without short
+// names gives the long path back, which goes quoted, and a failed lookup
+// passes the name as written, quoted, never nothing. Text that names no file
+// goes as written.
 TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
-  const std::wstring tool = L"\"C:\\App\\tool.exe\" ";
   const std::wstring spaced = L"D:\\Long Folder\\data file.txt";
-  struct Case {
-    const wchar_t* parameter;
-    bool shortNamesOnD;
-    bool lookupFails;
-    std::wstring passed;
-  };
-  const Case cases[] = {
-      // A volume without short names gives back the long path: quoted.
-      {L"D:\\Long Folder\\data file.txt", false, false, L"\"" + spaced + L"\""},
+  const std::tuple<std::wstring, bool, bool, std::wstring> cases[] = {
+      {spaced, false, false, L"\"" + spaced + L"\""},
       {L"D:\\plain.txt", false, false, L"D:\\plain.txt"},
-      {L"D:\\Long Folder\\data file.txt", true, false, L"D:\\LONGFO~1\\DATAFI~1.TXT"},
-      // A failed lookup passes the name as written, quoted, never nothing.
-      {L"D:\\Long Folder\\data file.txt", true, true, L"\"" + spaced + L"\""},
+      {spaced, true, false, L"D:\\LONGFO~1\\DATAFI~1.TXT"},
+      {spaced, true, true, L"\"" + spaced + L"\""},
       {L"D:\\plain.txt", true, true, L"\"D:\\plain.txt\""},
-      // Text that names no file is passed as written, as several arguments.
-      {L"-v x", true, false, L"-v x"},
-  };
-  for (const Case& c : cases) {
+      {L"-v x", true, false, L"-v x"}};
+  for (const auto& [parameter, shortNamesOnD, lookupFails, passed] : cases) {
+    SCOPED_TRACE(parameter);
     Harness h;
-    h.fake.AddFile(L"C:\\App\\tool.exe", "x");
-    h.fake.AddFile(L"C:\\App\\notes.txt", "x");
-    h.fake.AddFile(spaced, "x");
-    h.fake.AddFile(L"D:\\plain.txt", "x");
-    if (!c.shortNamesOnD) {
-      h.fake.drivesWithoutShortNames = {L"d:"};
-    }
-    h.fake.shortPathNameFails = c.lookupFails;
-    const std::wstring with = L" with \"" + std::wstring(c.parameter) + L"\"";
-    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"tool.exe\"" + with), CommandResult::Ok);
-    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"notes.txt\"" + with), CommandResult::Ok);
-    EXPECT_EQ(h.fake.processes, Texts{tool + c.passed}) << c.parameter;
-    ASSERT_EQ(h.fake.shellOpens.size(), 1u);
-    EXPECT_EQ(h.fake.shellOpens[0].second, c.passed) << c.parameter;
-    EXPECT_TRUE(h.fake.boxes.empty()) << c.parameter;
-  }
-}
-
-TEST(Launch, ProgramsStartQuotedAndEverythingElseOpensInTheShell) {
-  using ShellOpen = std::pair<std::wstring, std::optional<std::wstring>>;
-  const std::wstring tool = L"\"C:\\App\\tool.exe\"";
-  const std::tuple<const wchar_t*, Texts, std::vector<ShellOpen>> cases[] = {
-      {L"launch \"tool.exe\"", {tool}, {}},
-      {L"LAUNCH \"Long Folder\\app.EXE\" with \"-v x\"",
-       {L"\"C:\\App\\Long Folder\\app.EXE\" -v x"},
-       {}},
-      // An existing file as the parameter goes in its short form.
-      {L"launch \"tool.exe\" with \"C:\\Long Folder Name\\data file.txt\"",
-       {tool + L" C:\\LONGFO~1\\DATAFI~1.TXT"},
-       {}},
-      {L"launch \"tool.exe\" With \"x\"", {tool}, {}},
-      {L"launch \"tool.exe\" with \"\"", {tool}, {}},
-      {L"launch \"readme.TXT\"", {}, {{kAppFolder + L"readme.TXT", std::nullopt}}},
-      {L"launch \"readme.TXT\" with \"/p\"", {}, {{kAppFolder + L"readme.TXT", L"/p"}}},
-      {L"goURL \"http://example.com/a?b=%d%\"",
-       {},
-       {{L"http://example.com/a?b=%d%", std::nullopt}}},
-  };
-  for (const auto& [line, processes, opens] : cases) {
-    Harness h;
-    for (const wchar_t* path : {L"C:\\App\\tool.exe", L"C:\\App\\Long Folder\\app.EXE",
-                                L"C:\\App\\readme.TXT", L"C:\\Long Folder Name\\data file.txt"}) {
+    for (const std::wstring& path : {kAppFolder + L"tool.exe", kAppFolder + L"notes.txt", spaced,
+                                     std::wstring(L"D:\\plain.txt")}) {
       h.fake.AddFile(path, "x");
     }
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Ok) << line;
-    EXPECT_EQ(h.fake.processes, processes) << line;
-    EXPECT_EQ(h.fake.shellOpens, opens) << line;
-    EXPECT_TRUE(h.fake.boxes.empty()) << line;
+    h.fake.drivesWithoutShortNames.assign(shortNamesOnD ? 0 : 1, L"d:");
+    h.fake.shortPathNameFails = lookupFails;
+    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"tool.exe\" with \"" + parameter + L"\""),
+              CommandResult::Ok);
+    EXPECT_EQ(ExecuteCommand(h.app, L"launch \"notes.txt\" with \"" + parameter + L"\""),
+              CommandResult::Ok);
+    EXPECT_EQ(h.fake.processes, Texts{L"\"C:\\App\\tool.exe\" " + passed});
+    ASSERT_EQ(h.fake.shellOpens.size(), 1u);
+    EXPECT_EQ(h.fake.shellOpens[0].second, passed);
+    EXPECT_TRUE(h.fake.boxes.empty());
   }
 }
 
-TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"write", L"Can't understand 'write' command."},
-      {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
-      {L"write \"x\" \"nofolder\\f.txt\"", L"Can't write to file 'C:\\App\\nofolder\\f.txt'."},
-      {L"write \"x\" \"locked.txt\"", L"Can't write to file 'C:\\App\\locked.txt'."},
-      {L"set outputFile", L"Can't understand 'set outputFile' command."},
-      {L"delete file", L"Can't understand 'delete' command."},
-      {L"delete file \"nothere.txt\"",
-       L"Can't understand 'delete' command. File <filePath> does not exist."},
-      {L"delete file \"locked.txt\"", L"Can't delete file 'C:\\App\\locked.txt'."},
-      {L"launch", L"Can't understand 'launch' command."},
-      {L"launch \"tool.exe\" with", L"Can't understand 'launch' command."},
-      {L"launch \"tool.exe\" with x", L"Can't understand 'launch' command."},
-      {L"launch \"gone.exe\"",
-       L"Can't understand 'launch' command. (File 'gone.exe' does not exist.)"},
-      {L"launch \"broken.exe\"", L"Can't launch 'C:\\App\\broken.exe'."},
-      {L"goURL address", L"Can't understand 'goURL' command."},
-  };
-  for (const auto& [line, message] : cases) {
-    Harness h;
-    h.fake.AddFile(kAppFolder + L"locked.txt", "kept");
-    h.fake.File(kAppFolder + L"locked.txt")->readOnly = true;
-    h.fake.AddFile(kAppFolder + L"tool.exe", "x");
-    h.fake.AddFile(kAppFolder + L"broken.exe", "x");
-    h.fake.processStartSucceeds = false;
-    const std::wstring slot =
-        Script({L"on x", L"set tooltip \"before\"", line, L"set tooltip \"after\"", L"end x"});
-    EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Error) << line;
-    EXPECT_EQ(h.BoxTexts(), Texts{message}) << line;
-    EXPECT_EQ(h.fake.boxes[0].caption, L"Parsing Error") << line;
-    EXPECT_EQ(Tips(h.fake), Texts{L"before"}) << line;
-    EXPECT_EQ(h.fake.Contents(kAppFolder + L"locked.txt"), "kept") << line;
-    EXPECT_TRUE(h.fake.shellOpens.empty()) << line;
-    EXPECT_EQ(h.fake.closePosts, 0) << line;
-  }
-}
-
+// An answer that cannot be written is reported once, the file is left as it
+// was, and the switch after it still runs.
 TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
-  const std::pair<const wchar_t*, std::wstring> cases[] = {
-      {L"set outputFile \"nofolder\\out.txt\"", kAppFolder + L"nofolder\\out.txt"},
-      {L"set outputFile \"locked.txt\"", kAppFolder + L"locked.txt"},
-      {L"set outputFile \"busy.txt\"", kAppFolder + L"busy.txt"},
-  };
-  for (const auto& [setLine, path] : cases) {
-    Harness h;
-    h.fake.AddFile(kAppFolder + L"locked.txt", "");
-    h.fake.File(kAppFolder + L"locked.txt")->readOnly = true;
-    h.fake.AddFile(kAppFolder + L"busy.txt", "");
-    h.fake.File(kAppFolder + L"busy.txt")->inUse = true;
+  for (const std::wstring name : {L"nofolder\\out.txt", L"locked.dat", L"busy.dat"}) {
+    Folder h;
     h.fake.answers = {kButtonNo};
-    const std::wstring slot = Script(
-        {L"on x", setLine, L"answer \"Save?\" with \"YesNo\"", L"switch result", L"case \"Yes\"",
-         L"set tooltip \"yes\"", L"case \"No\"", L"set tooltip \"no\"", L"end switch", L"end x"});
-    EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Ok) << path;
-    EXPECT_EQ(h.BoxTexts(), (Texts{L"Save?", L"Can't write to file '" + path + L"'."}));
-    EXPECT_EQ(h.fake.boxes[1].caption, L"Parsing Error");
-    EXPECT_EQ(h.app.LastResult, L"No");
-    EXPECT_EQ(Tips(h.fake), Texts{L"no"}) << path;
-    EXPECT_EQ(h.fake.Contents(path), "") << path;
+    EXPECT_EQ(
+        h.Run(
+            L"set outputFile \"" + name +
+            L"\"\r\nanswer \"Save?\" with \"YesNo\"\r\nswitch result\r\ncase \"Yes\"\r\n"
+            L"write \"yes\" \"log.txt\"\r\ncase \"No\"\r\nwrite \"no\" \"log.txt\"\r\nend switch"),
+        L": Save?; Parsing Error: Can't write to file '" + kAppFolder + name +
+            L"'.; result No; log.txt = no\r\n; ")
+        << name;
   }
 }
 

@@ -2,164 +2,110 @@
 #include <gtest/gtest.h>
 
 #include "base/files.hpp"
-#include "base/text.hpp"
 #include "harness.hpp"
 
 namespace velmora::testing {
 namespace {
 
-TEST(ResolvePath, AgainstTheApplicationFolder) {
-  fake::FakePlatform fake(L"C:\\Tools\\Tray");
-  App app(fake);
-  const struct {
-    const wchar_t* written;
-    const wchar_t* resolved;
-  } cases[] = {
-      {L"", L"C:\\Tools\\Tray\\"},
-      {L"icons/a.ico", L"C:\\Tools\\Tray\\icons\\a.ico"},
-      {L"C:/x", L"C:\\x"},
-      {L"D:\\y.txt", L"D:\\y.txt"},
-      {L"\\\\srv\\share\\y.txt", L"\\\\srv\\share\\y.txt"},
-      {L"//srv/share/y.txt", L"\\\\srv\\share\\y.txt"},
-      {L".\\x", L"C:\\Tools\\Tray\\.\\x"},
-      {L"\\x", L"C:\\Tools\\Tray\\\\x"},
-      {L"..\\x.exe", L"C:\\Tools\\x.exe"},
-      {L"../x.exe", L"C:\\Tools\\x.exe"},
-      {L"..\\..\\x.exe", L"C:\\x.exe"},
-      // Climbing past the drive empties the base: the root of the current drive.
-      {L"..\\..\\..\\x.exe", L"\\x.exe"},
-      {L"..\\..\\..\\..\\x.exe", L"\\x.exe"},
-      // Only leading steps are climbed.
-      {L"sub\\..\\x", L"C:\\Tools\\Tray\\sub\\..\\x"},
-      {L"..", L"C:\\Tools\\Tray\\.."},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ResolvePath(app.platform, c.written), c.resolved) << c.written;
+// Rows read "written => resolved". Climbing past the drive empties the base,
+// which leaves the root of the current drive; only leading steps are climbed.
+TEST(ResolvePath, AgainstTheApplicationFolderOrADriveRoot) {
+  fake::FakePlatform tools(L"C:\\Tools\\Tray");
+  for (const std::wstring row :
+       {L" => C:\\Tools\\Tray\\", L"icons/a.ico => C:\\Tools\\Tray\\icons\\a.ico", L"C:/x => C:\\x",
+        L"D:\\y.txt => D:\\y.txt", L"\\\\srv\\share\\y.txt => \\\\srv\\share\\y.txt",
+        L"//srv/share/y.txt => \\\\srv\\share\\y.txt", L".\\x => C:\\Tools\\Tray\\.\\x",
+        L"\\x => C:\\Tools\\Tray\\\\x", L"..\\x.exe => C:\\Tools\\x.exe",
+        L"../x.exe => C:\\Tools\\x.exe", L"..\\..\\x.exe => C:\\x.exe",
+        L"..\\..\\..\\x.exe => \\x.exe", L"..\\..\\..\\..\\x.exe => \\x.exe",
+        L"sub\\..\\x => C:\\Tools\\Tray\\sub\\..\\x", L".. => C:\\Tools\\Tray\\.."}) {
+    const std::size_t arrow = row.find(L" => ");
+    EXPECT_EQ(ResolvePath(tools, row.substr(0, arrow)), row.substr(arrow + 4)) << row;
   }
+  fake::FakePlatform root(L"C:\\");
+  EXPECT_EQ(AppFolder(root), L"C:\\");
+  EXPECT_EQ(ResolvePath(root, L"a.txt"), L"C:\\a.txt");
+  EXPECT_EQ(ResolvePath(root, L"..\\a.txt"), L"\\a.txt");
 }
 
-TEST(ResolvePath, ClimbingFromADriveRoot) {
-  fake::FakePlatform fake(L"C:\\");
-  App app(fake);
-  EXPECT_EQ(AppFolder(app.platform), L"C:\\");
-  EXPECT_EQ(ResolvePath(app.platform, L"a.txt"), L"C:\\a.txt");
-  EXPECT_EQ(ResolvePath(app.platform, L"..\\a.txt"), L"\\a.txt");
-}
-
-TEST(FileExists, OnlyNormalFilesCount) {
-  Harness h;
-  h.fake.AddFolder(L"C:\\App\\folder");
-  h.fake.AddFile(L"C:\\App\\hidden.txt", "");
-  h.fake.File(L"C:\\App\\hidden.txt")->hidden = true;
-  h.fake.AddFile(L"C:\\App\\system.txt", "");
-  h.fake.File(L"C:\\App\\system.txt")->system = true;
-  h.fake.AddFile(L"C:\\App\\locked.txt", "");
-  h.fake.File(L"C:\\App\\locked.txt")->readOnly = true;
-  h.fake.AddFile(L"C:\\App\\in\\a.txt", "");
-  h.fake.AddFile(L"C:\\App\\in\\.hidden.log", "");
-  h.fake.File(L"C:\\App\\in\\.hidden.log")->hidden = true;
-
-  const struct {
-    const wchar_t* path;
-    bool exists;
-  } cases[] = {
-      {L"C:\\App\\folder", false},      {L"C:\\App\\hidden.txt", false},
-      {L"C:\\App\\system.txt", false},  {L"C:\\App\\locked.txt", true},
-      {L"c:\\app\\LOCKED.TXT", true},   {L"C:\\App\\in\\*.txt", true},
-      {L"C:\\App\\in\\?.txt", true},    {L"C:\\App\\in\\*.log", false},
-      {L"C:\\App\\missing.txt", false}, {L"Q:\\nowhere\\a.txt", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FileExists(h.app.platform, c.path), c.exists) << c.path;
+// Windows finds in\job.scpx for *.scp by its short name JOB~1.SCP; a plain
+// name is the file, whichever of its names it is. Listings name files and
+// folders in the file system's order.
+TEST(FolderSearch, OnlyNormalFilesExistAndWildcardsAndListingsGoByTheLongName) {
+  fake::FakePlatform fake(L"C:\\App");
+  fake.AddFolder(L"C:\\App\\folder");
+  for (const wchar_t* name :
+       {L"zeta.scp", L"hidden.txt", L"system.txt", L"locked.txt", L"noscp", L"in\\a.txt",
+        L"in\\.hidden.log", L"in\\job.scpx", L"sub\\inner.scp"}) {
+    fake.AddFile(kAppFolder + name, "");
   }
+  fake.AddFolder(L"C:\\App\\dir.scp");
+  fake.AddFile(L"C:\\App\\Alpha.SCP", "");
+  fake.File(L"C:\\App\\hidden.txt")->hidden = true;
+  fake.File(L"C:\\App\\system.txt")->system = true;
+  fake.File(L"C:\\App\\locked.txt")->readOnly = true;
+  fake.File(L"C:\\App\\in\\.hidden.log")->hidden = true;
+  ASSERT_EQ(fake.FindFiles(L"C:\\App\\in\\*.scp").size(), 1u);
+  for (const wchar_t* path :
+       {L"C:\\App\\locked.txt", L"c:\\app\\LOCKED.TXT", L"C:\\App\\in\\*.txt",
+        L"C:\\App\\in\\?.txt", L"C:\\App\\in\\JOB~1.SCP", L"C:\\App\\in\\job.scpx"}) {
+    EXPECT_TRUE(FileExists(fake, path)) << path;
+  }
+  for (const wchar_t* path :
+       {L"C:\\App\\folder", L"C:\\App\\hidden.txt", L"C:\\App\\system.txt", L"C:\\App\\in\\*.log",
+        L"C:\\App\\missing.txt", L"Q:\\nowhere\\a.txt", L"C:\\App\\in\\*.scp"}) {
+    EXPECT_FALSE(FileExists(fake, path)) << path;
+  }
+  EXPECT_EQ(ListFilesByExtension(fake, L"", L".scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
+  EXPECT_EQ(ListFilesByExtension(fake, L"", L"scp"), L"zeta.scp\r\ndir.scp\r\nAlpha.SCP");
+  EXPECT_EQ(ListFilesByExtension(fake, L"sub\\", L"scp"), L"inner.scp");
+  EXPECT_EQ(ListFilesByExtension(fake, L"in\\", L"scp"), L"");
+  EXPECT_EQ(ListFilesByExtension(fake, L"missing\\", L".scp"), L"");
 }
 
+// The rules of a Windows search: "?" also matches nothing before a dot or at
+// the end, as in a DOS search. Rows read "pattern name".
 TEST(MatchesWildcards, TheRulesOfAWindowsSearch) {
-  const struct {
-    const wchar_t* pattern;
-    const wchar_t* name;
-    bool matches;
-  } cases[] = {
-      {L"*.scp", L"job.SCP", true},
-      {L"*.scp", L"job.scpx", false},
-      {L"*.scp", L"notes.scp~", false},
-      {L"*.scp", L"a.b.scp", true},
-      {L"*.txt", L"report.txtx", false},
-      {L"*.*", L"readme", true},
-      {L"*", L".hidden", true},
-      {L"*.", L"readme", true},
-      {L"*.", L"readme.txt", false},
-      {L"log-?.txt", L"log-a.txt", true},
-      {L"log-?.txt", L"log-ab.txt", false},
-      // "?" also matches nothing before a dot or at the end, as in a DOS search.
-      {L"log-?.txt", L"log-.txt", true},
-      {L"a??", L"a", true},
-      {L"a.?", L"a", true},
-      {L"a*b", L"axxb", true},
-      {L"a*b", L"axxbc", false},
-      {L"?.LOG", L"c.log", true},
-      {L"name.txt", L"NAME.TXT", true},
-      {L"name.txt", L"name.txt2", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(MatchesWildcards(c.pattern, c.name), c.matches) << c.pattern << L" " << c.name;
+  for (const std::wstring row :
+       {L"*.scp job.SCP", L"*.scp a.b.scp", L"*.* readme", L"* .hidden", L"*. readme",
+        L"log-?.txt log-a.txt", L"log-?.txt log-.txt", L"a?? a", L"a.? a", L"a*b axxb",
+        L"?.LOG c.log", L"name.txt NAME.TXT"}) {
+    const std::size_t blank = row.find(L' ');
+    EXPECT_TRUE(MatchesWildcards(row.substr(0, blank), row.substr(blank + 1))) << row;
   }
-}
-
-TEST(FileExists, AWildcardDecidesOnTheLongName) {
-  Harness h;
-  h.fake.AddFile(L"C:\\App\\job.scpx", "");
-  // Windows finds it for *.scp by its short name JOB~1.SCP.
-  ASSERT_EQ(h.fake.FindFiles(L"C:\\App\\*.scp").size(), 1u);
-  EXPECT_FALSE(FileExists(h.app.platform, L"C:\\App\\*.scp"));
-  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L"scp"), L"");
-  // A plain name is the file, whichever of its names it is.
-  EXPECT_TRUE(FileExists(h.app.platform, L"C:\\App\\JOB~1.SCP"));
-  EXPECT_TRUE(FileExists(h.app.platform, L"C:\\App\\job.scpx"));
-}
-
-TEST(ListFilesByExtension, NamesInTheFileSystemsOrder) {
-  Harness h;
-  h.fake.AddFile(L"C:\\App\\zeta.scp", "");
-  h.fake.AddFile(L"C:\\App\\notes.txt", "");
-  h.fake.AddFile(L"C:\\App\\noscp", "");
-  h.fake.AddFolder(L"C:\\App\\dir.scp");
-  h.fake.AddFile(L"C:\\App\\Alpha.SCP", "");
-  h.fake.AddFile(L"C:\\App\\sub\\inner.scp", "");
-
-  const std::wstring expected = L"zeta.scp\r\ndir.scp\r\nAlpha.SCP";
-  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L".scp"), expected);
-  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"", L"scp"), expected);
-  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"sub\\", L"scp"), L"inner.scp");
-  EXPECT_EQ(ListFilesByExtension(h.app.platform, L"missing\\", L".scp"), L"");
+  for (const std::wstring row :
+       {L"*.scp job.scpx", L"*.scp notes.scp~", L"*.txt report.txtx", L"*. readme.txt",
+        L"log-?.txt log-ab.txt", L"a*b axxbc", L"name.txt name.txt2"}) {
+    const std::size_t blank = row.find(L' ');
+    EXPECT_FALSE(MatchesWildcards(row.substr(0, blank), row.substr(blank + 1))) << row;
+  }
 }
 
 TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
-  Harness h;
+  fake::FakePlatform fake(L"C:\\App");
   const std::wstring ini = kAppFolder + kSettingsFileName;
-  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"LastID", ini), L"");
-  EXPECT_TRUE(WriteIniValue(h.app.platform, L"Updates", L"LastID", L"first", ini));
-  EXPECT_TRUE(WriteIniValue(h.app.platform, L"Updates", L"LastID", L"second", ini));
-  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"LastID", ini), L"second");
-  EXPECT_EQ(ReadIniValue(h.app.platform, L"Other", L"LastID", ini), L"");
-
-  h.fake.AddFile(ini, "[Updates]\r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n");
-  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"Empty", ini), L"");
-  EXPECT_EQ(ReadIniValue(h.app.platform, L"Updates", L"Long", ini), std::wstring(254, L'x'));
+  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"LastID", ini), L"");
+  EXPECT_TRUE(WriteIniValue(fake, L"Updates", L"LastID", L"first", ini));
+  EXPECT_TRUE(WriteIniValue(fake, L"Updates", L"LastID", L"second", ini));
+  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"LastID", ini), L"second");
+  EXPECT_EQ(ReadIniValue(fake, L"Other", L"LastID", ini), L"");
+  fake.AddFile(ini, "[Updates]\r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n");
+  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"Empty", ini), L"");
+  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"Long", ini), std::wstring(254, L'x'));
 }
 
 TEST(AppendTextLine, AppendsOneLineRelativeToTheApplicationFolder) {
-  Harness h;
-  h.fake.AddFile(kAppFolder + L"errors.log", "old\r\n");
-  h.fake.AddFolder(L"C:\\App\\logs");
-  EXPECT_TRUE(AppendTextLine(h.app.platform, L"first", L"errors.log"));
-  EXPECT_TRUE(AppendTextLine(h.app.platform, L"two\r\nlines", L"logs/out.txt"));
-  EXPECT_TRUE(AppendTextLine(h.app.platform, L"second", L"errors.log"));
-  EXPECT_EQ(h.fake.Contents(kAppFolder + L"errors.log"), "old\r\nfirst\r\nsecond\r\n");
-  EXPECT_EQ(h.fake.Contents(L"C:\\App\\logs\\out.txt"), "two\r\nlines\r\n");
-
-  h.fake.File(kAppFolder + L"errors.log")->readOnly = true;
-  EXPECT_FALSE(AppendTextLine(h.app.platform, L"lost", L"errors.log"));
+  fake::FakePlatform fake(L"C:\\App");
+  fake.AddFile(kAppFolder + L"errors.log", "old\r\n");
+  fake.AddFolder(L"C:\\App\\logs");
+  EXPECT_TRUE(AppendTextLine(fake, L"first", L"errors.log"));
+  EXPECT_TRUE(AppendTextLine(fake, L"two\r\nlines", L"logs/out.txt"));
+  EXPECT_TRUE(AppendTextLine(fake, L"second", L"errors.log"));
+  EXPECT_EQ(fake.Contents(kAppFolder + L"errors.log"), "old\r\nfirst\r\nsecond\r\n");
+  EXPECT_EQ(fake.Contents(L"C:\\App\\logs\\out.txt"), "two\r\nlines\r\n");
+  fake.File(kAppFolder + L"errors.log")->readOnly = true;
+  EXPECT_FALSE(AppendTextLine(fake, L"lost", L"errors.log"));
+  EXPECT_EQ(fake.Contents(kAppFolder + L"errors.log"), "old\r\nfirst\r\nsecond\r\n");
 }
 
 } // namespace

@@ -10,143 +10,94 @@
 namespace velmora::testing {
 namespace {
 
-using Items = std::vector<std::pair<std::wstring, bool>>;
-
-Items MenuOf(const std::vector<MenuItem>& items) {
-  Items out;
-  for (const MenuItem& item : items) {
-    out.emplace_back(item.caption, item.enabled);
-  }
-  return out;
-}
-
-TEST(CreateMenu, CaptionsEnabledStatesAndTheQuitFlag) {
-  const struct {
-    const wchar_t* line;
-    Items items;
-    bool hasQuit;
-  } cases[] = {
-      {L"create menu Open,(Help),Quit",
-       {{L"Open", true}, {L"Help)", false}, {L"Quit", true}},
-       true},
-      {L"create menu Open, Quit", {{L"Open", true}, {L" Quit", true}}, false},
-      {L"create menu \"Show log,Exit\"", {{L"Show log", true}, {L"Exit", true}}, true},
-      {L"CREATE MENU open,quit", {{L"open", true}, {L"quit", true}}, false},
-      {L"create menu (Exit", {{L"Exit", false}}, true},
-  };
-  for (const auto& c : cases) {
-    Harness h;
-    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
-    EXPECT_EQ(MenuOf(h.fake.menuItems), c.items) << c.line;
-    EXPECT_EQ(h.app.menu.MenuHasQuit, c.hasQuit) << c.line;
-    EXPECT_TRUE(h.app.menu.MenuCreated) << c.line;
-  }
-}
-
-TEST(CreateMenu, ASecondMenuReplacesTheFirst) {
+// Each row: a line, then the items the platform holds ("~" marks a disabled
+// one). One program serves every row: each menu replaces the one before.
+// Popup and the right button show the menu only once one exists.
+TEST(CreateMenu, CaptionsAndEnabledStatesShownByPopupOnceAMenuExists) {
   Harness h;
-  ExecuteCommand(h.app, L"create menu A,B,Quit");
-  ExecuteCommand(h.app, L"create menu C");
-  EXPECT_EQ(MenuOf(h.fake.menuItems), (Items{{L"C", true}}));
-  EXPECT_FALSE(h.app.menu.MenuHasQuit);
-}
-
-TEST(Popup, ShowsTheMenuOnlyOnceOneExists) {
-  Harness h;
-  const auto rightButton = [&h](std::intptr_t code) { TrayWindowProc(h.app, code); };
   EXPECT_EQ(ExecuteCommand(h.app, L"popup"), CommandResult::Ok);
-  rightButton(516);
+  TrayWindowProc(h.app, 516); // right button down
   EXPECT_EQ(h.fake.popups, 0);
-
-  ExecuteCommand(h.app, L"create menu Open");
+  for (const std::wstring row :
+       {L"create menu Open,(Help),Quit: Open|~Help)|Quit|", L"create menu Open, Quit: Open| Quit|",
+        L"create menu \"Show log,Exit\": Show log|Exit|", L"CREATE MENU open,quit: open|quit|",
+        L"create menu (Exit: ~Exit|"}) {
+    const std::size_t colon = row.find(L": ");
+    EXPECT_EQ(ExecuteCommand(h.app, row.substr(0, colon)), CommandResult::Ok) << row;
+    std::wstring items;
+    for (const MenuItem& item : h.fake.menuItems) {
+      items += (item.enabled ? L"" : L"~") + item.caption + L"|";
+    }
+    EXPECT_EQ(items, row.substr(colon + 2));
+  }
   EXPECT_EQ(ExecuteCommand(h.app, L"Popup"), CommandResult::Ok);
-  rightButton(516);
-  rightButton(517);
+  TrayWindowProc(h.app, 516);
+  TrayWindowProc(h.app, 517); // right button up shows nothing more
   EXPECT_EQ(h.fake.popups, 2);
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
+// Each row: "+" with the handler below or "-" without, the caption chosen,
+// then what followed. The quit check is case-sensitive, the section search
+// is not; an empty caption selects no section, so the whole body runs, case
+// lines and all. What goes to the output file is also the last result, for
+// a switch.
 TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
-  const std::wstring handler = Script({
-      L"on itemSelect",
-      L"case \"Open\"",
-      L"set tooltip \"open\"",
-      L"case \"Quit\"",
-      L"set tooltip \"quit handled\"",
-      L"case \"exit\"",
-      L"set tooltip \"exit handled\"",
-      L"case \" Spaced\"",
-      L"set tooltip \"spaced\"",
-      L"case \"Broken\"",
-      L"bogus",
-      L"set tooltip \"after\"",
-      L"case \"Cancel\"",
-      L"set tooltip \"cancel\"",
-      L"end itemSelect",
-  });
-  const struct {
-    const wchar_t* caption;
-    bool withHandler;
-    const wchar_t* tip;
-    bool quits;
-    const char* output;
-    std::vector<std::wstring> boxes;
-  } cases[] = {
-      {L"Open", true, L"open", false, "", {}},
-      {L"Quit", true, L"quit handled", false, "", {}},
-      {L"Quit", false, L"", true, "", {}},
-      // The quit check is case-sensitive, the section search is not.
-      {L"Exit", true, L"", true, "", {}},
-      {L" Spaced", true, L"spaced", false, "", {}},
-      {L"Broken", true, L"", false, "", {L"Can't understand 'bogus'."}},
-      {L"Cancel", true, L"", false, "", {}},
-      {L"Help", true, L"", false, "Help\r\n", {}},
-      {L"Help", false, L"", false, "Help\r\n", {}},
-      // An empty caption selects no section: the whole body runs, case lines and all.
-      {L"", true, L"", false, "", {L"Can't understand 'case'."}},
-  };
-  for (const auto& c : cases) {
+  const std::wstring handler =
+      Block(L"itemSelect",
+            {L"case \"Open\"", L"set tooltip \"open\"", L"case \"Quit\"",
+             L"set tooltip \"quit handled\"", L"case \"exit\"", L"set tooltip \"exit handled\"",
+             L"case \" Spaced\"", L"set tooltip \"spaced\"", L"case \"Broken\"", L"bogus",
+             L"set tooltip \"after\"", L"case \"Cancel\"", L"set tooltip \"cancel\""});
+  for (const std::wstring row :
+       {L"+Open: tip open; ", L"+Quit: tip quit handled; ", L"-Quit: quit; ", L"+Exit: quit; ",
+        L"+ Spaced: tip spaced; ", L"+Broken: Can't understand 'bogus'.; ", L"+Cancel: ",
+        L"+Help: output Help\r\n; result Help; ", L"-Help: output Help\r\n; result Help; ",
+        L"+: Can't understand 'case'.; "}) {
+    const std::size_t colon = row.find(L": ");
     Harness h;
-    if (c.withHandler) {
+    if (row[0] == L'+') {
       ParseScript(h.app, handler);
     }
     ExecuteCommand(h.app, L"create menu Open,Quit,Exit, Spaced,Broken,Cancel,Help,");
     h.fake.Timer(TimerId::Poll).enabled = true;
     int index = 1;
-    while (h.app.menu.MenuItems[static_cast<std::size_t>(index) - 1].caption != c.caption) {
+    while (h.app.menu.MenuItems[index - 1].caption != row.substr(1, colon - 1)) {
       ++index;
     }
     mFile_Click(h.app, index);
-    const std::wstring label = std::wstring(c.caption) + (c.withHandler ? L" +" : L" -");
-    EXPECT_EQ(h.app.tray.TooltipText, c.tip) << label;
-    EXPECT_EQ(h.fake.closePosts, c.quits ? 1 : 0) << label;
-    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, !c.quits) << label;
-    EXPECT_EQ(h.fake.Contents(kAppFolder + L"output.txt"), c.output) << label;
-    // What goes to the output file is also the last result, for a switch.
-    EXPECT_EQ(h.app.LastResult, *c.output != '\0' ? c.caption : L"") << label;
-    EXPECT_EQ(h.BoxTexts(), c.boxes) << label;
+    std::wstring seen =
+        h.app.tray.TooltipText.empty() ? L"" : L"tip " + h.app.tray.TooltipText + L"; ";
+    seen += h.fake.closePosts == 1 && !h.fake.Timer(TimerId::Poll).enabled ? L"quit; " : L"";
+    const std::string output = h.fake.Contents(kOutput);
+    seen += output.empty() ? L"" : L"output " + std::wstring(output.begin(), output.end()) + L"; ";
+    seen += h.app.LastResult.empty() ? L"" : L"result " + h.app.LastResult + L"; ";
+    for (const std::wstring& box : h.BoxTexts()) {
+      seen += box + L"; ";
+    }
+    EXPECT_EQ(seen, row.substr(colon + 2)) << row;
+    EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, h.fake.closePosts == 0) << row;
   }
 }
 
+// Without its end line the handler cannot run: its choices are kept as
+// unhandled ones, a "Quit" it meant to handle quits, and the fault is
+// reported once.
 TEST(ItemSelect, ChoicesOfABrokenHandlerAreKeptAndTheFaultReportedOnce) {
   Harness h;
-  // Without its end line the handler cannot run.
   ExecuteCommand(h.app, L"install handler \"on itemSelect\\ncase \\'Open\\'\\nbeep\\ncase "
                         L"\\'Quit\\'\\nbeep\"");
   ExecuteCommand(h.app, L"create menu Open,Help,Quit");
   mFile_Click(h.app, 1);
   mFile_Click(h.app, 2);
-  EXPECT_EQ(h.fake.Contents(kOutput), "Open\r\nHelp\r\n");
   EXPECT_EQ(h.app.LastResult, L"Help");
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Incomplete 'itemSelect' handler."});
-  EXPECT_EQ(h.Captions(), Texts{L"Execution Error"});
-  EXPECT_EQ(h.fake.beeps, 0);
   EXPECT_EQ(h.fake.closePosts, 0);
-  // A "Quit" the broken handler meant to handle quits, as an unhandled one.
   mFile_Click(h.app, 3);
   EXPECT_EQ(h.fake.closePosts, 1);
   EXPECT_EQ(h.fake.Contents(kOutput), "Open\r\nHelp\r\n");
-  EXPECT_EQ(h.BoxTexts().size(), 1u);
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Incomplete 'itemSelect' handler."});
+  EXPECT_EQ(h.Captions(), Texts{L"Execution Error"});
+  EXPECT_EQ(h.fake.beeps, 0);
 }
 
 } // namespace

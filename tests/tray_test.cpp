@@ -1,408 +1,260 @@
 // The tray record, the hooked window procedure with its click and balloon
 // handlers, and the set icon / set tooltip commands.
 #include <gtest/gtest.h>
+#include <iterator>
+#include <tuple>
 
-#include "base/files.hpp"
 #include "harness.hpp"
-#include "interpreter/script.hpp"
-#include "script_trace.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora::testing {
 namespace {
 
-constexpr std::intptr_t kLeftUp = 514;
-constexpr std::intptr_t kLeftDouble = 515;
-constexpr std::intptr_t kRightUp = 517;
-constexpr std::intptr_t kRightDouble = 518;
+constexpr std::intptr_t kLeftUp = 514, kLeftDouble = 515, kRightUp = 517, kRightDouble = 518;
 
-// A handler block whose body sets the tip to a marker, so a test can see
-// which handler ran last.
+// A handler whose body sets the tip to a marker, so a test sees which one ran.
 std::wstring MarkerBlock(const std::wstring& name, const std::wstring& marker) {
   return Block(name, {L"set tooltip \"" + marker + L"\""});
 }
 
-// The record's tip field for a text: cut to 127 characters, padded with NULs
-// to 128, so that it always holds its terminator.
-std::wstring TipField(const std::wstring& text) {
-  std::wstring field = text.substr(0, 127);
-  return field + std::wstring(128 - field.size(), L'\0');
+// What the user saw: the tips sent, then each box as "caption: text".
+std::wstring Seen(const Harness& h) {
+  std::wstring seen;
+  for (const std::wstring& tip : Tips(h.fake)) {
+    seen += L"tip " + tip + L"; ";
+  }
+  for (const auto& box : h.fake.boxes) {
+    seen += box.caption + L": " + box.text + L"; ";
+  }
+  return seen;
 }
 
-void Callback(Harness& h, std::intptr_t event) {
-  TrayWindowProc(h.app, event);
+// The boxes of a handler that fails on its line "bogus".
+std::wstring Bogus(const std::wstring& name) {
+  return L"Parsing Error: Can't understand 'bogus'.; Execution Error: Error in '" + name +
+         L"' handler.; ";
 }
 
-TEST(ChooseTrayRecordSize, FollowsShell32sMajorVersion) {
-  const struct {
-    std::optional<std::uint16_t> shell32;
-    std::uint32_t size;
-  } cases[] = {
-      {std::nullopt, kTrayRecordSizeOld},
-      {4, kTrayRecordSizeOld},
-      {5, kTrayRecordSizeV5},
-      {6, kTrayRecordSizeV6},
-      {10, kTrayRecordSizeV6},
-  };
-  for (const auto& c : cases) {
+void Deliver(Harness& h, std::initializer_list<std::intptr_t> codes) {
+  for (const std::intptr_t code : codes) {
+    TrayWindowProc(h.app, code);
+  }
+}
+
+// A call's message, flags, picture and tip field; the field is the tip cut to
+// 127 characters and padded with NULs to 128, so it always ends in one.
+auto Sent(const fake::TrayCall& call) {
+  return std::make_tuple(call.message, call.record.uFlags, call.record.hIcon, call.record.szTip);
+}
+auto Sends(std::uint32_t message, IconHandle icon, std::wstring tip) {
+  tip.resize(std::min<std::size_t>(tip.size(), 127));
+  tip.resize(128);
+  return std::make_tuple(message, kNifMessageIconTip, icon, tip);
+}
+
+TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersionAndRestoresIt) {
+  const std::optional<std::uint16_t> shells[] = {std::nullopt, 4, 5, 6, 10};
+  const std::uint32_t sizes[] = {kTrayRecordSizeOld, kTrayRecordSizeOld, kTrayRecordSizeV5,
+                                 kTrayRecordSizeV6, kTrayRecordSizeV6};
+  for (std::size_t i = 0; i < std::size(shells); ++i) {
+    SCOPED_TRACE(shells[i].value_or(0));
     Harness h;
-    h.fake.shell32Major = c.shell32;
+    h.fake.shell32Major = shells[i];
     AddTrayIcon(h.app);
-    EXPECT_EQ(h.app.tray.TrayRecordSize, c.size) << c.shell32.value_or(0);
-    ASSERT_FALSE(h.fake.trayCalls.empty());
-    EXPECT_EQ(h.fake.trayCalls[0].record.cbSize, c.size);
+    ASSERT_EQ(h.fake.trayCalls.size(), 2u);
+    EXPECT_EQ(Sent(h.fake.trayCalls[0]), Sends(kNimAdd, 1, L"Velmora"));
+    EXPECT_EQ(Sent(h.fake.trayCalls[1]), Sends(kNimSetVersion, 1, L"Velmora"));
+    for (const auto& [message, r] : h.fake.trayCalls) {
+      EXPECT_EQ(std::tie(r.cbSize, r.hWnd, r.uID, r.uCallbackMessage, r.uTimeoutOrVersion),
+                std::make_tuple(sizes[i], fake::FakePlatform::kHostWindow, 999u, 1025u, 3u));
+    }
   }
-}
-
-TEST(AddTrayIcon, SendsTheRecordThenSetsTheVersion) {
-  Harness h;
-  AddTrayIcon(h.app);
-  ASSERT_EQ(h.fake.trayCalls.size(), 2u);
-  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
-  EXPECT_EQ(h.fake.trayCalls[1].message, kNimSetVersion);
-  for (const auto& call : h.fake.trayCalls) {
-    const TrayIconRecord& record = call.record;
-    EXPECT_EQ(record.cbSize, kTrayRecordSizeV6);
-    EXPECT_EQ(record.hWnd, fake::FakePlatform::kHostWindow);
-    EXPECT_EQ(record.uID, 999u);
-    EXPECT_EQ(record.uFlags, 7u);
-    EXPECT_EQ(record.uCallbackMessage, 1025u);
-    EXPECT_EQ(record.hIcon, 1u);
-    EXPECT_EQ(record.szTip, TipField(L"Velmora"));
-    EXPECT_EQ(record.uTimeoutOrVersion, 3u);
-  }
-}
-
-TEST(AddTrayIcon, AFailedAddSetsNoVersionAndTellsNoOne) {
+  // Without a taskbar yet the add fails, sets no version and tells no one;
+  // once the taskbar is back the icon returns with the current tip and picture.
   Harness h;
   h.fake.trayAddSucceeds = false;
   AddTrayIcon(h.app);
-  ASSERT_EQ(h.fake.trayCalls.size(), 1u);
-  EXPECT_TRUE(h.fake.boxes.empty());
-}
-
-TEST(RestoreTrayIcon, AddsTheIconBackWithTheCurrentTipAndPicture) {
-  Harness h;
-  h.fake.trayAddSucceeds = false; // no taskbar yet when the program started
-  AddTrayIcon(h.app);
+  EXPECT_EQ(h.fake.trayCalls.size(), 1u);
   ExecuteCommand(h.app, L"set tooltip \"Build green\"");
   h.fake.SetBlankFormIcon();
   h.fake.trayAddSucceeds = true;
   h.fake.trayCalls.clear();
-
   RestoreTrayIcon(h.app);
   ASSERT_EQ(h.fake.trayCalls.size(), 2u);
-  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
-  EXPECT_EQ(h.fake.trayCalls[0].record.szTip, TipField(L"Build green"));
-  EXPECT_EQ(h.fake.trayCalls[0].record.hIcon, h.fake.formIcon);
-  EXPECT_EQ(h.fake.trayCalls[0].record.uFlags, 7u);
-}
-
-TEST(TrayWindowProc, IgnoresCodesThatRunNothing) {
-  Harness h;
-  const std::wstring handlers = MarkerBlock(L"click", L"ran") + L"\r\n" +
-                                MarkerBlock(L"balloonShow", L"ran") + L"\r\n" +
-                                MarkerBlock(L"balloonClose", L"ran");
-  for (const Slot slot :
-       {Slot::LeftClick, Slot::LeftClickOneTime, Slot::BalloonShow, Slot::BalloonClose}) {
-    h.app.handlers[slot] = handlers;
-  }
-  // Left button down and balloon hidden run nothing, yet every callback
-  // brings the window to the foreground.
-  Callback(h, 513);
-  Callback(h, 1027);
-  EXPECT_EQ(h.fake.foregroundCalls, 2);
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
+  EXPECT_EQ(Sent(h.fake.trayCalls[0]), Sends(kNimAdd, h.fake.formIcon, L"Build green"));
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
-// During a download the events that run something wait for its end, the
-// mouse moves that pour in meanwhile do not, and the wait has a bound.
-TEST(TrayWindowProc, DuringADownloadOnlyEventsThatRunSomethingAreHeldBack) {
-  Harness h;
-  h.app.download.DownloadBusy = true;
-  for (int i = 0; i < 1000; ++i) {
-    Callback(h, 512); // mouse move
-  }
-  EXPECT_TRUE(h.app.tray.DeferredTrayEvents.empty());
-  for (const std::intptr_t code : {kLeftUp, kRightUp, std::intptr_t{1029}}) {
-    Callback(h, code);
-  }
-  EXPECT_EQ(h.app.tray.DeferredTrayEvents, (std::vector<std::intptr_t>{kLeftUp, kRightUp, 1029}));
-  for (int i = 0; i < 100; ++i) {
-    Callback(h, kLeftUp);
-  }
-  EXPECT_EQ(h.app.tray.DeferredTrayEvents.size(), 16u);
-  EXPECT_EQ(h.fake.foregroundCalls, 0);
-}
-
-struct PairCase {
-  std::intptr_t lParam;
-  Slot oneTimeSlot;
-  const wchar_t* oneTimeName;
-  Slot permanentSlot;
-  const wchar_t* permanentName;
-};
-
-const PairCase kPairCases[] = {
-    {kLeftUp, Slot::LeftClickOneTime, L"leftClickOneTime", Slot::LeftClick, L"leftClick"},
-    {kLeftUp, Slot::LeftClickOneTime, L"clickOneTime", Slot::LeftClick, L"click"},
-    {kLeftDouble, Slot::DoubleLeftClickOneTime, L"doubleLeftClickOneTime", Slot::DoubleLeftClick,
-     L"doubleLeftClick"},
-    {kLeftDouble, Slot::DoubleLeftClickOneTime, L"doubleClickOneTime", Slot::DoubleLeftClick,
-     L"doubleClick"},
-    {kRightUp, Slot::RightClickOneTime, L"rightClickOneTime", Slot::RightClick, L"rightClick"},
-    {kRightDouble, Slot::DoubleRightClickOneTime, L"doubleRightClickOneTime",
-     Slot::DoubleRightClick, L"doubleRightClick"},
-};
-
-TEST(TrayWindowProc, TheOneTimeHandlerServesTheFirstEventOnly) {
-  for (const PairCase& c : kPairCases) {
-    // A failing permanent handler is reported under its own name.
+// The one-time handler serves the first event only; a failing permanent one
+// is reported under its own name each time. A failing one-time handler stays,
+// is reported each time and keeps the permanent one from running.
+TEST(TrayWindowProc, AOneTimeHandlerServesTheFirstEventUnlessItFails) {
+  const std::tuple<std::intptr_t, Slot, Slot, const wchar_t*> pairs[] = {
+      {kLeftUp, Slot::LeftClickOneTime, Slot::LeftClick, L"leftClick"},
+      {kLeftUp, Slot::LeftClickOneTime, Slot::LeftClick, L"click"},
+      {kLeftDouble, Slot::DoubleLeftClickOneTime, Slot::DoubleLeftClick, L"doubleLeftClick"},
+      {kLeftDouble, Slot::DoubleLeftClickOneTime, Slot::DoubleLeftClick, L"doubleClick"},
+      {kRightUp, Slot::RightClickOneTime, Slot::RightClick, L"rightClick"},
+      {kRightDouble, Slot::DoubleRightClickOneTime, Slot::DoubleRightClick, L"doubleRightClick"}};
+  for (const auto& [code, oneTime, permanent, name] : pairs) {
+    SCOPED_TRACE(name);
+    const std::wstring oneTimeName = name + std::wstring(L"OneTime");
     Harness h;
-    h.app.handlers[c.oneTimeSlot] = MarkerBlock(c.oneTimeName, L"once");
-    h.app.handlers[c.permanentSlot] = Block(c.permanentName, {L"set tooltip \"always\"", L"bogus"});
-    Texts seen;
-    for (int i = 0; i < 3; ++i) {
-      Callback(h, c.lParam);
-      seen.push_back(h.app.tray.TooltipText);
-    }
-    EXPECT_EQ(seen, (Texts{L"once", L"always", L"always"})) << c.oneTimeName;
-    EXPECT_TRUE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
-    EXPECT_FALSE(h.app.handlers[c.permanentSlot].empty()) << c.permanentName;
-    const std::wstring report = L"Error in '" + std::wstring(c.permanentName) + L"' handler.";
-    EXPECT_EQ(h.BoxTexts(),
-              (Texts{L"Can't understand 'bogus'.", report, L"Can't understand 'bogus'.", report}));
-    EXPECT_EQ(h.fake.boxes[1].caption, L"Execution Error");
+    h.app.handlers[oneTime] = MarkerBlock(oneTimeName, L"once");
+    h.app.handlers[permanent] = Block(name, {L"set tooltip \"always\"", L"bogus"});
+    Deliver(h, {code, code, code});
+    EXPECT_EQ(Seen(h), L"tip once; tip always; tip always; " + Bogus(name) + Bogus(name));
+    EXPECT_TRUE(h.app.handlers[oneTime].empty());
+    EXPECT_FALSE(h.app.handlers[permanent].empty());
+    Harness f;
+    f.app.handlers[oneTime] = Block(oneTimeName, {L"bogus"});
+    f.app.handlers[permanent] = MarkerBlock(name, L"always");
+    Deliver(f, {code, code});
+    EXPECT_EQ(Seen(f), Bogus(oneTimeName) + Bogus(oneTimeName));
+    EXPECT_EQ(f.fake.boxes[1].style, kBoxIconError);
+    EXPECT_FALSE(f.app.handlers[oneTime].empty());
   }
 }
 
-TEST(TrayWindowProc, AFailingOneTimeHandlerStaysAndIsReportedEachTime) {
-  for (const PairCase& c : kPairCases) {
-    Harness h;
-    h.app.handlers[c.oneTimeSlot] = Block(c.oneTimeName, {L"bogus"});
-    h.app.handlers[c.permanentSlot] = MarkerBlock(c.permanentName, L"always");
-    Callback(h, c.lParam);
-    Callback(h, c.lParam);
-    const std::wstring report = L"Error in '" + std::wstring(c.oneTimeName) + L"' handler.";
-    EXPECT_EQ(h.BoxTexts(),
-              (Texts{L"Can't understand 'bogus'.", report, L"Can't understand 'bogus'.", report}));
-    EXPECT_EQ(h.Captions(),
-              (Texts{L"Parsing Error", L"Execution Error", L"Parsing Error", L"Execution Error"}));
-    EXPECT_EQ(h.fake.boxes[1].style, kBoxIconError);
-    EXPECT_FALSE(h.app.handlers[c.oneTimeSlot].empty()) << c.oneTimeName;
-    EXPECT_EQ(h.app.tray.TooltipText, L"") << "the permanent handler must not run";
-  }
-}
-
-TEST(TrayWindowProc, TheLongNameWinsInASharedSlot) {
+// The long name wins in a shared slot. A one-time slot without the named
+// handler still serves the event: the permanent handler does not run, the
+// slot is kept and nothing is reported. Button down and balloon hidden run
+// nothing; every callback brings the window to the foreground.
+TEST(TrayWindowProc, EachCodeRunsItsHandlerAndNotFoundIsNeverReported) {
   Harness h;
   h.app.handlers[Slot::LeftClickOneTime] =
       MarkerBlock(L"clickOneTime", L"short") + L"\r\n" + MarkerBlock(L"leftClickOneTime", L"long");
-  Callback(h, kLeftUp);
-  EXPECT_EQ(h.app.tray.TooltipText, L"long");
+  TrayWindowProc(h.app, kLeftUp);
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
-}
-
-TEST(TrayWindowProc, NotFoundIsNeverReportedButIncompleteIs) {
-  Harness h;
-  // A one-time slot without the named handler still serves the event: the
-  // permanent handler does not run, and the slot is kept.
   h.app.handlers[Slot::LeftClickOneTime] = MarkerBlock(L"somethingElse", L"other");
   h.app.handlers[Slot::LeftClick] = MarkerBlock(L"click", L"always");
   h.app.handlers[Slot::RightClick] = MarkerBlock(L"somethingElse", L"other");
-  Callback(h, kLeftUp);
-  Callback(h, kRightUp);
-  Callback(h, kLeftDouble);
-  EXPECT_EQ(h.app.tray.TooltipText, L"");
+  h.app.handlers[Slot::BalloonShow] = MarkerBlock(L"balloonShow", L"ran");
+  h.app.handlers[Slot::BalloonClose] = MarkerBlock(L"balloonClose", L"ran");
+  Deliver(h, {kLeftUp, kRightUp, kLeftDouble, 1027});
   EXPECT_FALSE(h.app.handlers[Slot::LeftClickOneTime].empty());
-  EXPECT_TRUE(h.fake.boxes.empty());
-
   h.app.handlers[Slot::LeftClickOneTime].clear();
   h.app.handlers[Slot::LeftClick] = L"on click\r\nset tooltip \"never\"";
-  Callback(h, kLeftUp);
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Incomplete 'click' handler."});
-  EXPECT_EQ(h.fake.boxes[0].caption, L"Execution Error");
-}
-
-TEST(TrayWindowProc, BalloonCodesRunTheirHandlers) {
-  const struct {
-    std::intptr_t lParam;
-    Slot slot;
-    const wchar_t* name;
-  } cases[] = {
-      {1026, Slot::BalloonShow, L"balloonShow"},
-      {1028, Slot::BalloonClose, L"balloonClose"},
-      {1029, Slot::BalloonClick, L"balloonClick"},
-  };
-  for (const auto& c : cases) {
-    Harness h;
-    h.app.handlers[c.slot] = MarkerBlock(c.name, c.name);
-    Callback(h, c.lParam);
-    EXPECT_EQ(h.app.tray.TooltipText, c.name);
-    EXPECT_FALSE(h.app.handlers[c.slot].empty()) << c.name;
-
-    h.app.handlers[c.slot] = Block(c.name, {L"bogus"});
-    Callback(h, c.lParam);
-    EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'bogus'.",
-                                   L"Error in '" + std::wstring(c.name) + L"' handler."}));
+  Deliver(h, {513, kLeftUp});
+  // Balloon shown, timed out and clicked run their handlers, which stay.
+  h.app.handlers[Slot::BalloonClose] = Block(L"balloonClose", {L"bogus"});
+  h.app.handlers[Slot::BalloonClick] = MarkerBlock(L"balloonClick", L"clicked");
+  Deliver(h, {1026, 1028, 1029});
+  EXPECT_EQ(Seen(h), L"tip long; tip ran; tip clicked; Execution Error: Incomplete 'click' "
+                     L"handler.; " +
+                         Bogus(L"balloonClose"));
+  for (const Slot slot : {Slot::BalloonShow, Slot::BalloonClose, Slot::BalloonClick}) {
+    EXPECT_FALSE(h.app.handlers[slot].empty());
   }
+  EXPECT_EQ(h.fake.foregroundCalls, 10);
 }
 
+// Clicks delivered while a box is open run their own handlers: the one-time
+// one first, whose own box lets a nested click run the permanent one.
 TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   Harness h;
   h.app.handlers[Slot::RightClick] = Block(L"rightClick", {L"bogus"});
-  h.app.handlers[Slot::LeftClickOneTime] = MarkerBlock(L"clickOneTime", L"once");
+  h.app.handlers[Slot::LeftClickOneTime] = Block(L"clickOneTime", {L"answer \"Welcome\""});
   h.app.handlers[Slot::LeftClick] = MarkerBlock(L"click", L"always");
-  Texts tipsInsideTheBox;
   h.fake.onMessageBox = [&](const fake::MessageBoxCall& box) -> std::optional<int> {
     if (box.text == L"Can't understand 'bogus'.") {
-      Callback(h, kLeftUp);
-      tipsInsideTheBox.push_back(h.app.tray.TooltipText);
-      Callback(h, kLeftUp);
-      tipsInsideTheBox.push_back(h.app.tray.TooltipText);
+      Deliver(h, {kLeftUp, kLeftUp});
+    } else if (box.text == L"Welcome") {
+      TrayWindowProc(h.app, kLeftUp);
     }
     return std::nullopt;
   };
-  Callback(h, kRightUp);
-  EXPECT_EQ(tipsInsideTheBox, (Texts{L"once", L"always"}));
-  EXPECT_EQ(h.BoxTexts(), (Texts{L"Can't understand 'bogus'.", L"Error in 'rightClick' handler."}));
+  TrayWindowProc(h.app, kRightUp);
+  EXPECT_EQ(Seen(h), L"tip always; tip always; Parsing Error: Can't understand 'bogus'.; : "
+                     L"Welcome; Execution Error: Error in 'rightClick' handler.; ");
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
+// A one-time handler is removed before it runs: one that installs a successor
+// leaves it for the next click, and one that fails is put back only into an
+// empty slot.
 TEST(TrayWindowProc, AOneTimeHandlerIsRemovedBeforeItRuns) {
-  // It installs its successor, which the next click runs; then the
-  // permanent handler takes over.
   Harness h;
   h.app.handlers[Slot::LeftClick] = MarkerBlock(L"leftClick", L"always");
-  h.app.handlers[Slot::LeftClickOneTime] =
-      Script({L"on leftClickOneTime", L"set tooltip \"first\"",
-              L"install handler \"on clickOneTime\\nset tooltip \\'second\\'\\nend "
-              L"clickOneTime\"",
-              L"end leftClickOneTime"});
-  Texts seen;
-  for (int i = 0; i < 3; ++i) {
-    Callback(h, kLeftUp);
-    seen.push_back(h.app.tray.TooltipText);
-  }
-  EXPECT_EQ(seen, (Texts{L"first", L"second", L"always"}));
+  h.app.handlers[Slot::LeftClickOneTime] = Block(
+      L"leftClickOneTime", {L"set tooltip \"first\"",
+                            L"install handler \"on clickOneTime\\nset tooltip \\'second\\'\\nend "
+                            L"clickOneTime\""});
+  Deliver(h, {kLeftUp, kLeftUp, kLeftUp});
+  EXPECT_EQ(Seen(h), L"tip first; tip second; tip always; ");
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
-  EXPECT_TRUE(h.fake.boxes.empty());
-}
-
-TEST(TrayWindowProc, AClickWhileTheOneTimeBoxIsOpenRunsThePermanentHandler) {
-  Harness h;
-  h.app.handlers[Slot::LeftClickOneTime] = Block(L"leftClickOneTime", {L"answer \"Welcome\""});
-  h.app.handlers[Slot::LeftClick] = MarkerBlock(L"leftClick", L"always");
-  int nested = 0;
-  h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
-    if (nested++ == 0) {
-      Callback(h, kLeftUp);
-    }
-    return std::nullopt;
-  };
-  Callback(h, kLeftUp);
-  EXPECT_EQ(h.BoxTexts(), Texts{L"Welcome"});
-  EXPECT_EQ(Tips(h.fake), Texts{L"always"});
-  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
-}
-
-TEST(TrayWindowProc, AFailingOneTimeHandlerIsPutBackOnlyIntoAnEmptySlot) {
-  Harness h;
-  const std::wstring successor = Script({L"on clickOneTime", L"beep", L"end clickOneTime"});
-  h.app.handlers[Slot::LeftClickOneTime] =
+  Harness f;
+  f.app.handlers[Slot::LeftClickOneTime] =
       Block(L"leftClickOneTime",
             {L"install handler \"on clickOneTime\\nbeep\\nend clickOneTime\"", L"bogus"});
-  Callback(h, kLeftUp);
-  EXPECT_EQ(h.app.handlers[Slot::LeftClickOneTime], successor);
-  EXPECT_EQ(h.BoxTexts(),
-            (Texts{L"Can't understand 'bogus'.", L"Error in 'leftClickOneTime' handler."}));
-  Callback(h, kLeftUp);
-  EXPECT_EQ(h.fake.beeps, 1);
-  EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
+  TrayWindowProc(f.app, kLeftUp);
+  EXPECT_EQ(f.app.handlers[Slot::LeftClickOneTime], Block(L"clickOneTime", {L"beep"}));
+  TrayWindowProc(f.app, kLeftUp);
+  EXPECT_EQ(Seen(f), Bogus(L"leftClickOneTime"));
+  EXPECT_EQ(f.fake.beeps, 1);
+  EXPECT_TRUE(f.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
-TEST(SetIcon, LoadsThePictureAndResendsTheRecord) {
-  Harness h;
-  AddTrayIcon(h.app);
-  h.fake.AddFile(kAppFolder + L"icons\\busy.ico", "ico");
-  h.fake.Timer(TimerId::Swap).enabled = true;
-  EXPECT_EQ(ExecuteCommand(h.app, L"set the icon \"icons/busy.ico\""), CommandResult::Ok);
-  EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled);
-  EXPECT_EQ(h.app.animation.FirstIconFile, L"C:\\App\\icons\\busy.ico");
-  EXPECT_EQ(h.app.animation.ShownIconFile, L"C:\\App\\icons\\busy.ico");
-  const fake::TrayCall& call = h.fake.trayCalls.back();
-  EXPECT_EQ(call.message, kNimModify);
-  EXPECT_EQ(call.record.hIcon, h.fake.formIcon);
-  EXPECT_NE(call.record.hIcon, 1u);
-  EXPECT_EQ(call.record.uFlags, 7u);
-  EXPECT_EQ(call.record.szTip, TipField(L"Velmora"));
-}
-
-TEST(SetIcon, FailuresKeepTheIconButStopTheSwapTimer) {
-  const struct {
-    const wchar_t* line;
-    const wchar_t* message;
-  } cases[] = {
-      {L"set icon", L"Can't understand 'set icon' command."},
-      {L"set icon \"icons/None.ico\"",
+// Whether the picture loads or not, the swap timer stops; a failure keeps the
+// icon and sends nothing.
+TEST(SetIcon, LoadsThePictureAndResendsTheRecordOrKeepsTheIcon) {
+  const std::wstring busy = kAppFolder + L"icons\\busy.ico";
+  const std::tuple<const wchar_t*, std::wstring, const wchar_t*> cases[] = {
+      {L"set the icon \"icons/busy.ico\"", busy, nullptr},
+      {L"set icon", L"", L"Can't understand 'set icon' command."},
+      {L"set icon \"icons/None.ico\"", L"",
        L"Can't understand 'set' command. (File 'icons/None.ico' doesn't exist.)"},
-      {L"set icon \"readme.txt\"", L"Can't understand 'set icon' command."},
-  };
-  for (const auto& c : cases) {
+      {L"set icon \"readme.txt\"", L"", L"Can't understand 'set icon' command."}};
+  for (const auto& [line, shown, message] : cases) {
+    SCOPED_TRACE(line);
     Harness h;
     AddTrayIcon(h.app);
+    h.fake.AddFile(busy, "ico");
     h.fake.AddFile(kAppFolder + L"readme.txt", "text");
     h.fake.unloadablePictures.push_back(kAppFolder + L"readme.txt");
     h.fake.Timer(TimerId::Swap).enabled = true;
-    const std::size_t callsBefore = h.fake.trayCalls.size();
-    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Error) << c.line;
-    EXPECT_EQ(h.BoxTexts(), Texts{c.message});
-    EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled) << c.line;
-    EXPECT_EQ(h.fake.trayCalls.size(), callsBefore) << c.line;
-    EXPECT_EQ(h.app.tray.TrayIcon.hIcon, 1u) << c.line;
-    EXPECT_EQ(h.app.animation.FirstIconFile, L"") << c.line;
+    h.fake.trayCalls.clear();
+    EXPECT_EQ(ExecuteCommand(h.app, line), message ? CommandResult::Error : CommandResult::Ok);
+    EXPECT_EQ(h.BoxTexts(), message ? Texts{message} : Texts{});
+    EXPECT_FALSE(h.fake.Timer(TimerId::Swap).enabled);
+    EXPECT_EQ(h.app.animation.FirstIconFile, shown);
+    EXPECT_EQ(h.fake.formIcon != 1, !shown.empty()) << "a new picture, or the first one kept";
+    EXPECT_EQ(h.app.tray.TrayIcon.hIcon, h.fake.formIcon);
+    EXPECT_EQ(h.fake.trayCalls.size(), shown.empty() ? 0u : 1u);
+    for (const fake::TrayCall& call : h.fake.trayCalls) {
+      EXPECT_EQ(Sent(call), Sends(kNimModify, h.fake.formIcon, L"Velmora"));
+    }
   }
 }
 
+// The tip is cut to the shell's length before it is expanded: a cut through a
+// placeholder leaves it as text, one inside the limit makes the tip longer.
+// The record's field holds only the first 127 characters and a NUL.
 TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
-  const struct {
-    std::uint32_t shlwapi;
-    std::wstring quoted;
-    std::wstring tip;
-  } cases[] = {
-      {5, std::wstring(200, L'x'), std::wstring(127, L'x')},
-      {6, std::wstring(200, L'x'), std::wstring(127, L'x')},
-      {4, std::wstring(200, L'x'), std::wstring(63, L'x')},
-      {0, std::wstring(200, L'x'), std::wstring(63, L'x')},
-      // The cut splits the placeholder, which then stays as text.
-      {4, std::wstring(61, L'a') + L"%d%", std::wstring(61, L'a') + L"%d"},
-      // A placeholder inside the limit makes the tip longer than the limit.
-      {4, std::wstring(60, L'a') + L"%d%", std::wstring(60, L'a') + L"12/7/2026"},
+  const std::wstring x200(200, L'x'), a60(60, L'a');
+  const std::tuple<std::uint32_t, std::wstring, std::wstring> cases[] = {
+      {5, x200, std::wstring(127, L'x')},
+      {6, x200, std::wstring(127, L'x')},
+      {4, x200, std::wstring(63, L'x')},
+      {0, x200, std::wstring(63, L'x')},
+      {4, a60 + L"a%d%", a60 + L"a%d"},
+      {4, a60 + L"%d%", a60 + L"12/7/2026"},
       {5, L"Up since %d% at %t%\\nline two", L"Up since 12/7/2026 at 9:41:07 AM\r\nline two"},
-      // The record's field holds only the first 127 characters and a NUL.
-      {5, std::wstring(124, L'a') + L"%d%", std::wstring(124, L'a') + L"12/7/2026"},
-  };
-  for (const auto& c : cases) {
+      {5, a60 + a60 + L"aaaa%d%", a60 + a60 + L"aaaa12/7/2026"}};
+  for (const auto& [shlwapi, quoted, tip] : cases) {
     Harness h;
-    h.fake.shlwapiMajor = c.shlwapi;
-    EXPECT_EQ(ExecuteCommand(h.app, L"set the tooltip \"" + c.quoted + L"\""), CommandResult::Ok);
-    EXPECT_EQ(h.app.tray.TooltipText, c.tip);
-    ASSERT_FALSE(h.fake.trayCalls.empty());
-    const fake::TrayCall& call = h.fake.trayCalls.back();
-    EXPECT_EQ(call.message, kNimModify);
-    EXPECT_EQ(call.record.uFlags, 7u);
-    EXPECT_EQ(call.record.szTip, TipField(c.tip));
+    h.fake.shlwapiMajor = shlwapi;
+    AddTrayIcon(h.app);
+    EXPECT_EQ(ExecuteCommand(h.app, L"set the tooltip \"" + quoted + L"\""), CommandResult::Ok);
+    EXPECT_EQ(h.app.tray.TooltipText, tip);
+    EXPECT_EQ(Sent(h.fake.trayCalls.back()), Sends(kNimModify, 1, tip)) << quoted;
   }
-}
-
-TEST(SetTooltip, WithoutQuotesNothingIsSent) {
   Harness h;
   h.app.tray.TooltipText = L"kept";
   EXPECT_EQ(ExecuteCommand(h.app, L"set tooltip Hello"), CommandResult::Error);
   EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'set tooltip' command."});
   EXPECT_EQ(h.app.tray.TooltipText, L"kept");
-  EXPECT_TRUE(h.fake.trayCalls.empty());
+  EXPECT_TRUE(h.fake.trayCalls.empty()) << "without quotes nothing is sent";
 }
 
 } // namespace
