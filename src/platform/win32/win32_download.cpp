@@ -8,7 +8,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "platform/win32/win32_platform.hpp"
 
@@ -104,6 +103,16 @@ void RunDownload(DownloadJob& job) {
   }
 }
 
+// The worker: it holds its own share of the job, handed over by the thread
+// that started it, and lets go of it when the transfer has ended.
+DWORD WINAPI DownloadThread(LPVOID parameter) {
+  const std::unique_ptr<std::shared_ptr<DownloadJob>> job(
+      static_cast<std::shared_ptr<DownloadJob>*>(parameter));
+  RunDownload(**job);
+  SetEvent((*job)->done.get());
+  return 0;
+}
+
 // Delivers the program's messages until the transfer ends or a quit request
 // arrives; gives the quit code when one did.
 std::optional<WPARAM> PumpUntilDone(Win32Platform& platform, HANDLE done) {
@@ -128,10 +137,14 @@ bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstrin
   if (!job->done) {
     return false;
   }
-  std::thread worker([job] {
-    RunDownload(*job);
-    SetEvent(job->done.get());
-  });
+  // A thread of Windows' own, not the C++ runtime's: the program then needs
+  // no thread library of its own.
+  auto* share = new std::shared_ptr<DownloadJob>(job);
+  const UniqueHandle worker(CreateThread(nullptr, 0, DownloadThread, share, 0, nullptr));
+  if (!worker) {
+    delete share;
+    return false;
+  }
   // Keep the program responsive until the worker is done.
   const std::optional<WPARAM> quitCode = PumpUntilDone(*this, job->done.get());
   if (quitCode) {
@@ -142,11 +155,10 @@ bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstrin
     job->abandoned = true;
     PostQuitMessage(static_cast<int>(*quitCode));
     if (WaitForSingleObject(job->done.get(), kAbandonWaitMs) != WAIT_OBJECT_0) {
-      worker.detach();
       return false;
     }
   }
-  worker.join();
+  WaitForSingleObject(worker.get(), INFINITE);
   // A failed, abandoned or refused transfer leaves nothing behind: not an
   // error page, not a part of the file.
   if (quitCode || FAILED(job->result) || job->httpStatus >= 400) {
