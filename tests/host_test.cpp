@@ -242,6 +242,30 @@ TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
   }
 }
 
+// The folder is watched exactly while the drop is on; a change it reports
+// takes scripts at once by the rules of a poll, and none while the drop is off.
+TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
+  Running h;
+  EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
+  h.Drop(L"cmd.scp", LR"(set tooltip "dropped")");
+  h.fake.File(kAppFolder + L"cmd.scp")->inUse = true;
+  DeliverFolderChange(h.app);
+  h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
+  ASSERT_EQ(ExecuteCommand(h.app, L"set polling to 0"), CommandResult::Ok);
+  EXPECT_EQ(h.fake.watchedFolder, L"");
+  DeliverFolderChange(h.app);
+  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot", L"boot.scp|cmd.scp"}));
+  ASSERT_EQ(ExecuteCommand(h.app, L"set polling to 60000"), CommandResult::Ok);
+  EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
+  DeliverFolderChange(h.app);
+  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|dropped", L"boot.scp"}));
+  for (void (*wayOut)(App&) : {Quit, ShutDown}) {
+    Running quitting;
+    wayOut(quitting.app);
+    EXPECT_EQ(quitting.fake.watchedFolder, L"");
+  }
+}
+
 TEST(Quitting, EachWayOutStopsWhatItMust) {
   // Quit stops two timers and asks the window to close; the quit sequence
   // stops everything; unloading the window removes the icon. The last two

@@ -134,10 +134,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform.AttachHostWindow(window);
   velmora::StartUp(app);
 
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    platform.DispatchOne(message);
-  }
+  const int exitCode = platform.RunMessageLoop([&app] { velmora::DeliverFolderChange(app); });
   CoUninitialize();
-  return static_cast<int>(message.wParam);
+  return exitCode;
 }

@@ -28,6 +28,9 @@ CommandResult DownloadCommand(App& app, const CommandLine& command);
 CommandResult CheckCommand(App& app, const CommandLine& command);
 CommandResult SetScriptIdCommand(App& app, const CommandLine& command);
 CommandResult SetPollingCommand(App& app, const CommandLine& command);
+// Turns the command drop on or off: the poll that looks for scripts at its
+// interval, and the watch on the folder that takes a dropped script at once.
+void SetCommandDrop(App& app, bool on);
 
 // The event timer.
 CommandResult SetTimerCommand(App& app, const CommandLine& command);

@@ -219,13 +219,22 @@ CommandResult SetScriptIdCommand(App& app, const CommandLine& command) {
   return CommandResult::Ok;
 }
 
+void SetCommandDrop(App& app, bool on) {
+  app.drop.DropOn = on;
+  app.platform.SetTimerEnabled(TimerId::Poll, on);
+  // The poll stays as the safety net of the watch: a change the folder's
+  // watch does not report (a writer that closes its file without changing
+  // it again) is seen at the next poll.
+  app.platform.WatchFolder(on ? AppFolder(app.platform) : L"", on);
+}
+
 CommandResult SetPollingCommand(App& app, const CommandLine& command) {
   const std::optional<double> value = NumberAfterKeyword(command.line, L"to");
   // A negative interval is no interval: refused like a missing one.
   if (!value || *value < 0) {
     return Fail(app, L"Can't understand 'set polling' command.");
   }
-  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  SetCommandDrop(app, false);
   if (*value == 0) {
     return CommandResult::Ok;
   }
@@ -233,7 +242,7 @@ CommandResult SetPollingCommand(App& app, const CommandLine& command) {
   const std::uint32_t interval =
       *value <= kLongestTimerTick ? static_cast<std::uint32_t>(*value) : kMinuteTick;
   app.platform.SetTimerInterval(TimerId::Poll, interval);
-  app.platform.SetTimerEnabled(TimerId::Poll, true);
+  SetCommandDrop(app, true);
   return CommandResult::Ok;
 }
 

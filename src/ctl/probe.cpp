@@ -77,6 +77,7 @@ public:
     Note(DecodeText(bytes));
     return true;
   }
+  void WatchFolder(const std::wstring&, bool) override {}
   bool DeleteFiles(const std::wstring&) override {
     Act();
     return true;

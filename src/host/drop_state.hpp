@@ -18,6 +18,9 @@ struct FileSignature {
 };
 
 struct DropState {
+  // Whether the command drop takes scripts: its poll timer runs and its
+  // folder is watched.
+  bool DropOn = false;
   // True while a dropped script runs, so that a poll tick delivered during one
   // of its dialogs does not run the same file again inside it.
   bool DropRunning = false;

@@ -126,7 +126,7 @@ void StartUp(App& app) {
   // turns polling on; one that ended the program (no openScript, or a quit
   // in it) leaves it off for good.
   if (RunScriptText(app, text) != CommandResult::Error && !app.Closing) {
-    app.platform.SetTimerEnabled(TimerId::Poll, true);
+    SetCommandDrop(app, true);
   }
   app.platform.HideHostWindow();
 }
@@ -163,6 +163,15 @@ void PollTimer_Timer(App& app) {
   CheckForCommands(app);
 }
 
+void DeliverFolderChange(App& app) {
+  // A change reported just before the drop was turned off takes nothing.
+  if (!app.drop.DropOn) {
+    return;
+  }
+  const EventScope event(app);
+  CheckForCommands(app);
+}
+
 void DeliverTick(App& app, TimerId timer) {
   const EventScope event(app);
   switch (timer) {
@@ -187,7 +196,7 @@ void mFile_Click(App& app, int index) {
 void Quit(App& app) {
   app.Closing = true;
   app.platform.SetTimerEnabled(TimerId::Swap, false);
-  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  SetCommandDrop(app, false);
   app.platform.PostCloseToHost();
 }
 

@@ -11,6 +11,9 @@ namespace velmora {
 void StartUp(App& app);
 void CheckForCommands(App& app);
 void PollTimer_Timer(App& app);
+// The application folder changed while the command drop watches it: a
+// script dropped there is taken at once, by the rules of a poll.
+void DeliverFolderChange(App& app);
 // Hands a tick of one of the host window's timers to its routine.
 void DeliverTick(App& app, TimerId timer);
 // A menu item was chosen; items count from 1. A "Quit" or "Exit" that no

@@ -129,6 +129,10 @@ public:
   // an existing target and written through to the disk; false, with both
   // files as they were, when the move cannot be made.
   virtual bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) = 0;
+  // Watches a folder for changes of names, sizes and write times, or stops
+  // watching (a folder of "" or on false). While it watches, the platform
+  // tells the host of a change at once, once for a burst of changes.
+  virtual void WatchFolder(const std::wstring& folder, bool on) = 0;
   // First-file / next-file search; the entries in the file system's order.
   // Windows matches the pattern against short (8.3) names as well as long
   // ones, so an entry may match only by its short name.

@@ -2,6 +2,7 @@
 // icon, and the quit sequence that removes it.
 #include "base/encoding.hpp"
 #include "base/system.hpp"
+#include "commands/commands.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora {
@@ -75,7 +76,7 @@ void ShutDown(App& app) {
   app.Closing = true;
   SetCursorStyle(app.platform, L"Normal");
   app.platform.SetTimerEnabled(TimerId::Swap, false);
-  app.platform.SetTimerEnabled(TimerId::Poll, false);
+  SetCommandDrop(app, false);
   app.platform.SetTimerEnabled(TimerId::TimerEvent, false);
   RemoveTrayIcon(app);
   app.platform.PostCloseToHost();

@@ -88,6 +88,7 @@ public:
   // abandoned, as when the window closes. The hook runs while it is under way.
   std::map<std::wstring, UrlEntry> urls;
   std::vector<std::wstring> downloadPaths; // the file each download was fetched into
+  std::wstring watchedFolder;              // the folder watched for changes, "" when none
   std::vector<std::wstring> deletedCacheEntries;
   std::function<void()> onDownload;
   std::vector<std::pair<std::wstring, std::wstring>> moves; // source and target
@@ -147,6 +148,9 @@ public:
   ReadStatus ReadFileBytes(const std::wstring& path, std::string& bytes) override;
   bool AppendFileBytes(const std::wstring& path, std::string_view bytes) override;
   bool CreateFileBytes(const std::wstring& path, std::string_view bytes) override;
+  void WatchFolder(const std::wstring& folder, bool on) override {
+    watchedFolder = on ? folder : L"";
+  }
   bool DeleteFiles(const std::wstring& pattern) override;
   bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) override;
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;

@@ -47,6 +47,10 @@ struct FindTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { FindClose(h); }
 };
+struct ChangeTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindCloseChangeNotification(h); }
+};
 struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON h) { DestroyIcon(h); }
@@ -67,6 +71,7 @@ struct BitmapTraits {
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueHandle = Unique<HANDLE, KernelTraits>;
 using UniqueFind = Unique<HANDLE, FindTraits>;
+using UniqueChange = Unique<HANDLE, ChangeTraits>;
 using UniqueHicon = Unique<HICON, IconTraits>;
 using UniqueMenu = Unique<HMENU, MenuTraits>;
 using UniqueModule = Unique<HMODULE, ModuleTraits>;

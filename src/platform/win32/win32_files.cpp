@@ -76,6 +76,16 @@ bool Win32Platform::CreateFileBytes(const std::wstring& path, std::string_view b
   return WriteBytes(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
+void Win32Platform::WatchFolder(const std::wstring& folder, bool on) {
+  folderChange_.reset();
+  if (on) {
+    // A folder that cannot be watched leaves the poll to find its scripts.
+    folderChange_.reset(FindFirstChangeNotificationW(
+        folder.c_str(), FALSE,
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE));
+  }
+}
+
 bool Win32Platform::DeleteFiles(const std::wstring& pattern) {
   const std::wstring folder = FolderOf(pattern);
   bool any = false;

@@ -31,6 +31,9 @@ public:
   void AttachHostWindow(HWND window);
   // Runs the loop's work for one message: dialog keys, then dispatch.
   void DispatchOne(MSG& message);
+  // The program's message loop, which also waits on the watched folder and
+  // calls onFolderChange when it changes; gives the exit code of WM_QUIT.
+  int RunMessageLoop(const std::function<void()>& onFolderChange);
 
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                      std::uint32_t style) override;
@@ -53,6 +56,7 @@ public:
   ReadStatus ReadFileBytes(const std::wstring& path, std::string& bytes) override;
   bool AppendFileBytes(const std::wstring& path, std::string_view bytes) override;
   bool CreateFileBytes(const std::wstring& path, std::string_view bytes) override;
+  void WatchFolder(const std::wstring& folder, bool on) override;
   bool DeleteFiles(const std::wstring& pattern) override;
   bool MoveFileReplacing(const std::wstring& source, const std::wstring& target) override;
   std::vector<FoundFile> FindFiles(const std::wstring& pattern) override;
@@ -98,6 +102,7 @@ private:
   UniqueHicon bigFormIcon_;
   UniqueMenu menu_;
   std::array<TimerControl, 3> timers_{};
+  UniqueChange folderChange_;
 };
 
 } // namespace velmora::win32

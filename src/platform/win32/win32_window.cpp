@@ -65,6 +65,32 @@ void Win32Platform::AttachHostWindow(HWND window) {
   }
 }
 
+int Win32Platform::RunMessageLoop(const std::function<void()>& onFolderChange) {
+  for (;;) {
+    HANDLE change = folderChange_.get();
+    const DWORD handles = folderChange_ ? 1 : 0;
+    // Messages already in the queue count as input too, so none waits for
+    // the next one to arrive.
+    if (MsgWaitForMultipleObjectsEx(handles, &change, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+            WAIT_OBJECT_0 &&
+        handles == 1) {
+      // Rearmed first: a change made while the scripts are taken signals
+      // again, so a burst costs one pickup and none is missed.
+      FindNextChangeNotification(change);
+      onFolderChange();
+    }
+    // The queue is emptied after every wake, so a folder that keeps changing
+    // never holds up the program's messages.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        return static_cast<int>(message.wParam);
+      }
+      DispatchOne(message);
+    }
+  }
+}
+
 void Win32Platform::DispatchOne(MSG& message) {
   if (about_ != nullptr && IsDialogMessageW(about_, &message)) {
     return;
