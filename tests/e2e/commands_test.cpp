@@ -17,15 +17,15 @@ TEST(Launch, AProgramAndAFileWithSpacesEachArriveWhole) {
   // own, so that the short form of the file's path runs past 260 characters
   // and Windows cannot give it in the ANSI call.
   std::string folder;
-  while (velmora.AppPath(folder).size() < 220) {
+  while (velmora.AppPath(folder).native().size() < 220) {
     folder += "a b\\";
-    ASSERT_TRUE(CreateDirectoryA(velmora.AppPath(folder).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(velmora.AppPath(folder).c_str(), nullptr));
   }
-  const std::string data = velmora.AppPath(folder + "d e.txt");
+  const std::string data = velmora.AppPath(folder + "d e.txt").u8string();
   velmora.WriteAppFile(folder + "d e.txt", "data");
-  const std::string program = velmora.AppPath("my tools\\record args.exe");
-  ASSERT_TRUE(CreateDirectoryA(velmora.AppPath("my tools").c_str(), nullptr));
-  ASSERT_TRUE(CopyFileA(BesideTestProgram("record_args.exe").c_str(), program.c_str(), FALSE));
+  const fs::path program = velmora.AppPath("my tools\\record args.exe");
+  ASSERT_TRUE(CreateDirectoryW(velmora.AppPath("my tools").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(BesideTestProgram("record_args.exe").c_str(), program.c_str(), FALSE));
   velmora.WriteAppFile(
       "boot.scp",
       ScriptText({"on openScript", "launch \"my tools\\record args.exe\" with \"" + data + "\"",
@@ -33,7 +33,7 @@ TEST(Launch, AProgramAndAFileWithSpacesEachArriveWhole) {
   ASSERT_TRUE(velmora.Start());
 
   // Each in quotes: a name is never taken from its first word alone.
-  const Lines args = {"\"" + program + "\" \"" + data + "\""};
+  const Lines args = {"\"" + program.u8string() + "\" \"" + data + "\""};
   EXPECT_EQ(velmora.WaitForLines("my tools\\args.txt", args), args);
 }
 

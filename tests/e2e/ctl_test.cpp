@@ -8,13 +8,6 @@
 namespace velmora::e2e {
 namespace {
 
-// A velmoractl command for the program in this folder.
-std::string Ctl(const VelmoraProcess& velmora, const std::string& command) {
-  std::string folder = velmora.AppPath("");
-  folder.pop_back(); // a backslash before the closing quote would escape it
-  return "\"" + ProgramPath("velmoractl.exe") + "\" " + command + " --folder \"" + folder + "\"";
-}
-
 TEST(CtlSend, WaitEndsOnceAPollRanTheScriptOrTimesOutLeavingItWhole) {
   VelmoraProcess velmora(ScriptText({"on openScript", "do nothing", "end openScript", "on click",
                                      "set polling to 0", "write \"off\"", "end click",
@@ -25,8 +18,8 @@ TEST(CtlSend, WaitEndsOnceAPollRanTheScriptOrTimesOutLeavingItWhole) {
   const auto send = [&](const std::string& wait, const std::string& line) {
     velmora.WriteAppFile("outbox\\x.scp",
                          ScriptText({"on openScript", "write \"" + line + "\"", "end openScript"}));
-    return Ctl(velmora, "send") + " --wait " + wait + " \"" + velmora.AppPath("outbox\\x.scp") +
-           "\"";
+    return Ctl(velmora, "send") + " --wait " + wait + " \"" +
+           velmora.AppPath("outbox\\x.scp").u8string() + "\"";
   };
 
   Child taken(send("10", "sent"));

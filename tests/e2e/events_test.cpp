@@ -16,7 +16,7 @@ namespace {
 // cannot run it, as when it is missing.
 TEST(StartUp, ABootScpThatCannotBeReadEndsTheProgramAfterItsBox) {
   VelmoraProcess velmora(ScriptText({"on openScript", "write \"ran\"", "end openScript"}));
-  const HANDLE held = CreateFileA(velmora.AppPath("boot.scp").c_str(), GENERIC_READ, 0, nullptr,
+  const HANDLE held = CreateFileW(velmora.AppPath("boot.scp").c_str(), GENERIC_READ, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ASSERT_TRUE(velmora.Start());

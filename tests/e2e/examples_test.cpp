@@ -139,7 +139,8 @@ TEST(Examples, BootGreetsAsksTakesDroppedQuestionsAndQuits) {
     ASSERT_TRUE(velmora.Drop("ask-question.scp", Example("ask-question.scp")));
     EXPECT_EQ(velmora.Answer(button), box);
     EXPECT_EQ(velmora.Balloon(balloon), titleAndKind);
-    Child batch("cmd.exe /c \"" + velmora.AppPath("examples\\drop-from-batch.cmd") + "\"");
+    Child batch("cmd.exe /c \"" + velmora.AppPath("examples\\drop-from-batch.cmd").u8string() +
+                "\"");
     EXPECT_EQ(velmora.Answer(button), box);
     ASSERT_TRUE(batch.Finish());
     EXPECT_EQ(batch.output, word + "\n");

@@ -4,7 +4,6 @@
 
 #include <winsock2.h>
 
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -26,31 +25,29 @@ public:
   explicit HttpServer(std::map<std::string, HttpResponse> responses)
       : responses_(std::move(responses)) {
     WSADATA data;
-    listener_ = WSAStartup(MAKEWORD(2, 2), &data) == 0 ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)
-                                                       : INVALID_SOCKET;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof(address);
-    if (listener_ == INVALID_SOCKET ||
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0 ||
+        (listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) == INVALID_SOCKET ||
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         listen(listener_, 8) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
       throw std::runtime_error("cannot listen on the loopback address");
     }
-    port_ = ntohs(address.sin_port);
+    url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    // Accepting fails, and the thread ends, once the destructor closes the listener.
     thread_ = std::thread([this] {
-      while (!stopping_) {
-        const SOCKET client = accept(listener_, nullptr, nullptr);
-        if (client != INVALID_SOCKET && Answer(client)) {
+      for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
+        if (Answer(client)) {
           closesocket(client);
         }
       }
     });
   }
   ~HttpServer() {
-    stopping_ = true;
-    closesocket(listener_); // ends the blocking accept
+    closesocket(listener_);
     thread_.join();
     for (SOCKET client : stalled_) {
       closesocket(client);
@@ -58,9 +55,7 @@ public:
     WSACleanup();
   }
 
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
+  std::string Url(const std::string& path) const { return url_ + path; }
 
   // Every path asked for, in order.
   std::vector<std::string> Requests() const {
@@ -109,8 +104,7 @@ private:
 
   std::map<std::string, HttpResponse> responses_;
   SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::atomic<bool> stopping_{false};
+  std::string url_; // up to the port
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
   std::vector<SOCKET> stalled_; // the serving thread's alone until it ends
