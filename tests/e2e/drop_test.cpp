@@ -50,25 +50,5 @@ TEST(CommandDrop, SoakOfFourWritersDroppingAtOnce) {
   EXPECT_FALSE(velmora.WaitForExit(Duration{0})) << "still running";
 }
 
-// With the poll at once a minute, only the folder's watch can take a burst
-// of scripts within the deadline; the start-up script stays untouched.
-TEST(CommandDrop, TheFoldersWatchTakesABurstAtOnce) {
-  VelmoraProcess velmora(ScriptText({"on openScript", "set polling to 60000", "end openScript"}));
-  ASSERT_TRUE(velmora.Start());
-  Lines expected;
-  for (const std::string name : {"one", "two", "three"}) {
-    expected.push_back(name);
-    ASSERT_TRUE(velmora.Drop(
-        name + ".scp", ScriptText({"on openScript", "write \"" + name + "\"", "end openScript"})));
-  }
-  EXPECT_TRUE(
-      WaitUntil([&] { return velmora.AppFileLines("output.txt").size() == 3; }, Duration{10000}));
-  Lines lines = velmora.AppFileLines("output.txt");
-  std::sort(lines.begin(), lines.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(lines, expected);
-  EXPECT_EQ(velmora.AppFiles(".scp"), Lines{"boot.scp"});
-}
-
 } // namespace
 } // namespace velmora::e2e
