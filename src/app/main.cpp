@@ -2,10 +2,6 @@
 // the routing of its messages to the core's event routines.
 #include <windows.h>
 
-#include <objbase.h>
-
-#include <commctrl.h>
-
 #include "base/system.hpp"
 #include "host/host.hpp"
 #include "platform/win32/win32_platform.hpp"
@@ -115,11 +111,6 @@ HWND CreateHostWindow(HINSTANCE instance, App& app) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // The shell's open verb may hand work to shell extensions, which need COM.
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
   App* linkTarget = nullptr;
   Win32Platform platform(instance, [&linkTarget](const std::wstring& url) {
     velmora::ShellOpen(linkTarget->platform, url);
@@ -134,7 +125,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   platform.AttachHostWindow(window);
   velmora::StartUp(app);
 
-  const int exitCode = platform.RunMessageLoop([&app] { velmora::DeliverFolderChange(app); });
-  CoUninitialize();
-  return exitCode;
+  return platform.RunMessageLoop([&app] { velmora::DeliverFolderChange(app); });
 }

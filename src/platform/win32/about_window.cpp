@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/late_library.hpp"
 #include "platform/win32/resource.h"
 #include "platform/win32/win32_platform.hpp"
 #include "version.hpp"
@@ -45,6 +46,13 @@ INT_PTR CALLBACK Win32Platform::AboutProc(HWND dialog, UINT message, WPARAM wPar
 void Win32Platform::CreateAboutWindow() {
   if (about_ != nullptr) {
     return;
+  }
+  // The link control of the About window is a common control, loaded only
+  // for this window.
+  if (auto* const initialize =
+          LateFunction<decltype(InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx")) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_STANDARD_CLASSES};
+    initialize(&controls);
   }
   about_ = CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_ABOUT), nullptr, AboutProc,
                               reinterpret_cast<LPARAM>(this));

@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "platform/win32/late_library.hpp"
+
 namespace velmora::win32 {
 
 namespace {
@@ -26,17 +28,25 @@ std::wstring LowerExtension(const std::wstring& path) {
   return extension;
 }
 
+// The functions of GDI+ a load uses, from the library loaded at the first
+// picture that is not an icon.
+template <typename Function> Function* GdiplusFunction(const char* name) {
+  return LateFunction<Function>(L"gdiplus.dll", name);
+}
+
 // One GDI+ session around one load: pictures are loaded seldom, and nothing
 // of GDI+ stays alive between loads.
 class GdiplusSession {
 public:
   GdiplusSession() {
+    auto* const startup = GdiplusFunction<decltype(Gdiplus::GdiplusStartup)>("GdiplusStartup");
     Gdiplus::GdiplusStartupInput input;
-    ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+    ok_ = startup != nullptr && shutdown_ != nullptr &&
+          startup(&token_, &input, nullptr) == Gdiplus::Ok;
   }
   ~GdiplusSession() {
     if (ok_) {
-      Gdiplus::GdiplusShutdown(token_);
+      shutdown_(token_);
     }
   }
   GdiplusSession(const GdiplusSession&) = delete;
@@ -44,6 +54,8 @@ public:
   bool ok() const { return ok_; }
 
 private:
+  decltype(Gdiplus::GdiplusShutdown)* shutdown_ =
+      GdiplusFunction<decltype(Gdiplus::GdiplusShutdown)>("GdiplusShutdown");
   ULONG_PTR token_ = 0;
   bool ok_ = false;
 };
@@ -51,22 +63,30 @@ private:
 UniqueHicon LoadThroughGdiplus(const std::wstring& path, int size) {
   using namespace Gdiplus::DllExports;
   GdiplusSession session;
-  if (!session.ok()) {
+  auto* const fromFile =
+      GdiplusFunction<decltype(GdipCreateBitmapFromFile)>("GdipCreateBitmapFromFile");
+  auto* const thumbnailOf =
+      GdiplusFunction<decltype(GdipGetImageThumbnail)>("GdipGetImageThumbnail");
+  auto* const toIcon =
+      GdiplusFunction<decltype(GdipCreateHICONFromBitmap)>("GdipCreateHICONFromBitmap");
+  auto* const dispose = GdiplusFunction<decltype(GdipDisposeImage)>("GdipDisposeImage");
+  if (!session.ok() || fromFile == nullptr || thumbnailOf == nullptr || toIcon == nullptr ||
+      dispose == nullptr) {
     return {};
   }
   Gdiplus::GpBitmap* bitmap = nullptr;
-  if (GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
+  if (fromFile(path.c_str(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) {
     return {};
   }
   Gdiplus::GpImage* thumbnail = nullptr;
-  const Gdiplus::GpStatus scaled = GdipGetImageThumbnail(
+  const Gdiplus::GpStatus scaled = thumbnailOf(
       bitmap, static_cast<UINT>(size), static_cast<UINT>(size), &thumbnail, nullptr, nullptr);
   HICON icon = nullptr;
   if (scaled == Gdiplus::Ok && thumbnail != nullptr) {
-    GdipCreateHICONFromBitmap(static_cast<Gdiplus::GpBitmap*>(thumbnail), &icon);
-    GdipDisposeImage(thumbnail);
+    toIcon(static_cast<Gdiplus::GpBitmap*>(thumbnail), &icon);
+    dispose(thumbnail);
   }
-  GdipDisposeImage(bitmap);
+  dispose(bitmap);
   return UniqueHicon(icon);
 }
 

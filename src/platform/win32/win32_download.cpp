@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/win32/late_library.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
@@ -94,12 +95,19 @@ struct DownloadJob {
 constexpr DWORD kAbandonWaitMs = 500;
 
 void RunDownload(DownloadJob& job) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  auto* const initialize = LateFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+  auto* const uninitialize = LateFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+  auto* const download =
+      LateFunction<decltype(URLDownloadToFileW)>(L"urlmon.dll", "URLDownloadToFileW");
+  if (initialize == nullptr || uninitialize == nullptr || download == nullptr) {
+    return;
+  }
+  const HRESULT com = initialize(nullptr, COINIT_APARTMENTTHREADED);
   StatusWatcher watcher(job.abandoned);
-  job.result = URLDownloadToFileW(nullptr, job.url.c_str(), job.path.c_str(), 0, &watcher);
+  job.result = download(nullptr, job.url.c_str(), job.path.c_str(), 0, &watcher);
   job.httpStatus = watcher.httpStatus();
   if (SUCCEEDED(com)) {
-    CoUninitialize();
+    uninitialize();
   }
 }
 
@@ -169,7 +177,9 @@ bool Win32Platform::DownloadUrlToFile(const std::wstring& url, const std::wstrin
 }
 
 bool Win32Platform::ForgetUrlCacheEntry(const std::wstring& url) {
-  return DeleteUrlCacheEntryW(url.c_str()) != FALSE;
+  auto* const forget =
+      LateFunction<decltype(DeleteUrlCacheEntryW)>(L"wininet.dll", "DeleteUrlCacheEntryW");
+  return forget != nullptr && forget(url.c_str()) != FALSE;
 }
 
 } // namespace velmora::win32

@@ -103,6 +103,7 @@ private:
   UniqueMenu menu_;
   std::array<TimerControl, 3> timers_{};
   UniqueChange folderChange_;
+  bool comStarted_ = false;
 };
 
 } // namespace velmora::win32

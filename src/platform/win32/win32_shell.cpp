@@ -1,11 +1,14 @@
 // The shell, processes, the system cursor, versions, and date and time texts.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <shellapi.h>
 #include <shlwapi.h>
 
 #include <iterator>
 
+#include "platform/win32/late_library.hpp"
 #include "platform/win32/win32_platform.hpp"
 
 namespace velmora::win32 {
@@ -17,6 +20,15 @@ constexpr DWORD kOcrNormal = 32512;
 
 void Win32Platform::ShellExecuteOpen(const std::wstring& target,
                                      const std::optional<std::wstring>& parameters) {
+  // The shell's open verb may hand work to shell extensions, which need COM:
+  // started on this thread at the first open, and kept for the program's life.
+  if (!comStarted_) {
+    if (auto* const initialize =
+            LateFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
+      comStarted_ = true;
+      initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    }
+  }
   ShellExecuteW(GetDesktopWindow(), L"open", target.c_str(),
                 parameters ? parameters->c_str() : nullptr, nullptr, SW_SHOWNORMAL);
 }
