@@ -20,6 +20,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Start-up is timed in rounds of 20 starts; each round's median ratio shows
+// how much a run on a busy machine can move the figure.
+constexpr int kStartRounds = 5;
 constexpr int kStartRuns = 20;
 constexpr int kTimedDrops = 50;
 constexpr int kTotalDrops = 1000;
@@ -289,7 +292,8 @@ private:
 };
 
 struct Figures {
-  std::vector<double> startMs;
+  std::vector<double> startMs;                  // every start of every round
+  std::vector<std::vector<double>> startRounds; // the starts of each round
   double startKb = 0;
   double afterDropsKb = 0;
   std::vector<double> latency500;
@@ -314,12 +318,18 @@ void MeasureStartUp(const std::vector<Subject>& subjects, std::vector<Figures>& 
   }
   // One unmeasured start each fills Wine's caches; the runs then alternate
   // between the programs so a slow moment of the machine hits both alike.
-  for (int run = -1; run < kStartRuns; ++run) {
-    for (std::size_t i = 0; i < subjects.size(); ++i) {
-      const double ms = instances[i]->StartAndTime();
-      instances[i]->Stop();
-      if (run >= 0) {
+  for (std::size_t i = 0; i < subjects.size(); ++i) {
+    instances[i]->StartAndTime();
+    instances[i]->Stop();
+    figures[i].startRounds.resize(kStartRounds);
+  }
+  for (int round = 0; round < kStartRounds; ++round) {
+    for (int run = 0; run < kStartRuns; ++run) {
+      for (std::size_t i = 0; i < subjects.size(); ++i) {
+        const double ms = instances[i]->StartAndTime();
+        instances[i]->Stop();
         figures[i].startMs.push_back(ms);
+        figures[i].startRounds[static_cast<std::size_t>(round)].push_back(ms);
       }
     }
   }
@@ -367,12 +377,12 @@ void PrintRow(const char* figure, double velmora, double baseline, const char* u
               target.empty() ? "" : (met ? "met" : "MISSED"));
 }
 
-void PrintLatency(const char* median, const char* percentile, unsigned pollMs,
-                  const std::vector<double>& velmora, const std::vector<double>& baseline) {
-  const double limit = pollMs + 50.0;
-  PrintRow(median, Median(velmora), Median(baseline), "ms", Format("< %.0f ms", limit),
-           Median(velmora) < limit);
-  PrintRow(percentile, Percentile90(velmora), Percentile90(baseline), "ms");
+// A dropped script is taken when the folder changes, whatever the poll.
+void PrintLatency(const char* median, const char* percentile, const std::vector<double>& velmora,
+                  const std::vector<double>& baseline) {
+  PrintRow(median, Median(velmora), Median(baseline), "ms", "< 20 ms", Median(velmora) < 20.0);
+  PrintRow(percentile, Percentile90(velmora), Percentile90(baseline), "ms", "< 50 ms",
+           Percentile90(velmora) < 50.0);
 }
 
 void PrintTable(const std::vector<Figures>& figures) {
@@ -380,23 +390,28 @@ void PrintTable(const std::vector<Figures>& figures) {
   const Figures& b = figures[1];
   std::printf("%-34s %9s %9s  %-3s %-32s\n", "figure", "velmora", "baseline", "", "target");
   const double startRatio = Median(v.startMs) / Median(b.startMs);
-  PrintRow("start-up, median of 20", Median(v.startMs), Median(b.startMs), "ms",
-           Format("<= 1.5x baseline (is %.2fx)", startRatio), startRatio <= 1.5);
+  PrintRow("start-up, median of 5 x 20", Median(v.startMs), Median(b.startMs), "ms",
+           Format("<= 1.2x baseline (is %.2fx)", startRatio), startRatio <= 1.2);
   const double memoryRatio = v.startKb / b.startKb;
   PrintRow("private bytes after start-up", v.startKb, b.startKb, "KB",
-           Format("<= 2x baseline (is %.2fx)", memoryRatio), memoryRatio <= 2.0);
+           Format("<= 1.5x baseline (is %.2fx)", memoryRatio), memoryRatio <= 1.5);
   PrintRow("private bytes after 1,000 drops", v.afterDropsKb, b.afterDropsKb, "KB");
   const double growth = v.afterDropsKb - v.startKb;
   PrintRow("growth over 1,000 drops", growth, b.afterDropsKb - b.startKb, "KB", "< 1024 KB",
            growth < 1024.0);
-  PrintLatency("drop latency at 500 ms, median", "drop latency at 500 ms, 90th pct", 500,
-               v.latency500, b.latency500);
-  PrintLatency("drop latency at 50 ms, median", "drop latency at 50 ms, 90th pct", 50, v.latency50,
+  PrintLatency("drop latency at 500 ms, median", "drop latency at 500 ms, 90th pct", v.latency500,
+               b.latency500);
+  PrintLatency("drop latency at 50 ms, median", "drop latency at 50 ms, 90th pct", v.latency50,
                b.latency50);
   const auto [vMin, vMax] = std::minmax_element(v.startMs.begin(), v.startMs.end());
   const auto [bMin, bMax] = std::minmax_element(b.startMs.begin(), b.startMs.end());
   std::printf("start-up range: velmora %.1f to %.1f ms, baseline %.1f to %.1f ms\n", *vMin, *vMax,
               *bMin, *bMax);
+  std::printf("start-up ratio of each round's medians:");
+  for (std::size_t round = 0; round < v.startRounds.size(); ++round) {
+    std::printf(" %.2fx", Median(v.startRounds[round]) / Median(b.startRounds[round]));
+  }
+  std::printf("\n");
 }
 
 } // namespace
