@@ -18,33 +18,21 @@
 #include <streambuf>
 #include <utility>
 
+#include "base/encoding.hpp"
 #include "ctl/encoding.hpp"
+#include "platform/ansi.hpp"
 
 namespace velmora::ctl {
 
 namespace {
 
-std::wstring ToWide(std::string_view text, UINT codePage) {
-  if (text.empty()) {
-    return {};
-  }
-  const int length = static_cast<int>(text.size());
-  const int units = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), length, out.data(), units);
-  return out;
+// UTF-8 both ways, by the same rules as a script's text.
+std::string ToUtf8(std::wstring_view text) {
+  return EncodeText(text, TextEncoding::Utf8);
 }
 
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int length = static_cast<int>(text.size());
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
-  return out;
+std::wstring FromUtf8(std::string_view text) {
+  return DecodeText(text, TextEncoding::Utf8);
 }
 
 // How many of the bytes form whole UTF-8 sequences: the first bytes of a
@@ -88,7 +76,7 @@ private:
   bool Write(std::string_view bytes) {
     pending_ += bytes;
     const std::size_t whole = WholeSequences(pending_);
-    const std::wstring text = ToWide(std::string_view(pending_).substr(0, whole), CP_UTF8);
+    const std::wstring text = FromUtf8(std::string_view(pending_).substr(0, whole));
     pending_.erase(0, whole);
     for (std::size_t done = 0; done < text.size();) {
       std::size_t chunk = std::min(kChunkUnits, text.size() - done);
@@ -119,7 +107,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   if (wide == nullptr) {
     // Only when memory runs out: the C runtime's arguments, in the ANSI code page.
     for (int i = 0; i < argc; ++i) {
-      arguments.push_back(ToUtf8(ToWide(argv[i], CP_ACP)));
+      arguments.push_back(ToUtf8(FromAnsi(argv[i])));
     }
     return arguments;
   }
@@ -144,7 +132,7 @@ void PrepareConsoleOutput() {
 }
 
 std::wstring DecodeArgument(std::string_view argument) {
-  return ToWide(argument, CP_UTF8);
+  return FromUtf8(argument);
 }
 
 std::string EncodeConsole(std::wstring_view text) {
