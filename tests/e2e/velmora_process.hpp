@@ -279,10 +279,16 @@ public:
     return static_cast<bool>(file << text << std::flush);
   }
 
-  // Writes a script as .part and renames it, so the program never sees it half-written.
+  // Writes a script as .part and renames it, so the program never sees it
+  // half-written. A script of the same name still waiting or running is
+  // waited for first: the program deletes a script only after running it.
   bool Drop(const fs::path& name, const std::string& text) const {
     const std::wstring part = name.wstring() + L".part";
-    return WriteAppFile(part, text) && MoveFileW(AppPath(part).c_str(), AppPath(name).c_str());
+    const auto nameFree = [&] {
+      return GetFileAttributesW(AppPath(name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
+    return WaitUntil(nameFree) && WriteAppFile(part, text) &&
+           MoveFileW(AppPath(part).c_str(), AppPath(name).c_str());
   }
 
   const fs::path& Folder() const { return appFolder_; }
