@@ -26,6 +26,8 @@ CommandResult GoUrlCommand(App& app, const CommandLine& command);
 // Downloads and update checks.
 CommandResult DownloadCommand(App& app, const CommandLine& command);
 CommandResult CheckCommand(App& app, const CommandLine& command);
+// keep update: saves the script the last check took as the start-up script.
+CommandResult KeepCommand(App& app, const CommandLine& command);
 CommandResult SetScriptIdCommand(App& app, const CommandLine& command);
 CommandResult SetPollingCommand(App& app, const CommandLine& command);
 // Turns the command drop on or off: the poll that looks for scripts at its

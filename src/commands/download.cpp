@@ -1,11 +1,13 @@
 // Downloads, update checks that take a newer script from a web address, the
 // script's identifier, and how often the command drop looks for scripts.
+#include "base/encoding.hpp"
 #include "base/files.hpp"
 #include "base/numbers.hpp"
 #include "base/system.hpp"
 #include "base/text.hpp"
 #include "base/text_files.hpp"
 #include "commands/commands.hpp"
+#include "commands/update_key.hpp"
 #include "interpreter/escapes.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
@@ -50,46 +52,62 @@ std::wstring Identifier(std::wstring_view line) {
   return TrimBlanks(LastWord(line), true);
 }
 
-// Keeps the identifier of the script taken, for the next start.
-void SaveLastId(App& app, const std::wstring& identifier) {
+// Keeps the identifier of the script taken, for the next start; false when
+// it cannot be kept.
+bool SaveLastId(App& app, const std::wstring& identifier) {
   const std::wstring settings = AppFolder(app.platform) + kSettingsFileName;
   if (!FileExists(app.platform, settings)) {
     // UTF-16 with its mark for an identifier the ANSI code page cannot hold:
     // the form in which Windows' settings calls keep such a value.
-    CreateTextFile(app.platform, settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n",
-                   TextEncoding::Utf16Le);
-    return;
+    return CreateTextFile(app.platform, settings, L"[Updates]\r\nLastID=" + identifier + L"\r\n",
+                          TextEncoding::Utf16Le);
   }
-  WriteIniValue(app.platform, L"Updates", L"LastID", identifier, settings);
+  return WriteIniValue(app.platform, L"Updates", L"LastID", identifier, settings);
 }
 
-// Reads the downloaded script and removes the temporary file, whatever the
-// outcome; gives false when there is nothing to read.
-bool TakeTemporaryFile(App& app, const std::wstring& path, std::wstring& text) {
-  const bool exists = FileExists(app.platform, path);
-  const bool read = exists && ReadTextFile(app.platform, path, text) == ReadStatus::Ok;
-  if (exists) {
-    app.platform.DeleteFiles(path);
-  }
-  return read;
-}
-
-// Fetches an update address's script through the temporary file, which is
-// gone again afterwards; none when there is nothing to read.
-std::optional<std::wstring> DownloadScript(App& app, const std::wstring& address) {
-  const std::wstring temporary = AppFolder(app.platform) + L"velmora.tmp";
+// Fetches an address through a temporary file, which is gone again
+// afterwards; none when nothing arrived.
+std::optional<std::string> FetchBytes(App& app, const std::wstring& address,
+                                      const std::wstring& temporary) {
   bool downloaded = false;
   {
     const DownloadMark mark(app);
     downloaded = DownloadFile(app.platform, address, temporary);
   }
-  std::wstring raw;
-  const bool taken = TakeTemporaryFile(app, temporary, raw);
-  if (!downloaded || !taken) {
+  std::string bytes;
+  const bool exists = FileExists(app.platform, temporary);
+  const bool read = exists && app.platform.ReadFileBytes(temporary, bytes) == ReadStatus::Ok;
+  if (exists) {
+    app.platform.DeleteFiles(temporary);
+  }
+  if (!downloaded || !read) {
     return std::nullopt;
   }
   app.platform.ForgetUrlCacheEntry(address);
-  return NormalizeLineEnds(raw);
+  return bytes;
+}
+
+// Why a script fetched from an address may not be taken: with an update key
+// set, its signature is fetched from beside it and checked.
+std::optional<std::wstring> UnsignedFault(App& app, const std::wstring& address,
+                                          std::string_view script, const std::wstring& temporary) {
+  if (app.download.KeyState == UpdateKeyState::None) {
+    return std::nullopt;
+  }
+  if (const std::optional<std::wstring> fault = KeyFault(app)) {
+    return fault;
+  }
+  return SignatureFault(app, script,
+                        FetchBytes(app, SignatureAddress(address), temporary + L".sig"));
+}
+
+bool IsScriptPath(const std::wstring& path) {
+  std::wstring name = path;
+  // Windows drops a name's trailing dots and spaces.
+  while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) {
+    name.pop_back();
+  }
+  return name.size() >= 4 && LowerCase(name.substr(name.size() - 4)) == L".scp";
 }
 
 struct ScriptIdDeclaration {
@@ -118,15 +136,21 @@ ScriptIdDeclaration DeclaredScriptId(std::wstring_view body) {
 }
 
 // Keeps a newer script's identifier, in memory and for the next start, and
-// loads and runs the script.
-void TakeNewScript(App& app, const std::wstring& identifier, const std::wstring& text) {
+// loads and runs the script; false, with nothing changed, when the
+// identifier cannot be kept.
+bool TakeNewScript(App& app, const std::wstring& identifier, const std::wstring& text,
+                   std::string bytes) {
+  if (!SaveLastId(app, identifier)) {
+    return false;
+  }
   app.download.LastID = identifier;
-  SaveLastId(app, identifier);
+  app.download.TakenScript = std::move(bytes);
   ParseScript(app, text);
   if (RunHandler(app, app.handlers[Slot::OpenScript], L"openScript", Mode::Mandatory) ==
       RunResult::Fatal) {
     ShutDown(app);
   }
+  return true;
 }
 
 } // namespace
@@ -153,6 +177,14 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
   if (path.find_first_of(L"*?", FolderOf(path).size()) != std::wstring::npos) {
     return Fail(app, L"Download failed. (Check parameters.)");
   }
+  if (HoldsUpdateKey(app, path)) {
+    return Fail(app, UpdateKeyGuardMessage());
+  }
+  // With an update key set, a script is taken only with its signature.
+  const bool signedScript = app.download.KeyState != UpdateKeyState::None && IsScriptPath(path);
+  if (const std::optional<std::wstring> fault = signedScript ? KeyFault(app) : std::nullopt) {
+    return Fail(app, L"Download failed. " + *fault);
+  }
   const std::wstring temporary = TemporaryDownloadPath(app, path);
   bool downloaded = false;
   {
@@ -160,6 +192,18 @@ CommandResult DownloadCommand(App& app, const CommandLine& command) {
     SetCursorStyle(app.platform, L"Hourglass");
     downloaded = DownloadFile(app.platform, address, temporary);
     SetCursorStyle(app.platform, L"Normal");
+  }
+  if (downloaded && signedScript) {
+    std::string script;
+    const bool read = app.platform.ReadFileBytes(temporary, script) == ReadStatus::Ok;
+    const std::optional<std::wstring> fault =
+        read ? UnsignedFault(app, address, script, temporary)
+             : std::optional<std::wstring>(L"(Check parameters.)");
+    if (fault) {
+      app.platform.DeleteFiles(temporary);
+      // A signature fetch the user's quit abandoned is no failure to tell of.
+      return app.Closing ? CommandResult::Error : Fail(app, L"Download failed. " + *fault);
+    }
   }
   // The file is put in place only whole, in one move: a failed transfer, a
   // full disk or a target in use leaves the existing file byte for byte.
@@ -184,13 +228,22 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
   if (address == kNoQuote) {
     return Fail(app, L"Can't understand 'check' command.");
   }
-  const std::optional<std::wstring> text = DownloadScript(app, address);
-  if (!text) {
+  if (const std::optional<std::wstring> fault = KeyFault(app)) {
+    return Fail(app, L"Check URL: " + *fault);
+  }
+  const std::wstring temporary = AppFolder(app.platform) + L"velmora.tmp";
+  std::optional<std::string> bytes = FetchBytes(app, address, temporary);
+  if (!bytes) {
     return Fail(app, L"Check URL: Download failed. (Check parameters.)");
   }
+  // Nothing of a script is read before its signature is found good.
+  if (const std::optional<std::wstring> fault = UnsignedFault(app, address, *bytes, temporary)) {
+    return Fail(app, L"Check URL: " + *fault);
+  }
+  const std::wstring text = NormalizeLineEnds(DecodeText(*bytes));
   // A page that is no script (an error page, a captive portal) is reported
   // and left alone; it must never stop the program.
-  const std::wstring block = ExtractHandler(L"openScript", *text);
+  const std::wstring block = ExtractHandler(L"openScript", text);
   const std::wstring body = block == kIncomplete ? L"" : HandlerBody(block);
   if (body.empty()) {
     return Fail(app, L"Check URL: 'openScript' handler not found in script file.");
@@ -205,8 +258,30 @@ CommandResult CheckCommand(App& app, const CommandLine& command) {
     app.LastResult = L"same";
     return CommandResult::Ok;
   }
-  TakeNewScript(app, declaration.identifier, *text);
+  if (!TakeNewScript(app, declaration.identifier, text, std::move(*bytes))) {
+    return Fail(app, L"Check URL: Can't keep the script's identifier in '" +
+                         std::wstring(kSettingsFileName) + L"'.");
+  }
   app.LastResult = L"different";
+  return CommandResult::Ok;
+}
+
+CommandResult KeepCommand(App& app, const CommandLine& command) {
+  if (command.w2 != L"update") {
+    return Fail(app, L"Can't understand 'keep' command.");
+  }
+  if (!app.download.TakenScript) {
+    return Fail(app, L"Can't keep update: 'check' has taken no script.");
+  }
+  // Written beside the start-up script and put in its place in one move, so
+  // that a full disk or a quit never leaves half a start-up script.
+  const std::wstring boot = AppFolder(app.platform) + L"boot.scp";
+  const std::wstring temporary = TemporaryDownloadPath(app, boot);
+  if (!app.platform.CreateFileBytes(temporary, *app.download.TakenScript) ||
+      !app.platform.MoveFileReplacing(temporary, boot)) {
+    app.platform.DeleteFiles(temporary);
+    return Fail(app, L"Can't write to file '" + boot + L"'.");
+  }
   return CommandResult::Ok;
 }
 

@@ -4,6 +4,7 @@
 #include "base/system.hpp"
 #include "base/text.hpp"
 #include "commands/commands.hpp"
+#include "commands/update_key.hpp"
 #include "interpreter/escapes.hpp"
 
 namespace velmora {
@@ -41,6 +42,9 @@ CommandResult WriteCommand(App& app, const CommandLine& command) {
     file = app.OutputFile.empty() ? L"output.txt" : app.OutputFile;
   }
   const std::wstring path = ResolvePath(app.platform, file);
+  if (HoldsUpdateKey(app, path)) {
+    return Fail(app, UpdateKeyGuardMessage());
+  }
   if (file.empty() || !AppendTextLine(app.platform, ExpandEscapes(app, text, false), file)) {
     return Fail(app, L"Can't write to file '" + path + L"'.");
   }
@@ -78,6 +82,12 @@ CommandResult DeleteCommand(App& app, const CommandLine& command) {
   }
   if (doomed.empty()) {
     return Fail(app, L"Can't understand 'delete' command. File <filePath> does not exist.");
+  }
+  // A pattern that takes the file holding the update key deletes nothing.
+  for (const std::wstring& file : doomed) {
+    if (HoldsUpdateKey(app, file)) {
+      return Fail(app, UpdateKeyGuardMessage());
+    }
   }
   bool allDeleted = true;
   for (const std::wstring& file : doomed) {

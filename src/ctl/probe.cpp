@@ -114,6 +114,10 @@ public:
     Act();
     return true;
   }
+  p256::Verdict VerifySignature(std::string_view, std::string_view, std::string_view) override {
+    Act();
+    return p256::Verdict::Invalid;
+  }
 
   void ShellExecuteOpen(const std::wstring&, const std::optional<std::wstring>&) override { Act(); }
   bool StartProcess(const std::wstring&) override {

@@ -6,6 +6,7 @@
 #include "base/text.hpp"
 #include "base/text_files.hpp"
 #include "commands/commands.hpp"
+#include "commands/update_key.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/run.hpp"
 #include "interpreter/script.hpp"
@@ -104,6 +105,7 @@ void StartUp(App& app) {
   app.download.LastID = FileExists(app.platform, settings)
                             ? ReadIniValue(app.platform, L"Updates", L"LastID", settings)
                             : L"";
+  LoadUpdateKey(app);
   const std::wstring boot = AppFolder(app.platform) + L"boot.scp";
   AddTrayIcon(app);
   if (!FileExists(app.platform, boot)) {

@@ -77,11 +77,12 @@ constexpr Command kCommands[] = {
     {L"do", DoNothing},           {L"download", DownloadCommand},
     {L"flash", FlashCommand},     {L"gourl", GoUrlCommand},
     {L"install", InstallCommand}, {L"install:", InstallCommand},
-    {L"launch", LaunchCommand},   {L"nothing", DoNothing},
-    {L"popup", PopupCommand},     {L"set", SetCommand},
-    {L"show", ShowCommand},       {L"stop", StopCommand},
-    {L"swap", SwapCommand},       {L"write", WriteCommand},
-    {L"quit", QuitCommand},       {L"exit", QuitCommand},
+    {L"keep", KeepCommand},       {L"launch", LaunchCommand},
+    {L"nothing", DoNothing},      {L"popup", PopupCommand},
+    {L"set", SetCommand},         {L"show", ShowCommand},
+    {L"stop", StopCommand},       {L"swap", SwapCommand},
+    {L"write", WriteCommand},     {L"quit", QuitCommand},
+    {L"exit", QuitCommand},
 };
 
 } // namespace

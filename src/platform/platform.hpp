@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/p256.hpp"
 #include "platform/tray_record.hpp"
 
 namespace velmora {
@@ -153,6 +154,12 @@ public:
   // no file at the path.
   virtual bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) = 0;
   virtual bool ForgetUrlCacheEntry(const std::wstring& url) = 0;
+
+  // Signatures: whether an ECDSA P-256 signature (r and s) over the data's
+  // SHA-256 digest was made with the private half of the public key (its
+  // uncompressed point).
+  virtual p256::Verdict VerifySignature(std::string_view publicKey, std::string_view data,
+                                        std::string_view signature) = 0;
 
   // Shell and processes.
   virtual void ShellExecuteOpen(const std::wstring& target,

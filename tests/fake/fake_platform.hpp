@@ -165,6 +165,11 @@ public:
     deletedCacheEntries.push_back(url);
     return true;
   }
+  // Checked for real, as Windows checks them.
+  p256::Verdict VerifySignature(std::string_view publicKey, std::string_view data,
+                                std::string_view signature) override {
+    return p256::Verify(publicKey, data, signature);
+  }
   void ShellExecuteOpen(const std::wstring& target,
                         const std::optional<std::wstring>& parameters) override {
     shellOpens.emplace_back(target, parameters);

@@ -182,4 +182,9 @@ bool Win32Platform::ForgetUrlCacheEntry(const std::wstring& url) {
   return forget != nullptr && forget(url.c_str()) != FALSE;
 }
 
+p256::Verdict Win32Platform::VerifySignature(std::string_view publicKey, std::string_view data,
+                                             std::string_view signature) {
+  return p256::Verify(publicKey, data, signature);
+}
+
 } // namespace velmora::win32

@@ -68,6 +68,8 @@ public:
                          const std::wstring& value, const std::wstring& file) override;
   bool DownloadUrlToFile(const std::wstring& url, const std::wstring& path) override;
   bool ForgetUrlCacheEntry(const std::wstring& url) override;
+  p256::Verdict VerifySignature(std::string_view publicKey, std::string_view data,
+                                std::string_view signature) override;
   void ShellExecuteOpen(const std::wstring& target,
                         const std::optional<std::wstring>& parameters) override;
   bool StartProcess(const std::wstring& commandLine) override;
