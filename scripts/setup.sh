@@ -6,6 +6,9 @@ set -euo pipefail
 
 packages=(
   ca-certificates cmake make g++ googletest libgtest-dev libbenchmark-dev
+  # libcrypto for velmoractl's keys and signatures off Windows; the openssl
+  # command signs the end-to-end tests' updates as a user's server would.
+  libssl-dev openssl
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   clang-14 libclang-rt-14-dev clang-format
   # `wine` gives the wine command; wine64 and wine32:i386 run the 64-bit test
