@@ -156,6 +156,9 @@ LineProbe ProbeLine(std::wstring_view line) {
   ProbePlatform platform;
   App app(platform);
   LineProbe probe;
+  // Whether an update check has taken a script to keep is known only as the
+  // script runs: keep update is taken to have one.
+  app.download.TakenScript = std::string();
   // A report made before the line first acts is the line's own refusal; one
   // made after it tells how the act went, which only the real machine knows.
   app.ReportSink = [&platform, &probe](const std::wstring& message) {
