@@ -56,7 +56,7 @@ protected:
     const std::wstring text =
         DecodeText(std::string_view(pending_).substr(0, whole), TextEncoding::Utf8);
     pending_.erase(0, whole);
-    WriteConsole(text);
+    ShowOnConsole(text);
   }
 
 private:
@@ -64,7 +64,7 @@ private:
   // split between two calls.
   static constexpr std::size_t kChunkUnits = 8192;
 
-  void WriteConsole(const std::wstring& text) {
+  void ShowOnConsole(const std::wstring& text) {
     for (std::size_t done = 0; done < text.size();) {
       std::size_t chunk = std::min(kChunkUnits, text.size() - done);
       if (done + chunk < text.size() && IS_HIGH_SURROGATE(text[done + chunk - 1])) {
