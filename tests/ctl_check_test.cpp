@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "ctl/check.hpp"
 #include "ctl/check_command.hpp"
 #include "ctl/script_file.hpp"
 #include "ctl/send.hpp"
+#include "ctl_output.hpp"
 
 namespace velmora::ctl {
 namespace {
@@ -206,9 +206,9 @@ TEST(CheckCommand, ExitStatusAndOutputForms) {
   const std::string accented =
       write("f\xe9.scp", "on openScript\r\n  answer \"\xe9\r\nend openScript");
   const std::string missing = (folder / "missing.scp").string();
-  std::ostringstream out, err;
+  TextOutput out, err;
   const auto run = [&](std::vector<std::string> files, bool errorsOnly, bool json) {
-    out.str("");
+    out.clear();
     return RunCheck({errorsOnly, json, std::move(files)}, out, err);
   };
   const std::string pollingWarning = ":2: warning: Can't understand 'set polling' command. It "

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <thread>
 
 #include "base/encoding.hpp"
@@ -11,6 +10,7 @@
 #include "ctl/check_command.hpp"
 #include "ctl/drop.hpp"
 #include "ctl/script_file.hpp"
+#include "ctl_output.hpp"
 
 namespace velmora::ctl {
 namespace {
@@ -25,7 +25,7 @@ protected:
   std::string Check(const std::string& bytes, bool json = false) {
     const std::string file = (folder_ / "script.scp").string();
     std::ofstream(file, std::ios::binary) << bytes;
-    std::ostringstream out, err;
+    TextOutput out, err;
     status_ = RunCheck({false, json, {file}}, out, err);
     std::string findings = out.str();
     for (std::size_t at; (at = findings.find(file)) != std::string::npos;) {
@@ -85,7 +85,7 @@ TEST_F(Folder, AskCarriesTextTheCodePageCannotHold) {
     const auto dropped = [&] {
       for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
         if (entry.path().extension() == ".scp") {
-          script = ScriptText(ReadBytes(entry.path()).value_or(""));
+          script = ScriptText(ReadFileBytes(entry.path()).value_or(""));
         }
       }
       return !script.empty();
@@ -95,7 +95,7 @@ TEST_F(Folder, AskCarriesTextTheCodePageCannotHold) {
     std::ofstream(folder_ / script.substr(at, script.find(L'"', at) - at), std::ios::binary)
         << kUtf8Mark << "Yes\r\n";
   });
-  std::ostringstream out, err;
+  TextOutput out, err;
   EXPECT_EQ(RunAsk({folder_, L"question", L"YesNo", L"", 30, L"\u0416?"}, out, err), kAskYes)
       << err.str();
   velmora.join();

@@ -7,7 +7,6 @@
 #include "ctl/check.hpp"
 #include "ctl/drop.hpp"
 #include "ctl/encoding.hpp"
-#include "ctl/script_file.hpp"
 #include "interpreter/escapes.hpp"
 #include "platform/ansi.hpp"
 
@@ -56,7 +55,7 @@ int ExitStatusOf(std::wstring_view word) {
 // The script that asks, in the bytes Velmora reads; none, and the reason
 // told, when the texts cannot be carried.
 std::optional<std::string> PreparedScript(const AskOptions& options, std::wstring_view answerFile,
-                                          std::ostream& err) {
+                                          Output& err) {
   std::wstring problem;
   const std::optional<std::wstring> script = AskScript(options, answerFile, problem);
   if (!script) {
@@ -66,11 +65,10 @@ std::optional<std::string> PreparedScript(const AskOptions& options, std::wstrin
   return AskScriptBytes(*script);
 }
 
-bool MakeFolder(const std::filesystem::path& folder, std::ostream& err) {
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    err << "velmoractl: cannot create " << DisplayPath(folder) << ": " << error.message() << "\n";
+bool MakeAnswersFolder(const SystemPath& folder, Output& err) {
+  std::string reason;
+  if (!MakeFolder(folder, reason)) {
+    err << "velmoractl: cannot create " << DisplayPath(folder) << ": " << reason << "\n";
     return false;
   }
   return true;
@@ -78,11 +76,11 @@ bool MakeFolder(const std::filesystem::path& folder, std::ostream& err) {
 
 // The answer word, once Velmora has written it whole (its line break is
 // there), read as Velmora writes files; none when the time runs out first.
-std::optional<std::wstring> WaitForAnswer(const std::filesystem::path& answer,
+std::optional<std::wstring> WaitForAnswer(const SystemPath& answer,
                                           std::optional<double> timeoutSeconds) {
   std::wstring word;
   const auto answered = [&answer, &word] {
-    const std::optional<std::string> bytes = ReadBytes(answer);
+    const std::optional<std::string> bytes = ReadFileBytes(answer);
     const std::wstring text = bytes ? DecodeText(*bytes) : std::wstring();
     const std::size_t end = text.find(L"\r\n");
     if (end == std::wstring::npos) {
@@ -98,14 +96,8 @@ std::optional<std::wstring> WaitForAnswer(const std::filesystem::path& answer,
 }
 
 // Velmora may hold the file open for a moment after writing the word.
-void RemoveAnswer(const std::filesystem::path& answer) {
-  WaitUntil(
-      [&answer] {
-        std::error_code removeError;
-        std::filesystem::remove(answer, removeError);
-        return !removeError;
-      },
-      kRemoveSeconds);
+void RemoveAnswer(const SystemPath& answer) {
+  WaitUntil([&answer] { return RemoveFile(answer); }, kRemoveSeconds);
 }
 
 } // namespace
@@ -155,17 +147,16 @@ std::string AskScriptBytes(const std::wstring& script) {
   return std::string(kUtf8Mark) + EncodeText(script, TextEncoding::Utf8Marked);
 }
 
-int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(options.folder, error)) {
+int RunAsk(const AskOptions& options, Output& out, Output& err) {
+  if (!IsFolder(options.folder)) {
     err << "velmoractl: " << DisplayPath(options.folder) << " is not a folder\n";
     return kAskFailed;
   }
   const std::string name = UniqueName("velmoractl-ask");
   const std::optional<std::string> bytes =
       PreparedScript(options, L"answers/" + FromAnsi(name) + L".txt", err);
-  const std::filesystem::path answers = options.folder / "answers";
-  if (!bytes || !MakeFolder(answers, err)) {
+  const SystemPath answers = JoinPath(options.folder, "answers");
+  if (!bytes || !MakeAnswersFolder(answers, err)) {
     return kAskFailed;
   }
   std::string dropProblem;
@@ -173,7 +164,7 @@ int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err) {
     err << "velmoractl: " << dropProblem << "\n";
     return kAskFailed;
   }
-  const std::filesystem::path answer = answers / (name + ".txt");
+  const SystemPath answer = JoinPath(answers, name + ".txt");
   const std::optional<std::wstring> word = WaitForAnswer(answer, options.timeoutSeconds);
   if (!word) {
     err << "velmoractl: no answer within " << *options.timeoutSeconds

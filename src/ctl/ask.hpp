@@ -1,16 +1,17 @@
 // velmoractl ask: a question put to the tray user, its answer word given back.
 #pragma once
 
-#include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
+
+#include "ctl/file_system.hpp"
+#include "ctl/output.hpp"
 
 namespace velmora::ctl {
 
 struct AskOptions {
-  std::filesystem::path folder; // the application folder
+  SystemPath folder; // the application folder
   std::wstring icon = L"question";
   std::wstring buttons = L"YesNo";
   std::wstring title;
@@ -26,7 +27,7 @@ constexpr int kAskCancel = 2;
 constexpr int kAskTimedOut = 3;
 constexpr int kAskFailed = 4;
 
-int RunAsk(const AskOptions& options, std::ostream& out, std::ostream& err);
+int RunAsk(const AskOptions& options, Output& out, Output& err);
 
 // The script that asks and writes the answer word to answerFile (named from
 // the application folder); none, with the reason in problem, for an icon or

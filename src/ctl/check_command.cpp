@@ -12,12 +12,12 @@
 
 namespace velmora::ctl {
 
-int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
+int RunCheck(const CheckOptions& options, Output& out, Output& err) {
   std::vector<FileDiagnostics> checked;
   bool unreadable = false;
   bool errors = false;
   for (const std::string& file : options.files) {
-    const std::optional<std::string> bytes = ReadBytes(PathFromArgument(file));
+    const std::optional<std::string> bytes = ReadFileBytes(PathFromArgument(file));
     if (!bytes) {
       err << "velmoractl: cannot read " << file << "\n";
       unreadable = true;

@@ -1,9 +1,10 @@
 // velmoractl check: scripts checked file by file, and the exit status.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
+
+#include "ctl/output.hpp"
 
 namespace velmora::ctl {
 
@@ -19,6 +20,6 @@ constexpr int kCheckClean = 0;
 constexpr int kCheckErrors = 1;
 constexpr int kCheckUnreadable = 2;
 
-int RunCheck(const CheckOptions& options, std::ostream& out, std::ostream& err);
+int RunCheck(const CheckOptions& options, Output& out, Output& err);
 
 } // namespace velmora::ctl

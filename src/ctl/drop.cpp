@@ -2,25 +2,30 @@
 // program half a file, and waiting on the folder.
 #include "ctl/drop.hpp"
 
-#include <chrono>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <thread>
+#include <cstdint>
 
+#include "ctl/clock.hpp"
 #include "ctl/encoding.hpp"
 
 namespace velmora::ctl {
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(50);
+constexpr unsigned kPollMilliseconds = 50;
 
-bool WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return !file.fail();
+// "-" and the number in lower-case hexadecimal digits.
+void AppendHex(std::string& text, std::uint64_t number) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  char digits[16];
+  std::size_t count = 0;
+  do {
+    digits[count++] = kDigits[number & 0xF];
+    number >>= 4;
+  } while (number != 0);
+  text += '-';
+  while (count > 0) {
+    text += digits[--count];
+  }
 }
 
 } // namespace
@@ -29,51 +34,46 @@ std::string UniqueName(std::string_view prefix) {
   // The clock, an address of this process and a random number keep two
   // processes apart; the count keeps calls within one process apart.
   static unsigned count = 0;
-  std::random_device random;
-  const auto now = std::chrono::system_clock::now().time_since_epoch().count();
-  std::ostringstream name;
-  name << prefix << '-' << std::hex << now << '-' << reinterpret_cast<std::uintptr_t>(&count) << '-'
-       << random() << '-' << ++count;
-  return name.str();
+  std::string name(prefix);
+  AppendHex(name, static_cast<std::uint64_t>(NanosecondsSince1970()));
+  AppendHex(name, reinterpret_cast<std::uintptr_t>(&count));
+  AppendHex(name, RandomNumber());
+  AppendHex(name, ++count);
+  return name;
 }
 
-std::optional<std::filesystem::path> DropScript(const std::filesystem::path& folder,
-                                                std::string_view bytes, std::string_view prefix,
-                                                std::string& problem) {
+std::optional<DroppedScript> DropScript(const SystemPath& folder, std::string_view bytes,
+                                        std::string_view prefix, std::string& problem) {
   const std::string name = UniqueName(prefix);
   // ".tmp": neither the name nor the short 8.3 form Windows may give it
   // matches "*.scp", so the command drop never takes it while it is written.
-  const std::filesystem::path temporary = folder / (name + ".tmp");
-  const std::filesystem::path script = folder / (name + ".scp");
-  if (!WriteFile(temporary, bytes)) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
+  const SystemPath temporary = JoinPath(folder, name + ".tmp");
+  DroppedScript script{JoinPath(folder, name + ".scp"), name + ".scp"};
+  if (!WriteFileBytes(temporary, bytes)) {
+    RemoveFile(temporary);
     problem = "cannot write " + DisplayPath(temporary);
     return std::nullopt;
   }
-  std::error_code error;
-  std::filesystem::rename(temporary, script, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    problem = "cannot rename " + DisplayPath(temporary) + " to " + DisplayPath(script) + ": " +
-              error.message();
+  std::string reason;
+  if (!RenameFile(temporary, script.path, reason)) {
+    RemoveFile(temporary);
+    problem = "cannot rename " + DisplayPath(temporary) + " to " + DisplayPath(script.path) + ": " +
+              reason;
     return std::nullopt;
   }
   return script;
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::optional<double> seconds) {
-  const auto start = std::chrono::steady_clock::now();
-  const auto limit = std::chrono::duration<double>(seconds.value_or(0));
+  const double start = SteadySeconds();
   for (;;) {
     if (done()) {
       return true;
     }
-    if (seconds && std::chrono::steady_clock::now() - start >= limit) {
+    if (seconds && SteadySeconds() - start >= *seconds) {
       return false;
     }
-    std::this_thread::sleep_for(kPollInterval);
+    Pause(kPollMilliseconds);
   }
 }
 

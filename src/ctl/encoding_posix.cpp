@@ -1,5 +1,7 @@
 // Arguments, console output and the program's folder on the systems where
 // velmoractl only checks scripts: UTF-8 throughout.
+#include <filesystem>
+
 #include "base/encoding.hpp"
 #include "ctl/encoding.hpp"
 
@@ -22,24 +24,22 @@ std::string EncodeConsole(std::wstring_view text) {
   return EncodeText(text, TextEncoding::Utf8);
 }
 
-std::filesystem::path PathFromArgument(const std::string& argument) {
-  return std::filesystem::path(argument);
+SystemPath PathFromArgument(const std::string& argument) {
+  return argument;
 }
 
-std::string DisplayPath(const std::filesystem::path& path) {
-  return path.string();
+std::string DisplayPath(const SystemPath& path) {
+  return path;
 }
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-void PrepareConsoleOutput() {}
-
-std::filesystem::path ProgramFolder() {
+SystemPath ProgramFolder() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : self.parent_path();
+  return (error ? std::filesystem::current_path() : self.parent_path()).string();
 }
 
 } // namespace velmora::ctl

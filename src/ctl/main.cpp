@@ -2,13 +2,13 @@
 // running Velmora from other programs. The command line is read here.
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ctl/ask.hpp"
 #include "ctl/check_command.hpp"
+#include "ctl/console.hpp"
 #include "ctl/encoding.hpp"
 #include "ctl/send.hpp"
 #include "version.hpp"
@@ -111,7 +111,7 @@ std::optional<double> Seconds(const std::optional<std::string>& text) {
 }
 
 int Usage(const std::string& problem) {
-  std::cerr << "velmoractl: " << problem << "\n" << kUsage;
+  StandardError() << "velmoractl: " << problem << "\n" << kUsage;
   return kBadUsage;
 }
 
@@ -132,7 +132,7 @@ int Check(Arguments& args) {
   if (!args.Rest(options.files) || options.files.empty()) {
     return Usage("check takes its options and one or more script files");
   }
-  return RunCheck(options, std::cout, std::cerr);
+  return RunCheck(options, StandardOutput(), StandardError());
 }
 
 int Send(Arguments& args) {
@@ -158,7 +158,7 @@ int Send(Arguments& args) {
   if (!args.Rest(options.files) || options.files.empty()) {
     return Usage("send takes its options and one or more script files");
   }
-  return RunSend(options, std::cerr);
+  return RunSend(options, StandardError());
 }
 
 int Ask(Arguments& args) {
@@ -199,21 +199,20 @@ int Ask(Arguments& args) {
     return Usage("ask takes its options and one message");
   }
   options.message = DecodeArgument(rest.front());
-  return RunAsk(options, std::cout, std::cerr);
+  return RunAsk(options, StandardOutput(), StandardError());
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  PrepareConsoleOutput();
   const std::vector<std::string> all = ProgramArguments(argc, argv);
   const std::string command = all.size() > 1 ? all[1] : "";
   if (command == "--help" || command == "-h" || command == "help") {
-    std::cout << kUsage;
+    StandardOutput() << kUsage;
     return 0;
   }
   if (command == "--version") {
-    std::cout << "velmoractl " << VELMORA_VERSION_STRING << "\n";
+    StandardOutput() << "velmoractl " << VELMORA_VERSION_STRING << "\n";
     return 0;
   }
   Arguments args(all);

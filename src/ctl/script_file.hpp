@@ -1,15 +1,11 @@
-// Reading script files as the program reads them.
+// Scripts as the program holds them once it has read their files.
 #pragma once
 
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace velmora::ctl {
 
-// A file's bytes; none when it cannot be read.
-std::optional<std::string> ReadBytes(const std::filesystem::path& path);
 // A script as the program holds it once read: its bytes decoded in the
 // encoding they show, every line end made CR LF.
 std::wstring ScriptText(std::string_view bytes);

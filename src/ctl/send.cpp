@@ -14,10 +14,10 @@ namespace {
 
 // Every script named, read and vetted before any is dropped: none when one
 // cannot be read or, unless forced, has no openScript of its own.
-std::optional<std::vector<std::string>> ReadScripts(const SendOptions& options, std::ostream& err) {
+std::optional<std::vector<std::string>> ReadScripts(const SendOptions& options, Output& err) {
   std::vector<std::string> scripts;
   for (const std::string& file : options.files) {
-    std::optional<std::string> bytes = ReadBytes(PathFromArgument(file));
+    std::optional<std::string> bytes = ReadFileBytes(PathFromArgument(file));
     if (!bytes) {
       err << "velmoractl: cannot read " << file << "\n";
       return std::nullopt;
@@ -33,11 +33,10 @@ std::optional<std::vector<std::string>> ReadScripts(const SendOptions& options, 
   return scripts;
 }
 
-std::vector<std::filesystem::path> StillThere(const std::vector<std::filesystem::path>& scripts) {
-  std::vector<std::filesystem::path> left;
-  std::error_code ignored;
-  for (const std::filesystem::path& script : scripts) {
-    if (std::filesystem::exists(script, ignored)) {
+std::vector<DroppedScript> StillThere(const std::vector<DroppedScript>& scripts) {
+  std::vector<DroppedScript> left;
+  for (const DroppedScript& script : scripts) {
+    if (Exists(script.path)) {
       left.push_back(script);
     }
   }
@@ -45,15 +44,14 @@ std::vector<std::filesystem::path> StillThere(const std::vector<std::filesystem:
 }
 
 // The program deletes each script once it has run it.
-int WaitUntilTaken(const std::vector<std::filesystem::path>& dropped, double seconds,
-                   std::ostream& err) {
+int WaitUntilTaken(const std::vector<DroppedScript>& dropped, double seconds, Output& err) {
   if (WaitUntil([&dropped] { return StillThere(dropped).empty(); }, seconds)) {
     return kSendDone;
   }
   err << "velmoractl: Velmora did not take every script within " << seconds
       << " seconds (is it running, with polling on?); left in the folder:";
-  for (const std::filesystem::path& script : StillThere(dropped)) {
-    err << " " << DisplayPath(script.filename());
+  for (const DroppedScript& script : StillThere(dropped)) {
+    err << " " << script.name;
   }
   err << "\n";
   return kSendTimedOut;
@@ -71,9 +69,8 @@ bool HasOwnOpenScript(std::wstring_view text) {
   return !block.empty() && block != kIncomplete;
 }
 
-int RunSend(const SendOptions& options, std::ostream& err) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(options.folder, error)) {
+int RunSend(const SendOptions& options, Output& err) {
+  if (!IsFolder(options.folder)) {
     err << "velmoractl: " << DisplayPath(options.folder) << " is not a folder\n";
     return kSendFailed;
   }
@@ -81,16 +78,16 @@ int RunSend(const SendOptions& options, std::ostream& err) {
   if (!scripts) {
     return kSendFailed;
   }
-  std::vector<std::filesystem::path> dropped;
+  std::vector<DroppedScript> dropped;
   for (const std::string& bytes : *scripts) {
     std::string problem;
-    const std::optional<std::filesystem::path> script =
+    std::optional<DroppedScript> script =
         DropScript(options.folder, bytes, "velmoractl-send", problem);
     if (!script) {
       err << "velmoractl: " << problem << "\n";
       return kSendFailed;
     }
-    dropped.push_back(*script);
+    dropped.push_back(std::move(*script));
   }
   if (!options.waitSeconds) {
     return kSendDone;

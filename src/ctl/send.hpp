@@ -1,16 +1,18 @@
 // velmoractl send: scripts handed to a running Velmora through its folder.
 #pragma once
 
-#include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "ctl/file_system.hpp"
+#include "ctl/output.hpp"
 
 namespace velmora::ctl {
 
 struct SendOptions {
-  std::filesystem::path folder;      // the application folder
+  SystemPath folder;                 // the application folder
   std::optional<double> waitSeconds; // wait until Velmora has taken every script
   bool force = false;                // send scripts without an openScript block too
   std::vector<std::string> files;
@@ -23,7 +25,7 @@ constexpr int kSendDone = 0;
 constexpr int kSendTimedOut = 3;
 constexpr int kSendFailed = 4;
 
-int RunSend(const SendOptions& options, std::ostream& err);
+int RunSend(const SendOptions& options, Output& err);
 
 // Whether a script, once loaded, gives the program an openScript handler of
 // its own to run (without one, the program runs the one it already holds).
