@@ -230,7 +230,7 @@ TEST(Examples, UpdaterTakesTheServedScriptOnceAndSavesIt) {
   REQUIRE_TRAY_LOG();
   // A served script names its address, which a server has only once it
   // listens: the script from "first" names "second", which serves it again.
-  const std::string address = "http://updates.example";
+  const std::string address = "https://updates.example";
   HttpServer second({{"/velmora/latest.scp", {200, Example("update-server\\latest.scp")}}});
   const std::string latest = Example("update-server\\latest.scp", address, second.Url(""));
   HttpServer first({{"/velmora/latest.scp", {200, latest}}});
@@ -243,7 +243,8 @@ TEST(Examples, UpdaterTakesTheServedScriptOnceAndSavesIt) {
   EXPECT_TRUE(velmora.Tip("Velmora - script of 7 December 2026"));
   EXPECT_EQ(velmora.AppFileLines("velmora.ini"), (Lines{"[Updates]", "LastID=2026-12-07"}));
   EXPECT_EQ(FileText(velmora.AppPath("boot.scp")), latest);
-  EXPECT_EQ(first.Requests(), Lines(2, "/velmora/latest.scp"));
+  // Kept from the bytes checked: the script is fetched once.
+  EXPECT_EQ(first.Requests(), Lines{"/velmora/latest.scp"});
 
   ASSERT_TRUE(velmora.ChooseMenuItem(2));
   EXPECT_EQ(velmora.Balloon("You have the newest script."), "No update|0");
