@@ -27,6 +27,15 @@ std::optional<std::string> ReadFileBytes(const SystemPath& path);
 // Creates the file, or empties it, and writes the bytes; false when any step
 // fails, the writing and closing included.
 bool WriteFileBytes(const SystemPath& path, std::string_view bytes);
+// Creates a file that must not exist yet, readable by its owner alone where
+// the system keeps such rights per file, and writes the bytes; false with the
+// system's reason when it exists or cannot be written (a partly written file
+// is removed).
+bool CreateNewFile(const SystemPath& path, std::string_view bytes, std::string& reason);
+// Velmora's folder among the user's own settings of programs
+// (%APPDATA%\Velmora, ~/.config/velmora), which may not exist yet; none when
+// the system does not say where those go.
+std::optional<SystemPath> UserSettingsFolder();
 // True when the file is gone: removed now, or never there.
 bool RemoveFile(const SystemPath& path);
 // Gives the file the new name, replacing a file of that name; false with

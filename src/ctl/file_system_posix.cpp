@@ -1,6 +1,12 @@
 // Files and folders where velmoractl runs beside a system other than
 // Windows: the C++ library's folder calls and the C library's files.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -51,6 +57,31 @@ bool WriteFileBytes(const SystemPath& path, std::string_view bytes) {
   }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && written;
+}
+
+bool CreateNewFile(const SystemPath& path, std::string_view bytes, std::string& reason) {
+  const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (file < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  const bool whole = write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  if (close(file) != 0 || !whole) {
+    unlink(path.c_str());
+    reason = std::strerror(EIO);
+    return false;
+  }
+  return true;
+}
+
+std::optional<SystemPath> UserSettingsFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
+    return SystemPath(config) + "/velmora";
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/') {
+    return SystemPath(home) + "/.config/velmora";
+  }
+  return std::nullopt;
 }
 
 bool RemoveFile(const SystemPath& path) {

@@ -78,6 +78,35 @@ bool WriteFileBytes(const SystemPath& path, std::string_view bytes) {
   return std::fclose(file) == 0 && written;
 }
 
+bool CreateNewFile(const SystemPath& path, std::string_view bytes, std::string& reason) {
+  // %APPDATA% is the user's own: a file made there inherits that.
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    reason = GetLastError() == ERROR_FILE_EXISTS ? std::strerror(EEXIST) : std::strerror(EACCES);
+    return false;
+  }
+  DWORD written = 0;
+  const bool whole =
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  if (!CloseHandle(file) || !whole) {
+    DeleteFileW(path.c_str());
+    reason = std::strerror(EIO);
+    return false;
+  }
+  return true;
+}
+
+std::optional<SystemPath> UserSettingsFolder() {
+  wchar_t folder[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    return std::nullopt;
+  }
+  return SystemPath(folder, length) + L"\\Velmora";
+}
+
 bool RemoveFile(const SystemPath& path) {
   if (DeleteFileW(path.c_str())) {
     return true;

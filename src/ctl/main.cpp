@@ -10,6 +10,7 @@
 #include "ctl/check_command.hpp"
 #include "ctl/console.hpp"
 #include "ctl/encoding.hpp"
+#include "ctl/keys.hpp"
 #include "ctl/send.hpp"
 #include "version.hpp"
 
@@ -25,6 +26,9 @@ constexpr const char* kUsage =
     "       velmoractl ask [--folder DIR] [--icon info|question|warning|error]\n"
     "                      [--buttons OK|OKCancel|YesNo|YesNoCancel] [--title TEXT]\n"
     "                      [--timeout SECONDS] MESSAGE\n"
+    "       velmoractl keygen [--key FILE]\n"
+    "       velmoractl sign [--key FILE] FILE...\n"
+    "       velmoractl verify [--folder DIR | --key LINE] FILE\n"
     "\n"
     "check  reads each script as Velmora loads it and reports its errors and the\n"
     "       traps that make it do something else than it says, as\n"
@@ -41,6 +45,13 @@ constexpr const char* kUsage =
     "       as every answer does). Defaults: --icon question --buttons YesNo, no\n"
     "       time-out. Exit status 0 for OK or Yes, 1 for No, 2 for Cancel, 3 on\n"
     "       time-out.\n"
+    "keygen makes the key pair of signed updates: writes the private key to FILE\n"
+    "       (default %APPDATA%\\Velmora\\update-key.pem), never over an existing\n"
+    "       one, and prints the PublicKey= line for velmora.ini's [Updates] section.\n"
+    "sign   writes FILE.sig, the signature of each FILE made with the private key.\n"
+    "verify checks FILE.sig with the key of velmora.ini in the folder, or the\n"
+    "       PublicKey= LINE given. Exit status 0 good, 1 bad, 2 when the file, its\n"
+    "       signature or the key cannot be read.\n"
     "\n"
     "The folder defaults to velmoractl's own, which is Velmora's in the package.\n"
     "Bad usage and I/O errors give exit status 4.\n";
@@ -202,6 +213,48 @@ int Ask(Arguments& args) {
   return RunAsk(options, StandardOutput(), StandardError());
 }
 
+int Keygen(Arguments& args, bool sign) {
+  KeyOptions options;
+  while (!args.Done() && args.AtOption() && args.Option("--key")) {
+    if (!args.Value()) {
+      return Usage("--key takes the private key's file");
+    }
+    options.keyFile = PathFromArgument(*args.Value());
+  }
+  if (!args.Rest(options.files) || options.files.empty() != !sign) {
+    return Usage(sign ? "sign takes its options and one or more files"
+                      : "keygen takes --key FILE and nothing else");
+  }
+  return sign ? RunSign(options, StandardError())
+              : RunKeygen(options, StandardOutput(), StandardError());
+}
+
+int Verify(Arguments& args) {
+  VerifyOptions options;
+  options.folder = ProgramFolder();
+  while (!args.Done() && args.AtOption()) {
+    if (args.Option("--folder")) {
+      if (!args.Value()) {
+        return Usage("--folder takes a folder");
+      }
+      options.folder = PathFromArgument(*args.Value());
+    } else if (args.Option("--key")) {
+      if (!args.Value()) {
+        return Usage("--key takes the public key line");
+      }
+      options.key = *args.Value();
+    } else {
+      break;
+    }
+  }
+  std::vector<std::string> rest;
+  if (!args.Rest(rest) || rest.size() != 1) {
+    return Usage("verify takes its options and one file");
+  }
+  options.file = rest.front();
+  return RunVerify(options, StandardOutput(), StandardError());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +277,12 @@ int main(int argc, char** argv) {
   }
   if (command == "ask") {
     return Ask(args);
+  }
+  if (command == "keygen" || command == "sign") {
+    return Keygen(args, command == "sign");
+  }
+  if (command == "verify") {
+    return Verify(args);
   }
   return Usage(command.empty() ? "no command given" : "unknown command '" + command + "'");
 }
