@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include "base/signatures.hpp"
+#include "ctl/check.hpp"
+#include "ctl/check_updates.hpp"
 #include "ctl/key_file.hpp"
 #include "ctl/keys.hpp"
 #include "ctl_output.hpp"
@@ -61,6 +63,29 @@ TEST(KeyFile, FindsTheKeyLineOfASettingsFileInEveryEncoding) {
   for (const auto& [settings, key] : cases) {
     EXPECT_EQ(PublicKeyInSettings(settings), key) << settings;
   }
+}
+
+// A script taken from a plain http:// address is one anyone on the way can
+// forge, unless an update key makes Velmora take only signed ones.
+TEST(CheckUpdates, WarnsOfPlainHttpScriptsOnlyWithoutAKey) {
+  const std::wstring script = L"on openScript\r\n"
+                              L"  check \"http://x.example/a.scp\"\r\n"      // 2
+                              L"  check \"https://x.example/a.scp\"\r\n"     // safe
+                              L"  download \"HTTP://x/b.scp\"\r\n"           // 4
+                              L"  download \"http://x/b.txt\"\r\n"           // no script
+                              L"  download \"http://x/b.txt\" \"c.SCP\"\r\n" // 6
+                              L"  -- check \"http://x.example/a.scp\"\r\n"
+                              L"  keep update\r\n"
+                              L"end openScript\r\n";
+  std::vector<int> lines;
+  for (const Diagnostic& warning : CheckUpdateSources(script, false)) {
+    EXPECT_EQ(warning.code, "unsigned-update");
+    lines.push_back(warning.line);
+  }
+  EXPECT_EQ(lines, (std::vector<int>{2, 4, 6}));
+  EXPECT_TRUE(CheckUpdateSources(script, true).empty());
+  // keep update is a command of its own, taken whatever the check before it found.
+  EXPECT_TRUE(CheckScript(script).empty());
 }
 
 class KeyFolder : public ::testing::Test {

@@ -18,6 +18,9 @@ using SystemPath = std::string;
 // The path of a file or folder named in plain ASCII in a folder.
 SystemPath JoinPath(const SystemPath& folder, std::string_view name);
 
+// The folder a path names its file in; "." for a bare name.
+SystemPath FolderOf(const SystemPath& path);
+
 bool IsFolder(const SystemPath& path);
 bool Exists(const SystemPath& path);
 

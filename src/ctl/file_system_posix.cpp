@@ -18,6 +18,11 @@ SystemPath JoinPath(const SystemPath& folder, std::string_view name) {
   return (std::filesystem::path(folder) / name).string();
 }
 
+SystemPath FolderOf(const SystemPath& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
 bool IsFolder(const SystemPath& path) {
   std::error_code ignored;
   return std::filesystem::is_directory(path, ignored);

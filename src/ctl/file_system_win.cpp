@@ -40,6 +40,11 @@ SystemPath JoinPath(const SystemPath& folder, std::string_view name) {
   return JoinWindowsPath(folder, DecodeText(name, TextEncoding::Utf8));
 }
 
+SystemPath FolderOf(const SystemPath& path) {
+  const std::wstring folder = WindowsParentFolder(path);
+  return folder.empty() ? L"." : folder;
+}
+
 bool IsFolder(const SystemPath& path) {
   return FileMode(path) == S_IFDIR;
 }
