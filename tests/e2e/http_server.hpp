@@ -4,6 +4,7 @@
 
 #include <winsock2.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -25,7 +26,7 @@ public:
   explicit HttpServer(std::map<std::string, HttpResponse> responses)
       : responses_(std::move(responses)) {
     WSADATA data;
-    sockaddr_in address{};
+    sockaddr_in& address = address_;
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int length = sizeof(address);
@@ -37,9 +38,18 @@ public:
       throw std::runtime_error("cannot listen on the loopback address");
     }
     url_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    // Accepting fails, and the thread ends, once the destructor closes the listener.
+    // The thread ends once the destructor's own connection arrives.
     thread_ = std::thread([this] {
       for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
+        if (stopping_) {
+          closesocket(client);
+          break;
+        }
+        // A client may open a connection it never uses (a download service
+        // connects ahead): waiting on it for ever would keep the server from stopping.
+        const DWORD timeout = 2000;
+        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                   sizeof timeout);
         if (Answer(client)) {
           closesocket(client);
         }
@@ -47,8 +57,14 @@ public:
     });
   }
   ~HttpServer() {
-    closesocket(listener_);
+    // A connection of its own wakes the accept: under Wine a thread blocked
+    // in accept does not notice the listener closing.
+    stopping_ = true;
+    const SOCKET wake = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    connect(wake, reinterpret_cast<const sockaddr*>(&address_), sizeof address_);
     thread_.join();
+    closesocket(wake);
+    closesocket(listener_);
     for (SOCKET client : stalled_) {
       closesocket(client);
     }
@@ -104,6 +120,8 @@ private:
 
   std::map<std::string, HttpResponse> responses_;
   SOCKET listener_ = INVALID_SOCKET;
+  sockaddr_in address_{};
+  std::atomic<bool> stopping_{false};
   std::string url_; // up to the port
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;

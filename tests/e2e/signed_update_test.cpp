@@ -66,5 +66,50 @@ TEST(SignedUpdate, AGoodOneIsKeptAcrossARestartATamperedOneChangesNothing) {
   EXPECT_EQ(velmora.WaitForLines("output.txt", again), again);
 }
 
+// velmoractl makes keys and signatures with Windows' own cryptography that
+// velmora.exe takes, and reads a signature the openssl command made.
+TEST(SignedUpdate, VelmoractlSignsWhatVelmoraTakesAndReadsWhatOpensslSigned) {
+  VelmoraProcess velmora(ScriptText(
+      {"on openScript", "set scriptID \"1\"", "set silentErrors true", "end openScript"}));
+  const fs::path key = velmora.Folder().parent_path() / "owner.pem";
+  const fs::path script = velmora.Folder().parent_path() / "latest.scp";
+  const auto ctl = [](const std::string& arguments) {
+    Child child("\"" + ProgramPath("velmoractl.exe").u8string() + "\" " + arguments);
+    return child.Finish() ? std::make_pair(child.exitCode, child.output)
+                          : std::make_pair(DWORD{99}, std::string("did not finish"));
+  };
+  const std::string keyArgument = "--key \"" + key.u8string() + "\"";
+
+  const auto [made, keygenOutput] = ctl("keygen " + keyArgument);
+  ASSERT_EQ(made, 0u) << keygenOutput;
+  const std::size_t at = keygenOutput.find("PublicKey=");
+  ASSERT_NE(at, std::string::npos) << keygenOutput;
+  const std::string keyLine = keygenOutput.substr(at, keygenOutput.find('\n', at) - at);
+  const std::string pem = FileText(key);
+  EXPECT_EQ(ctl("keygen " + keyArgument).first, 4u);
+  EXPECT_EQ(FileText(key), pem) << "a key is never overwritten";
+
+  std::ofstream(script, std::ios::binary)
+      << ScriptText({"on openScript", "set scriptID \"3\"",
+                     "write \"running a script velmoractl signed\"", "end openScript"});
+  ASSERT_EQ(ctl("sign " + keyArgument + " \"" + script.u8string() + "\"").first, 0u);
+  velmora.WriteAppFile("velmora.ini", "[Updates]\r\n" + keyLine + "\r\n");
+  const std::string quoted = " \"" + script.u8string() + "\"";
+  EXPECT_EQ(ctl("verify --folder \"" + velmora.Folder().u8string() + "\"" + quoted).first, 0u);
+  const std::string fixture = " \"" + BesideTestProgram("signed\\latest.scp").u8string() + "\"";
+  const std::string opensslKey = "--key " + Signed("update-key.txt");
+  EXPECT_EQ(ctl("verify " + opensslKey + fixture).first, 0u);
+  EXPECT_EQ(ctl("verify " + opensslKey + quoted).first, 1u);
+
+  HttpServer server({{"/latest.scp", {200, FileText(script)}},
+                     {"/latest.scp.sig", {200, FileText(script.u8string() + ".sig")}}});
+  ASSERT_TRUE(velmora.Start());
+  ASSERT_TRUE(velmora.Drop(
+      "update.scp", ScriptText({"on openScript", "check \"" + server.Url("/latest.scp") + "\"",
+                                "end openScript"})));
+  EXPECT_EQ(velmora.WaitForLines("output.txt", {"running a script velmoractl signed"}),
+            Lines{"running a script velmoractl signed"});
+}
+
 } // namespace
 } // namespace velmora::e2e
