@@ -1,5 +1,5 @@
-// velmoractl without the C++ runtime's exception machinery. Nothing in it
-// throws: every failure the runtime would throw ends the program at once
+// The 32-bit programs without the C++ runtime's exception machinery. Nothing
+// in them throws: every failure the runtime would throw ends the program at once
 // (src/app/no_exceptions_win.cpp), and so does running out of memory here.
 // What would catch an exception or unwind the stack is then never called,
 // but the runtime's string routines name it for their clean-ups, and would
