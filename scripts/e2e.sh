@@ -9,6 +9,7 @@
 #    record it sends: the tests the release skipped because they read it;
 # 3. the test build on a Windows 2000 setting, where balloons are the
 #    script's own business (its altShowBalloon handler). Only for a full run.
+# A loopback https server (tests/e2e/https_server.py) serves the https tests.
 # The soak drops 200 scripts; for the full thousand:
 #   VELMORA_SOAK_DROPS=1000 bash scripts/e2e.sh
 # Arguments go to the test program, e.g. --gtest_filter='CommandDrop.*'.
@@ -37,6 +38,29 @@ trap wine_session_cleanup EXIT
 trap 'exit 130' INT TERM
 wine_session_display
 wine_session_prefix
+
+# An https server on the loopback address, with a certificate of its own
+# that Windows does not trust until a test tells it to.
+https_root="$root/build/e2e-https"
+rm -rf "$https_root"
+mkdir -p "$https_root/www"
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+  -subj /CN=127.0.0.1 -addext 'subjectAltName=IP:127.0.0.1,DNS:127.0.0.1' \
+  -keyout "$https_root/key.pem" -out "$https_root/cert.pem" 2>/dev/null
+python3 tests/e2e/https_server.py "$https_root/cert.pem" "$https_root/key.pem" \
+  "$https_root/www" "$https_root/port" &
+https_pid=$!
+trap 'kill "$https_pid" 2>/dev/null || true; wine_session_cleanup' EXIT
+deadline=$((SECONDS + 20))
+until [ -s "$https_root/port" ]; do
+  kill -0 "$https_pid" 2>/dev/null && [ $SECONDS -lt $deadline ] ||
+    { echo "the https server did not start" >&2; exit 1; }
+  sleep 0.1
+done
+export VELMORA_E2E_HTTPS VELMORA_E2E_HTTPS_FOLDER VELMORA_E2E_HTTPS_CA
+VELMORA_E2E_HTTPS="https://127.0.0.1:$(cat "$https_root/port")"
+VELMORA_E2E_HTTPS_FOLDER=$(windows_path "$https_root/www")
+VELMORA_E2E_HTTPS_CA=$(windows_path "$https_root/cert.pem")
 
 export VELMORA_SOAK_DROPS="${VELMORA_SOAK_DROPS:-200}"
 # The examples tests read the scripts from the repository, seen through Z:.
