@@ -77,7 +77,7 @@ mkdir "$work/run"
 cp build/bench-win32/velmora.exe build/bench-win32/velmoractl.exe \
   build/bench-win32/bench/wine/tray_baseline.exe build/bench-win32/bench/wine/wine_bench.exe \
   "$work/run/"
-echo "display $DISPLAY, prefix $WINEPREFIX; this takes about four minutes"
+echo "display $DISPLAY, prefix $WINEPREFIX; this takes about three minutes"
 if ! (cd "$work/run" &&
   wine wine_bench.exe velmora.exe tray_baseline.exe velmoractl.exe 2>"$work/wine.err" |
   tr -d '\r'); then
