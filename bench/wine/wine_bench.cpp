@@ -1,24 +1,24 @@
 // Process-level figures of velmora.exe beside the baseline tray program, taken
 // side by side in one run: start-up time, private bytes and their growth over
-// 1,000 dropped scripts, and drop latency at two poll intervals.
-// Usage: wine_bench <velmora.exe> <baseline.exe>; works in the current folder.
+// 1,000 dropped scripts, and drop latency at two poll intervals; then how long
+// velmoractl's send --wait and ask take against the running program.
+// Usage: wine_bench <velmora.exe> <baseline.exe> <velmoractl.exe>; works in the
+// current folder.
 #include <windows.h>
 
-#include <psapi.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace {
+#include "ctl_timing.hpp"
+#include "instance.hpp"
+#include "measure.hpp"
 
-using Clock = std::chrono::steady_clock;
+namespace {
 
 // Start-up is timed in rounds of 20 starts; each round's median ratio shows
 // how much a run on a busy machine can move the figure.
@@ -26,270 +26,6 @@ constexpr int kStartRounds = 5;
 constexpr int kStartRuns = 20;
 constexpr int kTimedDrops = 50;
 constexpr int kTotalDrops = 1000;
-constexpr int kDropBatch = 25;
-// Long enough for Wine on a busy two-core machine; a healthy run never waits
-// this long, so reaching it means the program stopped answering.
-constexpr Clock::duration kDeadline = std::chrono::seconds(30);
-
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-struct Subject {
-  std::string name;    // column heading
-  std::string exePath; // the program to copy into each application folder
-  std::string caption; // caption of its hidden host window
-  bool scripted;       // takes boot.scp and script drops (else an interval argument)
-};
-
-std::string FileName(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    throw std::runtime_error("cannot write " + path);
-  }
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || written != text.size()) {
-    throw std::runtime_error("cannot write " + path);
-  }
-}
-
-bool WaitUntil(const std::function<bool()>& done) {
-  const Clock::time_point deadline = Clock::now() + kDeadline;
-  while (!done()) {
-    if (Clock::now() > deadline) {
-      return false;
-    }
-    Sleep(1);
-  }
-  return true;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-// The nearest-rank 90th percentile.
-double Percentile90(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const auto rank = static_cast<std::size_t>(std::ceil(0.9 * static_cast<double>(values.size())));
-  return values[rank - 1];
-}
-
-std::string AbsolutePath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
-}
-
-// One running copy of a subject in an application folder of its own.
-class Instance {
-public:
-  Instance(const Subject& subject, const std::string& folder, unsigned pollMs)
-      : subject_(subject), folder_(AbsolutePath(folder) + "\\"), pollMs_(pollMs) {
-    CreateDirectoryA(folder.c_str(), nullptr);
-    exe_ = folder_ + FileName(subject.exePath);
-    if (!CopyFileA(subject.exePath.c_str(), exe_.c_str(), FALSE)) {
-      throw std::runtime_error("cannot copy " + subject.exePath);
-    }
-    if (subject.scripted) {
-      WriteFileText(folder_ + "boot.scp", "on openScript\r\nset polling to " +
-                                              std::to_string(pollMs) +
-                                              "\r\nwrite \"started\"\r\nend openScript\r\n");
-    }
-  }
-  Instance(const Instance&) = delete;
-  Instance& operator=(const Instance&) = delete;
-  ~Instance() { Stop(); }
-
-  // Starts the program with an empty output file and gives the milliseconds
-  // from the process start to its "started" line.
-  double StartAndTime() {
-    DeleteFileA((folder_ + "output.txt").c_str());
-    lines_.clear();
-    partial_.clear();
-    offset_ = 0;
-    std::string commandLine = "\"" + exe_ + "\"";
-    if (!subject_.scripted) {
-      commandLine += " " + std::to_string(pollMs_);
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    const Clock::time_point start = Clock::now();
-    if (!CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &startup, &info)) {
-      throw std::runtime_error("cannot start " + exe_ + " (error " +
-                               std::to_string(GetLastError()) + ")");
-    }
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
-    AwaitLine("started");
-    const double elapsed = MillisecondsSince(start);
-    WaitForInputIdle(process_, 5000);
-    return elapsed;
-  }
-
-  // Drops one script as a writer should (written under another name, closed,
-  // then renamed) and gives the milliseconds until its line is written.
-  double DropAndTime() {
-    const std::string tag = Drop();
-    const Clock::time_point dropped = Clock::now();
-    AwaitLine(tag);
-    return MillisecondsSince(dropped);
-  }
-
-  // Drops scripts in batches until the program has taken the given total,
-  // then waits until every one has been run and deleted.
-  void DropUntil(int total) {
-    while (drops_ < total) {
-      const int batchEnd = std::min(total, drops_ + kDropBatch);
-      while (drops_ < batchEnd) {
-        Drop();
-      }
-      const std::size_t wanted = static_cast<std::size_t>(drops_) + 1;
-      if (!WaitUntil([&] { return ReadLines() >= wanted && !HasDrops(); })) {
-        throw std::runtime_error(subject_.name + " did not take its drops");
-      }
-    }
-  }
-
-  // Private bytes: memory committed to this process alone. Windows reports
-  // the same commit charge as PagefileUsage; Wine leaves PrivateUsage at 0 and
-  // fills PagefileUsage from the process's resident anonymous memory.
-  double PrivateKilobytes() const {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(process_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                              sizeof counters)) {
-      throw std::runtime_error("cannot read the memory of " + subject_.name);
-    }
-    const SIZE_T bytes =
-        counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
-    return static_cast<double>(bytes) / 1024.0;
-  }
-
-  // Closes the host window as Windows does; a program that overstays is killed.
-  void Stop() {
-    if (process_ == nullptr) {
-      return;
-    }
-    EnumWindows(PostCloseIfOurs, reinterpret_cast<LPARAM>(this));
-    if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) {
-      std::fprintf(stderr, "warning: %s did not quit on WM_CLOSE; killed\n", subject_.name.c_str());
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, 10000);
-    }
-    CloseHandle(process_);
-    process_ = nullptr;
-  }
-
-private:
-  static BOOL CALLBACK PostCloseIfOurs(HWND window, LPARAM self) {
-    const auto* instance = reinterpret_cast<const Instance*>(self);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char caption[64] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    if (owner == instance->processId_ && instance->subject_.caption == caption) {
-      PostMessageA(window, WM_CLOSE, 0, 0);
-    }
-    return TRUE;
-  }
-
-  std::string Drop() {
-    ++drops_;
-    char tag[16];
-    std::snprintf(tag, sizeof tag, "d%04d", drops_);
-    const std::string text = subject_.scripted ? "on openScript\r\nwrite \"" + std::string(tag) +
-                                                     "\"\r\nend openScript\r\n"
-                                               : std::string(tag) + "\r\n";
-    const std::string partName = folder_ + tag + ".part";
-    WriteFileText(partName, text);
-    if (!MoveFileA(partName.c_str(), (folder_ + tag + ".scp").c_str())) {
-      throw std::runtime_error("cannot rename " + partName);
-    }
-    return tag;
-  }
-
-  bool HasDrops() const {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((folder_ + "*.scp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-      return false;
-    }
-    bool any = false;
-    do {
-      any = any || lstrcmpiA(found.cFileName, "boot.scp") != 0;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return any;
-  }
-
-  // Reads what the program appended since the last look; gives the number of
-  // complete lines seen so far.
-  std::size_t ReadLines() {
-    const HANDLE file = CreateFileA((folder_ + "output.txt").c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      return lines_.size();
-    }
-    LARGE_INTEGER at{};
-    at.QuadPart = offset_;
-    SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-      offset_ += read;
-      partial_.append(buffer, read);
-    }
-    CloseHandle(file);
-    for (std::size_t end = partial_.find("\r\n"); end != std::string::npos;
-         end = partial_.find("\r\n")) {
-      lines_.push_back(partial_.substr(0, end));
-      partial_.erase(0, end + 2);
-    }
-    return lines_.size();
-  }
-
-  void AwaitLine(const std::string& line) {
-    std::size_t checked = 0;
-    const bool seen = WaitUntil([&] {
-      ReadLines();
-      for (; checked < lines_.size(); ++checked) {
-        if (lines_[checked] == line) {
-          return true;
-        }
-      }
-      return false;
-    });
-    if (!seen) {
-      throw std::runtime_error(subject_.name + " never wrote \"" + line + "\"");
-    }
-  }
-
-  const Subject& subject_;
-  std::string folder_;
-  std::string exe_;
-  unsigned pollMs_;
-  HANDLE process_ = nullptr;
-  DWORD processId_ = 0;
-  int drops_ = 0;
-  LONGLONG offset_ = 0;
-  std::string partial_;
-  std::vector<std::string> lines_;
-};
 
 struct Figures {
   std::vector<double> startMs;                  // every start of every round
@@ -417,21 +153,24 @@ void PrintTable(const std::vector<Figures>& figures) {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: wine_bench <velmora.exe> <baseline.exe>\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: wine_bench <velmora.exe> <baseline.exe> <velmoractl.exe>\n");
     return 2;
   }
   const std::vector<Subject> subjects{{"velmora", argv[1], "Form1", true},
                                       {"baseline", argv[2], "Baseline", false}};
   std::vector<Figures> figures(subjects.size());
+  CtlFigures ctl;
   try {
     MeasureStartUp(subjects, figures);
     MeasureDrops(subjects, 500, figures);
     MeasureDrops(subjects, 50, figures);
+    ctl = MeasureCtl(subjects[0], argv[3]);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wine_bench: %s\n", error.what());
     return 1;
   }
   PrintTable(figures);
+  PrintCtl(ctl);
   return 0;
 }
