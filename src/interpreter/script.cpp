@@ -3,6 +3,7 @@
 #include "interpreter/script.hpp"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/text.hpp"
 #include "interpreter/errors.hpp"
@@ -11,10 +12,12 @@
 
 namespace velmora {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 bool IsCommentLine(std::wstring_view line) {
-  return line.empty() || line.rfind(L"--", 0) == 0 || line.rfind(L"#", 0) == 0;
+  return line.empty() || line.substr(0, 2) == L"--"sv || line.substr(0, 1) == L"#"sv;
 }
 
 std::wstring_view Word(std::wstring_view line, int k) {
@@ -35,19 +38,6 @@ int LinesTrimmedAtStart(std::wstring_view text) {
   return CountLines(text.substr(0, text.size() - kept)) - 1;
 }
 
-// Joins lines [from, to) of a text with CR LF.
-std::wstring JoinLines(const std::vector<std::wstring_view>& lines, std::size_t from,
-                       std::size_t to) {
-  std::wstring joined;
-  for (std::size_t i = from; i < to && i < lines.size(); ++i) {
-    if (i > from) {
-      joined += kCrLf;
-    }
-    joined += lines[i];
-  }
-  return joined;
-}
-
 // The known handler names that begin with this one and go on (clickOneTime
 // for click), in upper case: what may follow the name where it is found.
 std::vector<std::wstring> LongerNamesAfter(std::wstring_view name) {
@@ -62,62 +52,179 @@ std::vector<std::wstring> LongerNamesAfter(std::wstring_view name) {
   return rests;
 }
 
-// A text's lines in upper case, made once for all the names searched in it.
-class SearchLines {
+// Where the words "on " and "end " stand in a text, ignoring case, and the
+// lines they stand on. A handler's opening or closing line can only be where
+// one of them is, so one pass over a long text serves every name searched in
+// it, and nothing of the text is copied.
+class HandlerWords {
 public:
-  explicit SearchLines(std::wstring_view text)
-      : upper_(UpperCase(text)), lines_(SplitRawLines(upper_)) {}
-  // The lines are views into the text held here.
-  SearchLines(const SearchLines&) = delete;
-  SearchLines& operator=(const SearchLines&) = delete;
+  // A word found: where it ends, the line it is on (from 1) and where that
+  // line starts.
+  struct Mark {
+    std::size_t after;
+    int line;
+    std::size_t lineStart;
+  };
 
-  const std::vector<std::wstring_view>& Lines() const { return lines_; }
+  explicit HandlerWords(std::wstring_view text) : text_(text) {
+    // The last four characters upper-cased, a byte each (0 for one whose
+    // upper case is not ASCII), so that each character costs a shift and two
+    // comparisons that are seldom true.
+    constexpr std::uint32_t kOn = 'O' << 16 | 'N' << 8 | ' ';
+    constexpr std::uint32_t kEnd = 'E' << 24 | 'N' << 16 | 'D' << 8 | ' ';
+    std::uint32_t last = 0;
+    int line = 1;
+    std::size_t lineStart = 0;
+    wchar_t previous = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const wchar_t c = text[i];
+      // Only CR LF breaks a line; such pairs never overlap.
+      const bool breaks = c == L'\n' && previous == L'\r';
+      line += breaks ? 1 : 0;
+      lineStart = breaks ? i + 1 : lineStart;
+      previous = c;
+      const auto upper = static_cast<std::uint32_t>(UpperChar(c));
+      last = last << 8 | (upper < 0x80 ? upper : 0);
+      if ((last & 0xFFFFFF) == kOn) {
+        on_.push_back({i + 1, line, lineStart});
+      }
+      if (last == kEnd) {
+        end_.push_back({i + 1, line, lineStart});
+      }
+    }
+  }
+  // The marks are positions in the text, which the caller keeps.
+  HandlerWords(const HandlerWords&) = delete;
+  HandlerWords& operator=(const HandlerWords&) = delete;
+
+  std::wstring_view Text() const { return text_; }
+  const std::vector<Mark>& On() const { return on_; }
+  const std::vector<Mark>& End() const { return end_; }
 
 private:
-  std::wstring upper_;
-  std::vector<std::wstring_view> lines_;
+  std::wstring_view text_;
+  std::vector<Mark> on_;
+  std::vector<Mark> end_;
 };
 
-// A script text as the handler search reads it: spaces compacted, blanks
-// trimmed at both ends.
-struct SearchedScript {
-  explicit SearchedScript(std::wstring_view text)
-      : trimmed(TrimBlanks(CompactSpaces(text))), lines(trimmed) {}
-
-  std::wstring trimmed;
-  SearchLines lines;
-};
+// Whether the text goes on at `at` with the upper-case word, ignoring case,
+// within one line.
+bool ContinuesWith(std::wstring_view text, std::size_t at, std::wstring_view upper) {
+  if (text.size() - at < upper.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    const wchar_t c = text[at + i];
+    if (UpperChar(c) != upper[i]) {
+      return false;
+    }
+    // A CR that starts a line break ends the line the word began on.
+    if (c == L'\r' && at + i + 1 < text.size() && text[at + i + 1] == L'\n') {
+      return false;
+    }
+  }
+  return true;
+}
 
 // The first line that holds the word ("on " or "end ") and the name, ignoring
 // case, where the name found is not the start of a longer handler name: the
 // opening line of clickOneTime holds "on click" but opens no click block, so
 // each block is found under its own name whatever the order of the blocks.
-int FindHandlerLine(std::wstring_view word, std::wstring_view name, const SearchLines& text) {
-  const std::wstring needle = UpperCase(std::wstring(word) + std::wstring(name));
+const HandlerWords::Mark* FindHandlerLine(const std::vector<HandlerWords::Mark>& words,
+                                          std::wstring_view name, const HandlerWords& text) {
+  const std::wstring upperName = UpperCase(name);
   const std::vector<std::wstring> longer = LongerNamesAfter(name);
-  int number = 0;
-  for (std::wstring_view line : text.Lines()) {
-    ++number;
-    for (std::size_t at = line.find(needle); at != std::wstring_view::npos;
-         at = line.find(needle, at + 1)) {
-      const std::wstring_view after = line.substr(at + needle.size());
-      const bool startsLongerName =
-          std::any_of(longer.begin(), longer.end(),
-                      [after](const std::wstring& rest) { return after.rfind(rest, 0) == 0; });
-      if (!startsLongerName) {
-        return number;
-      }
+  for (const HandlerWords::Mark& word : words) {
+    if (!ContinuesWith(text.Text(), word.after, upperName)) {
+      continue;
+    }
+    const std::size_t after = word.after + upperName.size();
+    const bool startsLongerName =
+        std::any_of(longer.begin(), longer.end(), [&](const std::wstring& rest) {
+          return ContinuesWith(text.Text(), after, rest);
+        });
+    if (!startsLongerName) {
+      return &word;
     }
   }
-  return 0;
+  return nullptr;
 }
 
-BlockLines FindBlock(std::wstring_view name, const SearchLines& text) {
-  const int open = FindHandlerLine(L"on ", name, text);
-  if (open == 0) {
+// A handler's opening and closing lines as found; the closing line is only
+// looked for when there is an opening line.
+struct FoundBlock {
+  const HandlerWords::Mark* open = nullptr;
+  const HandlerWords::Mark* close = nullptr;
+
+  BlockLines Lines() const {
+    return {open != nullptr ? open->line : 0, close != nullptr ? close->line : 0};
+  }
+};
+
+FoundBlock FindBlock(std::wstring_view name, const HandlerWords& text) {
+  const HandlerWords::Mark* open = FindHandlerLine(text.On(), name, text);
+  if (open == nullptr) {
     return {};
   }
-  return {open, FindHandlerLine(L"end ", name, text)};
+  return {open, FindHandlerLine(text.End(), name, text)};
+}
+
+// Whether compacting would leave a trimmed text as it is: it holds neither a
+// run of spaces nor " = ". A handler's stored block, compacted at load, is
+// such a text.
+bool NothingToCompact(std::wstring_view trimmed) {
+  for (std::size_t i = 0; i + 1 < trimmed.size(); ++i) {
+    if (trimmed[i] != L' ') {
+      continue;
+    }
+    const wchar_t next = trimmed[i + 1];
+    if (next == L' ' || (next == L'=' && i + 2 < trimmed.size() && trimmed[i + 2] == L' ')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A script text as the handler search reads it: spaces compacted, blanks
+// trimmed at both ends (CompactSpaces trims, and leaves no blank at either
+// end). A text with nothing to compact is read where it is, so the caller
+// keeps it while this is in use.
+struct SearchedScript {
+  explicit SearchedScript(std::wstring_view text)
+      : compacted(NothingToCompact(TrimmedView(text)) ? std::wstring() : CompactSpaces(text)),
+        trimmed(compacted.empty() ? TrimmedView(text) : std::wstring_view(compacted)),
+        words(trimmed) {}
+  SearchedScript(const SearchedScript&) = delete;
+  SearchedScript& operator=(const SearchedScript&) = delete;
+
+  std::wstring compacted; // empty when it would be the trimmed text
+  std::wstring_view trimmed;
+  HandlerWords words;
+};
+
+// Every " = " becomes "=", matches taken left to right and never
+// overlapping, as ReplaceAll takes them, in place since the text only
+// shrinks. The search goes from "=" to "=", far rarer in a script than
+// spaces.
+void TightenEquals(std::wstring& text) {
+  std::size_t kept = 0; // the end of what is written
+  std::size_t next = 0; // the first character not yet taken
+  for (std::size_t eq = text.find(L'=', 1); eq != std::wstring::npos && eq + 1 < text.size();
+       eq = text.find(L'=', eq + 1)) {
+    // The space before it may be the end of the match just taken.
+    if (eq - 1 < next || text[eq - 1] != L' ' || text[eq + 1] != L' ') {
+      continue;
+    }
+    std::char_traits<wchar_t>::move(&text[kept], &text[next], eq - 1 - next);
+    kept += eq - 1 - next;
+    text[kept++] = L'=';
+    next = eq + 2;
+  }
+  if (next == 0) {
+    return;
+  }
+  std::char_traits<wchar_t>::move(&text[kept], &text[next], text.size() - next);
+  text.resize(kept + text.size() - next);
 }
 
 // A line number of the trimmed text as one of the text as given (0, no
@@ -146,7 +253,7 @@ public:
     if (state_ == State::Install) {
       return TakeInstallLine(number, line, w1, w2);
     }
-    if (w1 == L"switch" && w2 == L"result") {
+    if (w1 == L"switch"sv && w2 == L"result"sv) {
       state_ = State::Switch;
       nestStart_ = number;
       StartNest(number, line);
@@ -162,6 +269,7 @@ public:
     return true;
   }
 
+  void Reserve(std::size_t size) { out_.reserve(size); }
   std::wstring Text() { return std::move(out_); }
 
 private:
@@ -169,34 +277,34 @@ private:
 
   void TakeCommandLine(int number, std::wstring_view line, std::wstring_view w1,
                        std::wstring_view w2) {
-    if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
+    if (w1 == L"install:"sv || (w1 == L"install"sv && w2 == L"handler:"sv)) {
       state_ = State::Install;
       nestStart_ = number;
       return;
     }
     // Only the one-line form of install is kept; any other install line is
     // dropped.
-    if (w1 == L"install" && w2 != L"handler") {
+    if (w1 == L"install"sv && w2 != L"handler"sv) {
       return;
     }
     Keep(line, number);
-    if (w1 == L"answer" || w1 == L"check") {
+    if (w1 == L"answer"sv || w1 == L"check"sv) {
       state_ = State::AfterAnswer;
     }
   }
 
   bool TakeInstallLine(int number, std::wstring_view line, std::wstring_view w1,
                        std::wstring_view w2) {
-    if (w1 == L"on") {
+    if (w1 == L"on"sv) {
       nestedName_ = w2;
       StartNest(number, line);
       return true;
     }
-    if (w1 == L"end" && w2 != nestedName_) {
+    if (w1 == L"end"sv && w2 != nestedName_) {
       return Fault(number);
     }
     AddToNest(number, line);
-    if (w1 == L"end") {
+    if (w1 == L"end"sv) {
       Fold(L"install handler ", FoldKind::Install);
     }
     return true;
@@ -204,11 +312,11 @@ private:
 
   bool TakeSwitchLine(int number, std::wstring_view line, std::wstring_view w1,
                       std::wstring_view w2) {
-    if (w1 == L"end" && w2 != L"switch") {
+    if (w1 == L"end"sv && w2 != L"switch"sv) {
       return Fault(number);
     }
     AddToNest(number, line);
-    if (w1 == L"end") {
+    if (w1 == L"end"sv) {
       Fold(L"checkSwitch ", FoldKind::Switch);
     }
     return true;
@@ -263,19 +371,29 @@ private:
   std::vector<int> nestLines_;
 };
 
-// Lines [open, close] of the trimmed text, comments left out, folded.
-std::wstring FoldedBlock(std::wstring_view text, BlockLines block, BlockFolder folder) {
-  const std::vector<std::wstring_view> lines = SplitRawLines(text);
-  for (int i = block.open; i <= block.close; ++i) {
-    const std::wstring_view line = TrimmedView(lines[static_cast<std::size_t>(i) - 1]);
-    if (IsCommentLine(line)) {
-      continue;
-    }
-    if (!folder.Take(i, line)) {
-      return kIncomplete;
-    }
+// The lines from the opening line to the closing line of the trimmed text,
+// comments left out, folded; none when the closing line comes first.
+std::wstring FoldedBlock(std::wstring_view text, const FoundBlock& block, BlockFolder folder) {
+  const HandlerWords::Mark& open = *block.open;
+  const int close = block.close->line;
+  if (close >= open.line) {
+    // Room for the block as written, which folding seldom makes longer.
+    folder.Reserve(block.close->lineStart - open.lineStart + 2 * kCrLf.size());
   }
-  return folder.Text();
+  bool complete = true;
+  ForEachRawLine(text.substr(open.lineStart), [&](int counted, std::wstring_view raw) {
+    const int number = open.line + counted - 1;
+    if (number > close) {
+      return false;
+    }
+    const std::wstring_view line = TrimmedView(raw);
+    if (!IsCommentLine(line) && !folder.Take(number, line)) {
+      complete = false;
+      return false;
+    }
+    return true;
+  });
+  return complete ? folder.Text() : kIncomplete;
 }
 
 // An openScript block that never ends, in a script loaded while there is no
@@ -295,17 +413,18 @@ bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_v
 // The named handler's block from a text searched already.
 std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
                          const SearchedScript& script, ExtractTrace* trace) {
-  const BlockLines block = FindBlock(name, script.lines);
+  const FoundBlock block = FindBlock(name, script.words);
   // The trace counts lines of the text as given, whose leading blank lines
   // the trimming took away; working that out is left to traced runs.
   const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
   if (trace != nullptr) {
-    trace->block = {Shifted(block.open, shift), Shifted(block.close, shift)};
+    const BlockLines lines = block.Lines();
+    trace->block = {Shifted(lines.open, shift), Shifted(lines.close, shift)};
   }
-  if (block.open == 0) {
+  if (block.open == nullptr) {
     return L"";
   }
-  if (block.close == 0) {
+  if (block.close == nullptr) {
     return kIncomplete;
   }
   return FoldedBlock(script.trimmed, block, BlockFolder(trace, shift));
@@ -315,13 +434,17 @@ std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
 
 std::wstring CompactSpaces(std::wstring_view text) {
   const std::wstring_view trimmed = TrimmedView(text);
-  std::wstring compacted;
-  compacted.reserve(trimmed.size());
+  // Compacting never lengthens the text: it is written in place of a copy.
+  std::wstring compacted(trimmed.size(), L' ');
+  std::size_t out = 0;
   for (std::size_t i = 0; i < trimmed.size();) {
-    const std::size_t space = std::min(trimmed.find(L' ', i), trimmed.size());
-    compacted.append(trimmed.substr(i, space - i));
-    i = space;
-    std::size_t run = 0;
+    const wchar_t c = trimmed[i++];
+    compacted[out++] = c;
+    // A single space, by far the commonest, stays as it is.
+    if (c != L' ' || i == trimmed.size() || trimmed[i] != L' ') {
+      continue;
+    }
+    std::size_t run = 1;
     while (i < trimmed.size() && trimmed[i] == L' ') {
       ++run;
       ++i;
@@ -332,9 +455,12 @@ std::wstring CompactSpaces(std::wstring_view text) {
     for (std::size_t n = std::min<std::size_t>(run, 100); n >= 2; --n) {
       run = run / n + run % n;
     }
-    compacted.append(run, L' ');
+    // The first space is written already, and the run never grows.
+    out += run - 1;
   }
-  return ReplaceAll(compacted, L" = ", L"=");
+  compacted.resize(out);
+  TightenEquals(compacted);
+  return compacted;
 }
 
 std::wstring UnterminatedHandlerMessage(std::wstring_view name) {
@@ -355,7 +481,7 @@ std::wstring IncompleteBlockMessage(std::wstring_view name) {
 }
 
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  return FindBlock(name, SearchLines(text));
+  return FindBlock(name, HandlerWords(text)).Lines();
 }
 
 std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, ExtractTrace* trace) {
@@ -363,7 +489,7 @@ std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, Extr
 }
 
 std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindBlock(name, SearchedScript(text).lines);
+  const BlockLines block = FindBlock(name, SearchedScript(text).words).Lines();
   if (block.open == 0) {
     return FatalParse{MissingHandlerMessage(name), L"Handler Not Found"};
   }
@@ -374,20 +500,31 @@ std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wst
 }
 
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindHandlerBlock(name, text);
-  if (block.open == 0 || block.close == 0) {
+  const HandlerWords words(text);
+  const FoundBlock block = FindBlock(name, words);
+  if (block.open == nullptr || block.close == nullptr) {
     return std::wstring(text);
   }
-  const std::vector<std::wstring_view> lines = SplitRawLines(text);
-  const std::wstring after = JoinLines(lines, static_cast<std::size_t>(block.close), lines.size());
-  if (block.open == 1) {
-    return after;
+  // The lines before the opening line and those after the closing line are
+  // kept; when the closing line comes first, the lines between are kept twice.
+  const std::size_t closeEnd = text.find(kCrLf, block.close->after);
+  const std::wstring_view after =
+      closeEnd == std::wstring_view::npos ? std::wstring_view() : text.substr(closeEnd + 2);
+  std::wstring kept;
+  if (block.open->line > 1) {
+    const std::wstring_view before = text.substr(0, block.open->lineStart - kCrLf.size());
+    kept.reserve(before.size() + kCrLf.size() + after.size());
+    kept += before;
+    kept += kCrLf;
   }
-  return JoinLines(lines, 0, static_cast<std::size_t>(block.open) - 1) + kCrLf + after;
+  kept += after;
+  return kept;
 }
 
 void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
-  std::wstring text(script);
+  // The script as given until a block is taken out of it, then what is left.
+  std::wstring_view text = script;
+  std::wstring left;
   // Searched afresh only when a block is taken out of the text.
   std::optional<SearchedScript> searched;
   for (const HandlerName& handler : kHandlerNames) {
@@ -398,9 +535,9 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (trace != nullptr) {
       step = &trace->steps.emplace_back();
       step->name = handler.name;
-      step->text = text;
+      step->text = std::wstring(text);
     }
-    const std::wstring block =
+    std::wstring block =
         ExtractFrom(handler.name, text, *searched, step != nullptr ? &step->extract : nullptr);
     if (step != nullptr) {
       step->block = block;
@@ -415,12 +552,13 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (block.empty()) {
       continue;
     }
-    app.handlers[handler.slot] = block;
+    app.handlers[handler.slot] = std::move(block);
     if (step != nullptr) {
       step->removed = FindHandlerBlock(handler.name, text);
     }
-    text = RemoveHandlerBlock(handler.name, text);
     searched.reset();
+    left = RemoveHandlerBlock(handler.name, text);
+    text = left;
   }
 }
 

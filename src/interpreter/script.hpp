@@ -60,6 +60,9 @@ BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text);
 std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text,
                             ExtractTrace* trace = nullptr);
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text);
+// Loads a script's blocks into the handler table. The text is read until
+// the load ends, while errors are reported and their handler runs: it must
+// not be one of app's handler texts.
 void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
 
 // The fatal messages of a mandatory handler that is missing or never ends,
