@@ -67,29 +67,16 @@ public:
   };
 
   explicit HandlerWords(std::wstring_view text) : text_(text) {
-    // The last four characters upper-cased, a byte each (0 for one whose
-    // upper case is not ASCII), so that each character costs a shift and two
-    // comparisons that are seldom true.
-    constexpr std::uint32_t kOn = 'O' << 16 | 'N' << 8 | ' ';
-    constexpr std::uint32_t kEnd = 'E' << 24 | 'N' << 16 | 'D' << 8 | ' ';
-    std::uint32_t last = 0;
-    int line = 1;
-    std::size_t lineStart = 0;
-    wchar_t previous = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const wchar_t c = text[i];
-      // Only CR LF breaks a line; such pairs never overlap.
-      const bool breaks = c == L'\n' && previous == L'\r';
-      line += breaks ? 1 : 0;
-      lineStart = breaks ? i + 1 : lineStart;
-      previous = c;
-      const auto upper = static_cast<std::uint32_t>(UpperChar(c));
-      last = last << 8 | (upper < 0x80 ? upper : 0);
-      if ((last & 0xFFFFFF) == kOn) {
-        on_.push_back({i + 1, line, lineStart});
-      }
-      if (last == kEnd) {
-        end_.push_back({i + 1, line, lineStart});
+    // Most of a script holds neither word. It is read a block at a time,
+    // first with plain comparisons that the compiler runs side by side; only
+    // a block where a word may end is read character by character.
+    for (std::size_t from = 0; from < text.size(); from += kBlock) {
+      const std::size_t to = std::min(text.size(), from + kBlock);
+      std::uint32_t breaks = 0;
+      if (MayEndAWord(from, to, breaks)) {
+        ReadMarks(from, to);
+      } else if (breaks != 0) {
+        SkipLines(to, breaks);
       }
     }
   }
@@ -102,9 +89,63 @@ public:
   const std::vector<Mark>& End() const { return end_; }
 
 private:
+  static constexpr std::size_t kBlock = 64;
+
+  // Whether a word may end in [from, to): there is a space after an N or a D
+  // of either case, or a character outside ASCII, whose case mapping is left
+  // to the careful reading. Counts the line breaks there too. Only CR LF
+  // breaks a line, and such pairs never overlap. No word ends, and no line
+  // breaks, at the first character.
+  bool MayEndAWord(std::size_t from, std::size_t to, std::uint32_t& breaks) const {
+    const wchar_t* text = text_.data();
+    std::uint32_t may = 0;
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < to; ++i) {
+      const auto c = static_cast<std::uint32_t>(text[i]);
+      const auto before = static_cast<std::uint32_t>(text[i - 1]);
+      const std::uint32_t folded = before | 0x20;
+      may |= (c >= 0x80) | ((c == ' ') & ((folded == 'n') | (folded == 'd') | (before >= 0x80)));
+      breaks += (c == '\n') & (before == '\r');
+    }
+    return may != 0;
+  }
+
+  // Notes the words that end in [from, to), and the lines there.
+  void ReadMarks(std::size_t from, std::size_t to) {
+    const std::wstring_view text = text_;
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < to; ++i) {
+      if (text[i] == L'\n' && text[i - 1] == L'\r') {
+        ++line_;
+        lineStart_ = i + 1;
+        continue;
+      }
+      if (UpperChar(text[i]) != L' ') {
+        continue;
+      }
+      if (i >= 2 && UpperChar(text[i - 2]) == L'O' && UpperChar(text[i - 1]) == L'N') {
+        on_.push_back({i + 1, line_, lineStart_});
+      }
+      if (i >= 3 && UpperChar(text[i - 3]) == L'E' && UpperChar(text[i - 2]) == L'N' &&
+          UpperChar(text[i - 1]) == L'D') {
+        end_.push_back({i + 1, line_, lineStart_});
+      }
+    }
+  }
+
+  // Goes past a block before `to` that holds line breaks but no word.
+  void SkipLines(std::size_t to, std::uint32_t breaks) {
+    line_ += static_cast<int>(breaks);
+    std::size_t i = to - 1;
+    while (text_[i] != L'\n' || text_[i - 1] != L'\r') {
+      --i;
+    }
+    lineStart_ = i + 1;
+  }
+
   std::wstring_view text_;
   std::vector<Mark> on_;
   std::vector<Mark> end_;
+  int line_ = 1;              // the line being read
+  std::size_t lineStart_ = 0; // where it starts
 };
 
 // Whether the text goes on at `at` with the upper-case word, ignoring case,
@@ -173,16 +214,26 @@ FoundBlock FindBlock(std::wstring_view name, const HandlerWords& text) {
 // run of spaces nor " = ". A handler's stored block, compacted at load, is
 // such a text.
 bool NothingToCompact(std::wstring_view trimmed) {
-  for (std::size_t i = 0; i + 1 < trimmed.size(); ++i) {
-    if (trimmed[i] != L' ') {
-      continue;
+  const wchar_t* text = trimmed.data();
+  const std::size_t size = trimmed.size();
+  if (size < 2) {
+    return true;
+  }
+  // A block at a time with plain comparisons the compiler runs side by side;
+  // the last two characters are looked at on their own.
+  constexpr std::size_t kBlock = 256;
+  for (std::size_t from = 0; from + 2 < size; from += kBlock) {
+    const std::size_t to = std::min(size - 2, from + kBlock);
+    std::uint32_t found = 0;
+    for (std::size_t i = from; i < to; ++i) {
+      const wchar_t next = text[i + 1];
+      found |= (text[i] == L' ') & ((next == L' ') | ((next == L'=') & (text[i + 2] == L' ')));
     }
-    const wchar_t next = trimmed[i + 1];
-    if (next == L' ' || (next == L'=' && i + 2 < trimmed.size() && trimmed[i + 2] == L' ')) {
+    if (found != 0) {
       return false;
     }
   }
-  return true;
+  return text[size - 2] != L' ' || text[size - 1] != L' ';
 }
 
 // A script text as the handler search reads it: spaces compacted, blanks
