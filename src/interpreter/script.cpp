@@ -236,47 +236,133 @@ bool NothingToCompact(std::wstring_view trimmed) {
   return text[size - 2] != L' ' || text[size - 1] != L' ';
 }
 
-// A script text as the handler search reads it: spaces compacted, blanks
-// trimmed at both ends (CompactSpaces trims, and leaves no blank at either
-// end). A text with nothing to compact is read where it is, so the caller
-// keeps it while this is in use.
-struct SearchedScript {
-  explicit SearchedScript(std::wstring_view text)
-      : compacted(NothingToCompact(TrimmedView(text)) ? std::wstring() : CompactSpaces(text)),
-        trimmed(compacted.empty() ? TrimmedView(text) : std::wstring_view(compacted)),
-        words(trimmed) {}
-  SearchedScript(const SearchedScript&) = delete;
-  SearchedScript& operator=(const SearchedScript&) = delete;
+// Writes the text at `out`, which has room for it, with every run of spaces
+// shrunk; gives how much it wrote, never more than the text.
+std::size_t ShrinkSpaceRuns(std::wstring_view text, wchar_t* out) {
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const wchar_t c = text[i++];
+    out[written++] = c;
+    // A single space, by far the commonest, stays as it is.
+    if (c != L' ' || i == text.size() || text[i] != L' ') {
+      continue;
+    }
+    std::size_t run = 1;
+    while (i < text.size() && text[i] == L' ') {
+      ++run;
+      ++i;
+    }
+    // Runs of n spaces are replaced by one space for n from 100 down to 2,
+    // each pass left to right over what the pass before left behind.
+    // (A run shorter than n is left as it is by that pass.)
+    for (std::size_t n = std::min<std::size_t>(run, 100); n >= 2; --n) {
+      run = run / n + run % n;
+    }
+    // The first space is written already, and the run never grows.
+    written += run - 1;
+  }
+  return written;
+}
 
-  std::wstring compacted; // empty when it would be the trimmed text
-  std::wstring_view trimmed;
-  HandlerWords words;
-};
-
-// Every " = " becomes "=", matches taken left to right and never
-// overlapping, as ReplaceAll takes them, in place since the text only
-// shrinks. The search goes from "=" to "=", far rarer in a script than
-// spaces.
-void TightenEquals(std::wstring& text) {
-  std::size_t kept = 0; // the end of what is written
-  std::size_t next = 0; // the first character not yet taken
-  for (std::size_t eq = text.find(L'=', 1); eq != std::wstring::npos && eq + 1 < text.size();
-       eq = text.find(L'=', eq + 1)) {
+// Makes every " = " in text[from, end) "=", in place, matches taken left to
+// right and never overlapping, as ReplaceAll takes them; gives the new end.
+// The search goes from "=" to "=", far rarer in a script than spaces.
+std::size_t TightenEquals(wchar_t* text, std::size_t from, std::size_t end) {
+  const std::wstring_view view(text, end);
+  std::size_t kept = from; // the end of what is kept
+  std::size_t next = from; // the first character not yet taken
+  for (std::size_t eq = view.find(L'=', from + 1); eq != std::wstring_view::npos && eq + 1 < end;
+       eq = view.find(L'=', eq + 1)) {
     // The space before it may be the end of the match just taken.
     if (eq - 1 < next || text[eq - 1] != L' ' || text[eq + 1] != L' ') {
       continue;
     }
-    std::char_traits<wchar_t>::move(&text[kept], &text[next], eq - 1 - next);
+    std::char_traits<wchar_t>::move(text + kept, text + next, eq - 1 - next);
     kept += eq - 1 - next;
     text[kept++] = L'=';
     next = eq + 2;
   }
-  if (next == 0) {
-    return;
-  }
-  std::char_traits<wchar_t>::move(&text[kept], &text[next], text.size() - next);
-  text.resize(kept + text.size() - next);
+  std::char_traits<wchar_t>::move(text + kept, text + next, end - next);
+  return kept + end - next;
 }
+
+// A script text as the handler search reads it: spaces compacted, blanks
+// trimmed at both ends, as CompactSpaces gives it. A text with nothing to
+// compact is read where it is, so the caller keeps the text while this is in
+// use.
+class SearchedScript {
+public:
+  explicit SearchedScript(std::wstring_view text)
+      : given_(text), trimmed_(Compact(text)), words_(trimmed_) {}
+  SearchedScript(const SearchedScript&) = delete;
+  SearchedScript& operator=(const SearchedScript&) = delete;
+
+  std::wstring_view Given() const { return given_; }
+  std::wstring_view Trimmed() const { return trimmed_; }
+  const HandlerWords& Words() const { return words_; }
+
+  // Where the line of the text as given starts that became the line starting
+  // at `at` in the compacted text: compacting keeps every line break, and
+  // trimming takes only blank lines and the blanks before the first line
+  // kept.
+  std::size_t GivenLineStart(std::size_t at) const {
+    if (at == 0) {
+      const std::size_t lineBreak = given_.substr(0, trimmedStart_).rfind(kCrLf);
+      return lineBreak == std::wstring_view::npos ? 0 : lineBreak + kCrLf.size();
+    }
+    if (pieces_.empty()) {
+      return trimmedStart_ + at;
+    }
+    const auto piece = std::prev(std::upper_bound(
+        pieces_.begin(), pieces_.end(), at,
+        [](std::size_t position, const Piece& p) { return position < p.compacted; }));
+    std::size_t given = piece->given;
+    for (std::size_t line = FindLineBreak(trimmed_, piece->compacted); line < at;
+         line = FindLineBreak(trimmed_, line + kCrLf.size())) {
+      given = FindLineBreak(given_, given) + kCrLf.size();
+    }
+    return given;
+  }
+
+private:
+  // Where a piece of whole lines starts, in the text as given and compacted.
+  struct Piece {
+    std::size_t given;
+    std::size_t compacted;
+  };
+  static constexpr std::size_t kPiece = 4096;
+
+  // Compacts the text a piece of whole lines at a time, since neither a run
+  // of spaces nor " = " spans a line break, noting where each piece went.
+  std::wstring_view Compact(std::wstring_view text) {
+    const std::wstring_view trimmed = TrimmedView(text);
+    trimmedStart_ = static_cast<std::size_t>(trimmed.data() - text.data());
+    if (NothingToCompact(trimmed)) {
+      return trimmed;
+    }
+    compacted_.resize(trimmed.size());
+    std::size_t end = 0;
+    for (std::size_t from = 0; from < trimmed.size();) {
+      const std::size_t lineBreak = FindLineBreak(trimmed, std::min(trimmed.size(), from + kPiece));
+      const std::size_t to =
+          lineBreak == std::wstring_view::npos ? trimmed.size() : lineBreak + kCrLf.size();
+      pieces_.push_back({trimmedStart_ + from, end});
+      const std::size_t pieceStart = end;
+      end += ShrinkSpaceRuns(trimmed.substr(from, to - from), compacted_.data() + end);
+      end = TightenEquals(compacted_.data(), pieceStart, end);
+      from = to;
+    }
+    compacted_.resize(end);
+    return compacted_;
+  }
+
+  std::wstring_view given_;
+  std::size_t trimmedStart_ = 0; // where the trimmed text starts in it
+  std::wstring compacted_;       // empty when the trimmed text is read where it is
+  std::vector<Piece> pieces_;
+  std::wstring_view trimmed_;
+  HandlerWords words_;
+};
 
 // A line number of the trimmed text as one of the text as given (0, no
 // line, stays 0).
@@ -447,6 +533,57 @@ std::wstring FoldedBlock(std::wstring_view text, const FoundBlock& block, BlockF
   return complete ? folder.Text() : kIncomplete;
 }
 
+// The text without the lines from the one starting at `open` to the one
+// starting at `close`: the lines before the first and those after the second
+// are kept, so when the second comes first, the lines between are kept twice.
+std::wstring CutLines(std::wstring_view text, std::size_t open, std::size_t close) {
+  const std::size_t closeEnd = FindLineBreak(text, close);
+  const std::wstring_view after = closeEnd == std::wstring_view::npos
+                                      ? std::wstring_view()
+                                      : text.substr(closeEnd + kCrLf.size());
+  std::wstring kept;
+  if (open > 0) {
+    const std::wstring_view before = text.substr(0, open - kCrLf.size());
+    kept.reserve(before.size() + kCrLf.size() + after.size());
+    kept += before;
+    kept += kCrLf;
+  }
+  kept += after;
+  return kept;
+}
+
+// Whether the line of the text starting at `start` opens (or closes) the
+// named handler's block.
+bool LineHoldsHandlerWord(std::wstring_view text, std::size_t start, bool opening,
+                          std::wstring_view name) {
+  const std::size_t end = FindLineBreak(text, start);
+  const HandlerWords words(text.substr(start, end == std::wstring_view::npos ? end : end - start));
+  return FindHandlerLine(opening ? words.On() : words.End(), name, words) != nullptr;
+}
+
+bool IsAsciiLetters(std::wstring_view name) {
+  return std::all_of(name.begin(), name.end(), [](wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+  });
+}
+
+// The text a block was found in, without the block, as RemoveHandlerBlock
+// gives it, mostly without reading the whole text again. Compacting keeps an
+// opening or closing line of a name made of letters as it is, so the text as
+// given holds none on a line before those found compacted; when it holds them
+// on those same lines, they are the ones RemoveHandlerBlock would find.
+std::wstring WithoutBlock(std::wstring_view name, const SearchedScript& script,
+                          const FoundBlock& block) {
+  const std::wstring_view text = script.Given();
+  const std::size_t open = script.GivenLineStart(block.open->lineStart);
+  const std::size_t close = script.GivenLineStart(block.close->lineStart);
+  if (!IsAsciiLetters(name) || !LineHoldsHandlerWord(text, open, true, name) ||
+      !LineHoldsHandlerWord(text, close, false, name)) {
+    return RemoveHandlerBlock(name, text);
+  }
+  return CutLines(text, open, close);
+}
+
 // An openScript block that never ends, in a script loaded while there is no
 // openScript to fall back on (the start-up script): the script as written
 // goes into the slot, so that the mandatory run that follows finds the block
@@ -464,7 +601,7 @@ bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_v
 // The named handler's block from a text searched already.
 std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
                          const SearchedScript& script, ExtractTrace* trace) {
-  const FoundBlock block = FindBlock(name, script.words);
+  const FoundBlock block = FindBlock(name, script.Words());
   // The trace counts lines of the text as given, whose leading blank lines
   // the trimming took away; working that out is left to traced runs.
   const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
@@ -478,7 +615,7 @@ std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
   if (block.close == nullptr) {
     return kIncomplete;
   }
-  return FoldedBlock(script.trimmed, block, BlockFolder(trace, shift));
+  return FoldedBlock(script.Trimmed(), block, BlockFolder(trace, shift));
 }
 
 } // namespace
@@ -487,30 +624,8 @@ std::wstring CompactSpaces(std::wstring_view text) {
   const std::wstring_view trimmed = TrimmedView(text);
   // Compacting never lengthens the text: it is written in place of a copy.
   std::wstring compacted(trimmed.size(), L' ');
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < trimmed.size();) {
-    const wchar_t c = trimmed[i++];
-    compacted[out++] = c;
-    // A single space, by far the commonest, stays as it is.
-    if (c != L' ' || i == trimmed.size() || trimmed[i] != L' ') {
-      continue;
-    }
-    std::size_t run = 1;
-    while (i < trimmed.size() && trimmed[i] == L' ') {
-      ++run;
-      ++i;
-    }
-    // Runs of n spaces are replaced by one space for n from 100 down to 2,
-    // each pass left to right over what the pass before left behind.
-    // (A run shorter than n is left as it is by that pass.)
-    for (std::size_t n = std::min<std::size_t>(run, 100); n >= 2; --n) {
-      run = run / n + run % n;
-    }
-    // The first space is written already, and the run never grows.
-    out += run - 1;
-  }
-  compacted.resize(out);
-  TightenEquals(compacted);
+  const std::size_t end = ShrinkSpaceRuns(trimmed, compacted.data());
+  compacted.resize(TightenEquals(compacted.data(), 0, end));
   return compacted;
 }
 
@@ -540,7 +655,7 @@ std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, Extr
 }
 
 std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindBlock(name, SearchedScript(text).words).Lines();
+  const BlockLines block = FindBlock(name, SearchedScript(text).Words()).Lines();
   if (block.open == 0) {
     return FatalParse{MissingHandlerMessage(name), L"Handler Not Found"};
   }
@@ -556,20 +671,7 @@ std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) 
   if (block.open == nullptr || block.close == nullptr) {
     return std::wstring(text);
   }
-  // The lines before the opening line and those after the closing line are
-  // kept; when the closing line comes first, the lines between are kept twice.
-  const std::size_t closeEnd = text.find(kCrLf, block.close->after);
-  const std::wstring_view after =
-      closeEnd == std::wstring_view::npos ? std::wstring_view() : text.substr(closeEnd + 2);
-  std::wstring kept;
-  if (block.open->line > 1) {
-    const std::wstring_view before = text.substr(0, block.open->lineStart - kCrLf.size());
-    kept.reserve(before.size() + kCrLf.size() + after.size());
-    kept += before;
-    kept += kCrLf;
-  }
-  kept += after;
-  return kept;
+  return CutLines(text, block.open->lineStart, block.close->lineStart);
 }
 
 void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
@@ -607,8 +709,10 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (step != nullptr) {
       step->removed = FindHandlerBlock(handler.name, text);
     }
+    std::wstring rest =
+        WithoutBlock(handler.name, *searched, FindBlock(handler.name, searched->Words()));
     searched.reset();
-    left = RemoveHandlerBlock(handler.name, text);
+    left = std::move(rest);
     text = left;
   }
 }
