@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_state.hpp"
+#include "interpreter/compaction.hpp"
 #include "interpreter/results.hpp"
 
 namespace velmora {
@@ -53,7 +54,6 @@ struct ParseTrace {
   std::vector<ParseStep> steps;
 };
 
-std::wstring CompactSpaces(std::wstring_view text);
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text);
 // The named handler's block, folded, every line preceded by CR LF; "" when
 // the text holds no opening line, kIncomplete when the block is malformed.
