@@ -131,17 +131,20 @@ std::wstring_view CompactedText::Compact(std::wstring_view text) {
   if (NothingToCompact(trimmed, 0, trimmed.size())) {
     return trimmed;
   }
-  compacted_.resize(trimmed.size());
-  std::size_t end = 0;
+  // Compacting never lengthens the text. The string is lengthened a piece at
+  // a time, just before the piece is written, so that its filling is done in
+  // the cache.
+  compacted_.reserve(trimmed.size());
   for (std::size_t from = 0; from < trimmed.size();) {
     const std::size_t to = PieceEnd(trimmed, from);
-    pieces_.push_back({trimmedStart_ + from, end});
-    const std::size_t pieceStart = end;
-    end += ShrinkSpaceRuns(trimmed.substr(from, to - from), compacted_.data() + end);
-    end = TightenEquals(compacted_.data(), pieceStart, end);
+    const std::size_t start = compacted_.size();
+    pieces_.push_back({trimmedStart_ + from, start});
+    compacted_.resize(start + (to - from));
+    const std::size_t end =
+        start + ShrinkSpaceRuns(trimmed.substr(from, to - from), compacted_.data() + start);
+    compacted_.resize(TightenEquals(compacted_.data(), start, end));
     from = to;
   }
-  compacted_.resize(end);
   return compacted_;
 }
 
