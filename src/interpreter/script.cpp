@@ -230,10 +230,10 @@ std::wstring FoldedBlock(std::wstring_view text, const FoundBlock& block, Extrac
 
 // The named handler's block from a trimmed text, as ExtractFrom gives it
 // without a trace, found and folded a piece at a time, so that the text is
-// read from memory once. The lines of a piece are folded once it has been
-// searched, so that they are known to come before the closing line. A text
-// not compacted yet is looked at piece by piece too: nothing when a piece
-// needs compacting, since what went before is the same compacted.
+// read from memory once. A piece's lines are folded only after it has been
+// searched, when it is known whether the closing line is among them. A text
+// not compacted yet is checked piece by piece too: nothing when a piece needs
+// compacting, since the pieces before it are the same compacted.
 std::optional<std::wstring> ExtractInPieces(std::wstring_view name, std::wstring_view text,
                                             bool compacted) {
   const HandlerLineSearch search(name);
