@@ -1,6 +1,6 @@
 // Compacting the spaces of a script text: runs of spaces shrunk and " = "
-// tightened, a piece of whole lines at a time, since neither spans a line
-// break.
+// tightened; a long text a piece of whole lines at a time, since neither
+// spans a line break.
 #include "interpreter/compaction.hpp"
 
 #include <algorithm>
