@@ -104,7 +104,9 @@ std::size_t PieceEnd(std::wstring_view text, std::size_t from) {
   return lineBreak == std::wstring_view::npos ? text.size() : lineBreak + kCrLf.size();
 }
 
-CompactedText::CompactedText(std::wstring_view text) : given_(text), trimmed_(Compact(text)) {}
+CompactedText::CompactedText(std::wstring_view text,
+                             const std::function<void(std::wstring_view)>& compacting)
+    : given_(text), trimmed_(Compact(text, compacting)) {}
 
 std::size_t CompactedText::GivenLineStart(std::size_t at) const {
   if (at == 0) {
@@ -125,7 +127,8 @@ std::size_t CompactedText::GivenLineStart(std::size_t at) const {
   return given;
 }
 
-std::wstring_view CompactedText::Compact(std::wstring_view text) {
+std::wstring_view CompactedText::Compact(std::wstring_view text,
+                                         const std::function<void(std::wstring_view)>& compacting) {
   const std::wstring_view trimmed = TrimmedView(text);
   trimmedStart_ = static_cast<std::size_t>(trimmed.data() - text.data());
   if (NothingToCompact(trimmed, 0, trimmed.size())) {
@@ -143,6 +146,9 @@ std::wstring_view CompactedText::Compact(std::wstring_view text) {
     const std::size_t end =
         start + ShrinkSpaceRuns(trimmed.substr(from, to - from), compacted_.data() + start);
     compacted_.resize(TightenEquals(compacted_.data(), start, end));
+    if (compacting) {
+      compacting(compacted_);
+    }
     from = to;
   }
   return compacted_;

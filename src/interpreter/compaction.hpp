@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,10 @@ std::size_t PieceEnd(std::wstring_view text, std::size_t from);
 // use.
 class CompactedText {
 public:
-  explicit CompactedText(std::wstring_view text);
+  // Each time a piece of a long text has been compacted, `compacting` is
+  // given the text compacted so far.
+  explicit CompactedText(std::wstring_view text,
+                         const std::function<void(std::wstring_view)>& compacting = {});
   CompactedText(const CompactedText&) = delete;
   CompactedText& operator=(const CompactedText&) = delete;
 
@@ -48,7 +52,8 @@ private:
     std::size_t compacted;
   };
 
-  std::wstring_view Compact(std::wstring_view text);
+  std::wstring_view Compact(std::wstring_view text,
+                            const std::function<void(std::wstring_view)>& compacting);
 
   std::wstring_view given_;
   std::size_t trimmedStart_ = 0; // where the trimmed text starts in it

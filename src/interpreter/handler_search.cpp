@@ -37,11 +37,8 @@ bool ContinuesWith(std::wstring_view text, std::size_t at, std::wstring_view upp
 
 } // namespace
 
-HandlerWords::HandlerWords(std::wstring_view text, std::size_t to) : text_(text) {
-  ReadTo(std::min(to, text.size()));
-}
-
-void HandlerWords::ReadTo(std::size_t to) {
+void HandlerWords::ReadTo(std::wstring_view text, std::size_t to) {
+  text_ = text;
   for (std::size_t from = read_; from < to; from += kBlock) {
     const std::size_t end = std::min(to, from + kBlock);
     std::uint32_t breaks = 0;

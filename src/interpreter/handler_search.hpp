@@ -26,14 +26,18 @@ public:
     std::size_t lineStart;
   };
 
-  // Reads the text up to `to`, all of it unless told otherwise.
-  explicit HandlerWords(std::wstring_view text, std::size_t to = std::wstring_view::npos);
+  // Nothing read yet.
+  HandlerWords() = default;
+  // The whole text read.
+  explicit HandlerWords(std::wstring_view text) { ReadTo(text, text.size()); }
   // The marks are positions in the text, which the caller keeps.
   HandlerWords(const HandlerWords&) = delete;
   HandlerWords& operator=(const HandlerWords&) = delete;
 
-  // Reads on up to `to`, noting the words that end before it.
-  void ReadTo(std::size_t to);
+  // Reads on up to `to`, noting the words that end before it, in the text,
+  // which begins with what was read before: a text still being written may
+  // be read as it grows.
+  void ReadTo(std::wstring_view text, std::size_t to);
 
   std::wstring_view Text() const { return text_; }
   const std::vector<Mark>& On() const { return on_; }

@@ -237,7 +237,7 @@ std::wstring FoldedBlock(std::wstring_view text, const FoundBlock& block, Extrac
 std::optional<std::wstring> ExtractInPieces(std::wstring_view name, std::wstring_view text,
                                             bool compacted) {
   const HandlerLineSearch search(name);
-  HandlerWords words(text, 0);
+  HandlerWords words;
   std::optional<HandlerWords::Mark> open;
   std::optional<HandlerWords::Mark> close;
   std::optional<LineFolder> folder;
@@ -248,7 +248,7 @@ std::optional<std::wstring> ExtractInPieces(std::wstring_view name, std::wstring
     }
     const std::size_t onRead = words.On().size();
     const std::size_t endRead = words.End().size();
-    words.ReadTo(to);
+    words.ReadTo(text, to);
     if (!open) {
       open = search.First(words, words.On(), onRead);
     }
@@ -346,12 +346,16 @@ bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_v
 }
 
 // A script text as the handler search reads it, compacted and searched for
-// every handler name.
+// every handler name. Each piece compacted is searched at once, while it is
+// still in the cache; a text with nothing to compact is searched as it is.
 struct SearchedScript {
-  explicit SearchedScript(std::wstring_view text) : compacted(text), words(compacted.Trimmed()) {}
+  explicit SearchedScript(std::wstring_view text)
+      : compacted(text, [this](std::wstring_view soFar) { words.ReadTo(soFar, soFar.size()); }) {
+    words.ReadTo(compacted.Trimmed(), compacted.Trimmed().size());
+  }
 
+  HandlerWords words; // made first, to be read as the text is compacted
   CompactedText compacted;
-  HandlerWords words;
 };
 
 // The named handler's block from a text searched already.
