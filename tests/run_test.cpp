@@ -28,6 +28,15 @@ TEST(RunHandler, ResultsAndTheLinesThatRan) {
   }
 }
 
+TEST(RunHandler, EachLineIsReadAfreshWhateverTheLineBeforeHeld) {
+  // The lines of a run share one command line's storage: a short line must
+  // not see the words of the longer line before it.
+  Harness h;
+  EXPECT_EQ(RunHandler(h.app, Piped(L"on x|stop flash|stop|end x"), L"x", Mode::Optional),
+            RunResult::Error);
+  EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'stop' command."});
+}
+
 TEST(HandlerBody, DropsOpeningAndClosingLinesWhateverTheirCase) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"On LeftClick|  a  |END leftclick", L"a"},

@@ -1,5 +1,6 @@
 // Script texts: compaction, finding and folding handler blocks, loading them
 // into the handler table, and the install command.
+#include "base/text.hpp"
 #include "harness.hpp"
 #include "interpreter/script.hpp"
 
@@ -12,6 +13,9 @@ TEST(CompactSpaces, ShrinksRunsOfSpacesAndTightensEquals) {
       {L"\r\n on  x \t", L"on x"},
       {LR"(answer "1 + 1 = 2")", LR"(answer "1 + 1=2")"},
       {L"x   =   y", L"x=y"},
+      // " = " is taken left to right, never twice over one space.
+      {L"a = = b", L"a== b"},
+      {L"a = =  = b", L"a===b"},
       {L"a\t\tb", L"a\t\tb"},
       {L"a" + std::wstring(150, L' ') + L"b" + std::wstring(101, L' ') + L"c", L"a b c"},
   };
@@ -84,6 +88,85 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
     EXPECT_EQ(ExtractHandler(L"openScript", Block(L"openScript", {Piped(body)})),
               stored.empty() ? kIncomplete : L"\r\n" + Block(L"openScript", {kept}))
         << body;
+  }
+}
+
+TEST(FindHandlerBlock, FindsTheLinesALineByLineSearchFindsWhereverTheWordsFall) {
+  // No handler name begins with timerEvent and goes on, so a plain search for
+  // the opening and closing words must agree, whatever stands before them.
+  for (const wchar_t before : {L'x', L' ', L'\u00e9'}) {
+    for (std::size_t count = 0; count < 140; ++count) {
+      const std::wstring text = L"beep\r\n" + std::wstring(count, before) + L"On TimerEvent\r\n" +
+                                std::wstring(count / 2, before) + L"-- END timerevent";
+      const BlockLines block = FindHandlerBlock(L"timerEvent", text);
+      EXPECT_EQ(block.open, FindLineContaining(L"on timerEvent", text)) << count;
+      EXPECT_EQ(block.close, FindLineContaining(L"end timerEvent", text)) << count;
+      EXPECT_EQ(block.close, 3) << count;
+    }
+  }
+}
+
+// Lines enough to fill several of the pieces a long text is read in.
+std::wstring LongFiller() {
+  std::wstring text;
+  for (int i = 0; i < 400; ++i) {
+    text += L"set tooltip \"line " + std::to_wstring(i) + L"\"\r\n";
+  }
+  return text;
+}
+
+TEST(ExtractHandler, ReadingPieceByPieceGivesWhatTheTracedReadingGives) {
+  const std::wstring filler = LongFiller();
+  // A text, and what its x block is: "block", none, or incomplete.
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"on x\r\n" + filler + L"end x", L"block"},
+      // Spaces to compact after the block, or inside it near its end.
+      {L"\r\n  on x\r\n" + filler + L"end x\r\n" + filler + L"a  =  b", L"block"},
+      {L"on x\r\n" + filler + L"do  nothing\r\nend x", L"block"},
+      // A closing line before the opening line, near or far.
+      {L"end x\r\n" + filler + L"on x\r\nend x", L""},
+      {filler + L"on x\r\n" + filler + L"end  x\r\n" + filler + L"end x", L"block"},
+      {L"on x\r\n" + filler, kIncomplete},
+      {L"on x\r\n" + filler + L"install:\r\non leftClick\r\nend rightClick\r\n" + filler + L"end x",
+       kIncomplete},
+      {L"on x\r\ninstall:\r\non leftClick\r\n" + filler, kIncomplete},
+  };
+  for (const auto& [text, kind] : cases) {
+    ExtractTrace trace;
+    const std::wstring traced = ExtractHandler(L"x", text, &trace);
+    EXPECT_EQ(ExtractHandler(L"x", text), traced) << text.substr(0, 40);
+    EXPECT_EQ(traced.empty() || traced == kIncomplete ? traced : L"block", kind)
+        << text.substr(0, 40);
+  }
+}
+
+TEST(ParseScript, EachBlockIsCutOutAsRemoveHandlerBlockCutsIt) {
+  // A load cuts a block out where the compacted text found it, when the
+  // script as given holds its lines there too.
+  const std::wstring filler = LongFiller();
+  const std::wstring scripts[] = {
+      L"\r\n \r\n  on openScript\r\n" + filler + L"end openScript\r\non leftClick\r\nend leftClick",
+      // Only the compacted text opens the block on its first line.
+      filler + L"on   timerEvent\r\nbeep\r\nend timerEvent\r\n-- on timerEvent\r\n" + filler,
+      // Nor closes it there.
+      L"x  =  1\r\n" + filler + L"on rightClick\r\nbeep\r\nend  rightClick\r\n" + filler +
+          L"end rightClick",
+  };
+  for (const std::wstring& script : scripts) {
+    Harness h;
+    ParseTrace trace;
+    ParseScript(h.app, script, &trace);
+    int cuts = 0;
+    for (std::size_t i = 0; i + 1 < trace.steps.size(); ++i) {
+      const ParseStep& step = trace.steps[i];
+      if (step.block.empty() || step.block == kIncomplete) {
+        continue;
+      }
+      ++cuts;
+      EXPECT_EQ(trace.steps[i + 1].text, RemoveHandlerBlock(step.name, step.text))
+          << std::wstring(step.name);
+    }
+    EXPECT_GT(cuts, 0) << script.substr(0, 40);
   }
 }
 

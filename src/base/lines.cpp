@@ -5,29 +5,12 @@
 
 namespace velmora {
 
-namespace {
-
-template <typename Visit> void ForEachLine(std::wstring_view text, Visit visit) {
-  std::size_t start = 0;
-  for (int number = 1;; ++number) {
-    const std::size_t end = text.find(kCrLf, start);
-    const std::wstring_view line =
-        text.substr(start, end == std::wstring_view::npos ? end : end - start);
-    if (!visit(number, line) || end == std::wstring_view::npos) {
-      return;
-    }
-    start = end + 2;
-  }
-}
-
-} // namespace
-
 std::wstring GetLine(std::wstring_view text, int n) {
   std::wstring result = kAbsent;
   if (n < 1) {
     return result;
   }
-  ForEachLine(text, [&](int number, std::wstring_view line) {
+  ForEachRawLine(text, [&](int number, std::wstring_view line) {
     if (number != n) {
       return true;
     }
@@ -50,7 +33,7 @@ int CountLines(std::wstring_view text) {
 
 std::vector<std::wstring_view> SplitRawLines(std::wstring_view text) {
   std::vector<std::wstring_view> lines;
-  ForEachLine(text, [&](int, std::wstring_view line) {
+  ForEachRawLine(text, [&](int, std::wstring_view line) {
     lines.push_back(line);
     return true;
   });
@@ -59,7 +42,7 @@ std::vector<std::wstring_view> SplitRawLines(std::wstring_view text) {
 
 std::vector<std::wstring> SplitLines(std::wstring_view text) {
   std::vector<std::wstring> lines;
-  ForEachLine(text, [&](int, std::wstring_view line) {
+  ForEachRawLine(text, [&](int, std::wstring_view line) {
     lines.emplace_back(line.empty() ? std::wstring_view(kAbsent) : line);
     return true;
   });
@@ -70,7 +53,7 @@ int FindLineContaining(std::wstring_view needle, std::wstring_view text) {
   const std::wstring upperNeedle = UpperCase(needle);
   const std::wstring upperText = UpperCase(text);
   int found = 0;
-  ForEachLine(upperText, [&](int number, std::wstring_view line) {
+  ForEachRawLine(upperText, [&](int number, std::wstring_view line) {
     const std::wstring_view seen = line.empty() ? std::wstring_view(kAbsent) : line;
     if (seen.find(upperNeedle) != std::wstring_view::npos) {
       found = number;

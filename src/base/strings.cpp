@@ -1,6 +1,4 @@
 // Trimming, replacing and case mapping of texts.
-#include <cwctype>
-
 #include "base/text.hpp"
 
 namespace velmora {
@@ -52,12 +50,7 @@ std::wstring ReplaceAll(std::wstring_view text, std::wstring_view find,
 std::wstring LowerCase(std::wstring_view text) {
   std::wstring result(text);
   for (wchar_t& c : result) {
-    // ASCII, nearly every character of a script, without the library call.
-    if (c < 0x80) {
-      c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
-    } else {
-      c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
-    }
+    c = LowerChar(c);
   }
   return result;
 }
@@ -65,14 +58,21 @@ std::wstring LowerCase(std::wstring_view text) {
 std::wstring UpperCase(std::wstring_view text) {
   std::wstring result(text);
   for (wchar_t& c : result) {
-    // ASCII, nearly every character of a script, without the library call.
-    if (c < 0x80) {
-      c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
-    } else {
-      c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
-    }
+    c = UpperChar(c);
   }
   return result;
+}
+
+bool LowerCaseEquals(std::wstring_view text, std::wstring_view lower) {
+  if (text.size() != lower.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (LowerChar(text[i]) != lower[i]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 } // namespace velmora

@@ -23,6 +23,15 @@ struct Command {
   CommandFn run;
 };
 
+// Word k of a line as LineWord gives it, into a string whose storage is
+// reused.
+void AssignLineWord(std::wstring& word, std::wstring_view line, int k) {
+  word.assign(TrimmedView(ItemView(line, k, L' ')));
+  for (wchar_t& c : word) {
+    c = LowerChar(c);
+  }
+}
+
 CommandResult DoNothing(App&, const CommandLine&) {
   return CommandResult::Ok;
 }
@@ -101,7 +110,9 @@ bool IsCommandWord(std::wstring_view word) {
 }
 
 std::wstring LineWord(std::wstring_view line, int k) {
-  return LowerCase(TrimmedView(ItemView(line, k, L' ')));
+  std::wstring word;
+  AssignLineWord(word, line, k);
+  return word;
 }
 
 std::wstring LastWord(std::wstring_view line) {
@@ -115,14 +126,18 @@ CommandResult Fail(App& app, const std::wstring& message) {
 
 CommandResult ExecuteCommand(App& app, std::wstring_view rawLine) {
   CommandLine command;
-  command.line = TrimBlanks(rawLine);
+  return ExecuteCommand(app, rawLine, command);
+}
+
+CommandResult ExecuteCommand(App& app, std::wstring_view rawLine, CommandLine& command) {
+  command.line.assign(TrimmedView(rawLine));
   // Comment lines are accepted wherever a line is executed.
   if (command.line.rfind(L"--", 0) == 0 || command.line.rfind(L"#", 0) == 0) {
     return CommandResult::Ok;
   }
-  command.w1 = LineWord(command.line, 1);
-  command.w2 = LineWord(command.line, 2);
-  command.w3 = LineWord(command.line, 3);
+  AssignLineWord(command.w1, command.line, 1);
+  AssignLineWord(command.w2, command.line, 2);
+  AssignLineWord(command.w3, command.line, 3);
   for (const Command& entry : kCommands) {
     if (command.w1 == entry.word) {
       return entry.run(app, command);

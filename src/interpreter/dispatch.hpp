@@ -24,6 +24,9 @@ std::wstring LineWord(std::wstring_view line, int k);
 std::wstring LastWord(std::wstring_view line);
 
 CommandResult ExecuteCommand(App& app, std::wstring_view line);
+// The same, with the line and its words put into `command`: a caller that runs
+// many lines passes the same one each time, so that its storage is reused.
+CommandResult ExecuteCommand(App& app, std::wstring_view line, CommandLine& command);
 // Whether a line's first word (lower-cased) names a command.
 bool IsCommandWord(std::wstring_view word);
 // The subject of a set line: its second word, or its third after "the".

@@ -11,7 +11,7 @@
 
 namespace velmora {
 
-RunResult RunHandler(App& app, std::wstring slotText, std::wstring_view name, Mode mode,
+RunResult RunHandler(App& app, std::wstring_view slotText, std::wstring_view name, Mode mode,
                      const std::optional<std::wstring>& switchValue = std::nullopt);
 // The handler's command lines, joined with CR LF; keptLines, when given,
 // receives the number of each line of the text that was kept.

@@ -1,20 +1,24 @@
-// Script texts: space compaction, block extraction and folding, and loading
-// a script's blocks into the handler table.
+// Script texts: block extraction and folding, and loading a script's blocks
+// into the handler table.
 #include "interpreter/script.hpp"
 
 #include <algorithm>
 
 #include "base/text.hpp"
+#include "interpreter/compaction.hpp"
 #include "interpreter/errors.hpp"
 #include "interpreter/escapes.hpp"
+#include "interpreter/handler_search.hpp"
 #include "interpreter/handlers.hpp"
 
 namespace velmora {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 bool IsCommentLine(std::wstring_view line) {
-  return line.empty() || line.rfind(L"--", 0) == 0 || line.rfind(L"#", 0) == 0;
+  return line.empty() || line.substr(0, 2) == L"--"sv || line.substr(0, 1) == L"#"sv;
 }
 
 std::wstring_view Word(std::wstring_view line, int k) {
@@ -33,91 +37,6 @@ std::wstring Folded(std::wstring_view command, std::wstring_view nestedText) {
 int LinesTrimmedAtStart(std::wstring_view text) {
   const std::size_t kept = TrimBlanks(std::wstring(text) + L"x").size() - 1;
   return CountLines(text.substr(0, text.size() - kept)) - 1;
-}
-
-// Joins lines [from, to) of a text with CR LF.
-std::wstring JoinLines(const std::vector<std::wstring_view>& lines, std::size_t from,
-                       std::size_t to) {
-  std::wstring joined;
-  for (std::size_t i = from; i < to && i < lines.size(); ++i) {
-    if (i > from) {
-      joined += kCrLf;
-    }
-    joined += lines[i];
-  }
-  return joined;
-}
-
-// The known handler names that begin with this one and go on (clickOneTime
-// for click), in upper case: what may follow the name where it is found.
-std::vector<std::wstring> LongerNamesAfter(std::wstring_view name) {
-  const std::wstring upperName = UpperCase(name);
-  std::vector<std::wstring> rests;
-  for (const HandlerName& handler : kHandlerNames) {
-    const std::wstring other = UpperCase(handler.name);
-    if (other.size() > upperName.size() && other.rfind(upperName, 0) == 0) {
-      rests.push_back(other.substr(upperName.size()));
-    }
-  }
-  return rests;
-}
-
-// A text's lines in upper case, made once for all the names searched in it.
-class SearchLines {
-public:
-  explicit SearchLines(std::wstring_view text)
-      : upper_(UpperCase(text)), lines_(SplitRawLines(upper_)) {}
-  // The lines are views into the text held here.
-  SearchLines(const SearchLines&) = delete;
-  SearchLines& operator=(const SearchLines&) = delete;
-
-  const std::vector<std::wstring_view>& Lines() const { return lines_; }
-
-private:
-  std::wstring upper_;
-  std::vector<std::wstring_view> lines_;
-};
-
-// A script text as the handler search reads it: spaces compacted, blanks
-// trimmed at both ends.
-struct SearchedScript {
-  explicit SearchedScript(std::wstring_view text)
-      : trimmed(TrimBlanks(CompactSpaces(text))), lines(trimmed) {}
-
-  std::wstring trimmed;
-  SearchLines lines;
-};
-
-// The first line that holds the word ("on " or "end ") and the name, ignoring
-// case, where the name found is not the start of a longer handler name: the
-// opening line of clickOneTime holds "on click" but opens no click block, so
-// each block is found under its own name whatever the order of the blocks.
-int FindHandlerLine(std::wstring_view word, std::wstring_view name, const SearchLines& text) {
-  const std::wstring needle = UpperCase(std::wstring(word) + std::wstring(name));
-  const std::vector<std::wstring> longer = LongerNamesAfter(name);
-  int number = 0;
-  for (std::wstring_view line : text.Lines()) {
-    ++number;
-    for (std::size_t at = line.find(needle); at != std::wstring_view::npos;
-         at = line.find(needle, at + 1)) {
-      const std::wstring_view after = line.substr(at + needle.size());
-      const bool startsLongerName =
-          std::any_of(longer.begin(), longer.end(),
-                      [after](const std::wstring& rest) { return after.rfind(rest, 0) == 0; });
-      if (!startsLongerName) {
-        return number;
-      }
-    }
-  }
-  return 0;
-}
-
-BlockLines FindBlock(std::wstring_view name, const SearchLines& text) {
-  const int open = FindHandlerLine(L"on ", name, text);
-  if (open == 0) {
-    return {};
-  }
-  return {open, FindHandlerLine(L"end ", name, text)};
 }
 
 // A line number of the trimmed text as one of the text as given (0, no
@@ -146,7 +65,7 @@ public:
     if (state_ == State::Install) {
       return TakeInstallLine(number, line, w1, w2);
     }
-    if (w1 == L"switch" && w2 == L"result") {
+    if (w1 == L"switch"sv && w2 == L"result"sv) {
       state_ = State::Switch;
       nestStart_ = number;
       StartNest(number, line);
@@ -162,6 +81,7 @@ public:
     return true;
   }
 
+  void Reserve(std::size_t size) { out_.reserve(size); }
   std::wstring Text() { return std::move(out_); }
 
 private:
@@ -169,34 +89,34 @@ private:
 
   void TakeCommandLine(int number, std::wstring_view line, std::wstring_view w1,
                        std::wstring_view w2) {
-    if (w1 == L"install:" || (w1 == L"install" && w2 == L"handler:")) {
+    if (w1 == L"install:"sv || (w1 == L"install"sv && w2 == L"handler:"sv)) {
       state_ = State::Install;
       nestStart_ = number;
       return;
     }
     // Only the one-line form of install is kept; any other install line is
     // dropped.
-    if (w1 == L"install" && w2 != L"handler") {
+    if (w1 == L"install"sv && w2 != L"handler"sv) {
       return;
     }
     Keep(line, number);
-    if (w1 == L"answer" || w1 == L"check") {
+    if (w1 == L"answer"sv || w1 == L"check"sv) {
       state_ = State::AfterAnswer;
     }
   }
 
   bool TakeInstallLine(int number, std::wstring_view line, std::wstring_view w1,
                        std::wstring_view w2) {
-    if (w1 == L"on") {
+    if (w1 == L"on"sv) {
       nestedName_ = w2;
       StartNest(number, line);
       return true;
     }
-    if (w1 == L"end" && w2 != nestedName_) {
+    if (w1 == L"end"sv && w2 != nestedName_) {
       return Fault(number);
     }
     AddToNest(number, line);
-    if (w1 == L"end") {
+    if (w1 == L"end"sv) {
       Fold(L"install handler ", FoldKind::Install);
     }
     return true;
@@ -204,11 +124,11 @@ private:
 
   bool TakeSwitchLine(int number, std::wstring_view line, std::wstring_view w1,
                       std::wstring_view w2) {
-    if (w1 == L"end" && w2 != L"switch") {
+    if (w1 == L"end"sv && w2 != L"switch"sv) {
       return Fault(number);
     }
     AddToNest(number, line);
-    if (w1 == L"end") {
+    if (w1 == L"end"sv) {
       Fold(L"checkSwitch ", FoldKind::Switch);
     }
     return true;
@@ -263,19 +183,152 @@ private:
   std::vector<int> nestLines_;
 };
 
-// Lines [open, close] of the trimmed text, comments left out, folded.
-std::wstring FoldedBlock(std::wstring_view text, BlockLines block, BlockFolder folder) {
-  const std::vector<std::wstring_view> lines = SplitRawLines(text);
-  for (int i = block.open; i <= block.close; ++i) {
-    const std::wstring_view line = TrimmedView(lines[static_cast<std::size_t>(i) - 1]);
-    if (IsCommentLine(line)) {
-      continue;
+// Folds the lines of a trimmed text in turn, comments left out, from a
+// block's opening line on.
+class LineFolder {
+public:
+  LineFolder(std::wstring_view text, const HandlerWords::Mark& open, ExtractTrace* trace, int shift)
+      : text_(text), next_(open.lineStart), number_(open.line), folder_(trace, shift) {}
+
+  // Room for the folded text up to `end`, which folding seldom makes longer.
+  void Reserve(std::size_t end) { folder_.Reserve(end - next_ + kCrLf.size()); }
+
+  // Folds the lines up to line `last`; false when one leaves the block
+  // incomplete.
+  bool FoldTo(int last) {
+    for (; number_ <= last && next_ != std::wstring_view::npos; ++number_) {
+      const std::size_t end = FindLineBreak(text_, next_);
+      const std::wstring_view line =
+          TrimmedView(text_.substr(next_, end == std::wstring_view::npos ? end : end - next_));
+      next_ = end == std::wstring_view::npos ? end : end + kCrLf.size();
+      if (!IsCommentLine(line) && !folder_.Take(number_, line)) {
+        return false;
+      }
     }
-    if (!folder.Take(i, line)) {
-      return kIncomplete;
-    }
+    return true;
   }
-  return folder.Text();
+
+  std::wstring Text() { return folder_.Text(); }
+
+private:
+  std::wstring_view text_;
+  std::size_t next_; // where the next line starts (npos after the last)
+  int number_;       // its number
+  BlockFolder folder_;
+};
+
+// The lines from the opening line to the closing line of the trimmed text,
+// folded; none when the closing line comes first.
+std::wstring FoldedBlock(std::wstring_view text, const FoundBlock& block, ExtractTrace* trace,
+                         int shift) {
+  LineFolder folder(text, *block.open, trace, shift);
+  if (block.close->line >= block.open->line) {
+    folder.Reserve(block.close->lineStart + kCrLf.size());
+  }
+  return folder.FoldTo(block.close->line) ? folder.Text() : kIncomplete;
+}
+
+// The named handler's block from a trimmed text, as ExtractFrom gives it
+// without a trace, found and folded a piece at a time, so that the text is
+// read from memory once. A piece's lines are folded only after it has been
+// searched, when it is known whether the closing line is among them. A text
+// not compacted yet is checked piece by piece too: nothing when a piece needs
+// compacting, since the pieces before it are the same compacted.
+std::optional<std::wstring> ExtractInPieces(std::wstring_view name, std::wstring_view text,
+                                            bool compacted) {
+  const HandlerLineSearch search(name);
+  HandlerWords words;
+  std::optional<HandlerWords::Mark> open;
+  std::optional<HandlerWords::Mark> close;
+  std::optional<LineFolder> folder;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t to = PieceEnd(text, from);
+    if (!compacted && !NothingToCompact(text, from, to)) {
+      return std::nullopt;
+    }
+    const std::size_t onRead = words.On().size();
+    const std::size_t endRead = words.End().size();
+    words.ReadTo(text, to);
+    if (!open) {
+      open = search.First(words, words.On(), onRead);
+    }
+    if (!close) {
+      close = search.First(words, words.End(), endRead);
+    }
+    // A closing line before any opening line leaves no block, whether or not
+    // one opens later.
+    if (close && (!open || close->line < open->line)) {
+      return std::wstring();
+    }
+    if (open) {
+      if (!folder) {
+        folder.emplace(text, *open, nullptr, 0);
+        folder->Reserve(text.size());
+      }
+      // The piece ends after a line break; at the end of the text its last
+      // line is whole too.
+      const int last = close ? close->line : to == text.size() ? words.Line() : words.Line() - 1;
+      if (!folder->FoldTo(last)) {
+        return std::wstring(kIncomplete);
+      }
+      if (close) {
+        return folder->Text();
+      }
+    }
+    from = to;
+  }
+  return open ? kIncomplete : std::wstring();
+}
+
+// The text without the lines from the one starting at `open` to the one
+// starting at `close`: the lines before the first and those after the second
+// are kept, so when the second comes first, the lines between are kept twice.
+std::wstring CutLines(std::wstring_view text, std::size_t open, std::size_t close) {
+  const std::size_t closeEnd = FindLineBreak(text, close);
+  const std::wstring_view after = closeEnd == std::wstring_view::npos
+                                      ? std::wstring_view()
+                                      : text.substr(closeEnd + kCrLf.size());
+  std::wstring kept;
+  if (open > 0) {
+    const std::wstring_view before = text.substr(0, open - kCrLf.size());
+    kept.reserve(before.size() + kCrLf.size() + after.size());
+    kept += before;
+    kept += kCrLf;
+  }
+  kept += after;
+  return kept;
+}
+
+// Whether the line of the text starting at `start` opens (or closes) the
+// named handler's block.
+bool LineHoldsHandlerWord(std::wstring_view text, std::size_t start, bool opening,
+                          std::wstring_view name) {
+  const std::size_t end = FindLineBreak(text, start);
+  const HandlerWords words(text.substr(start, end == std::wstring_view::npos ? end : end - start));
+  return HandlerLineSearch(name).First(words, opening ? words.On() : words.End()).has_value();
+}
+
+bool IsAsciiLetters(std::wstring_view name) {
+  return std::all_of(name.begin(), name.end(), [](wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+  });
+}
+
+// The text a block was found in, without the block, as RemoveHandlerBlock
+// gives it, mostly without reading the whole text again. Compacting keeps an
+// opening or closing line of a name made of letters as it is, so the text as
+// given holds none on a line before those found compacted; when it holds them
+// on those same lines, they are the ones RemoveHandlerBlock would find.
+std::wstring WithoutBlock(std::wstring_view name, const CompactedText& script,
+                          const FoundBlock& block) {
+  const std::wstring_view text = script.Given();
+  const std::size_t open = script.GivenLineStart(block.open->lineStart);
+  const std::size_t close = script.GivenLineStart(block.close->lineStart);
+  if (!IsAsciiLetters(name) || !LineHoldsHandlerWord(text, open, true, name) ||
+      !LineHoldsHandlerWord(text, close, false, name)) {
+    return RemoveHandlerBlock(name, text);
+  }
+  return CutLines(text, open, close);
 }
 
 // An openScript block that never ends, in a script loaded while there is no
@@ -292,50 +345,40 @@ bool LeftForTheMandatoryRun(App& app, const HandlerName& handler, std::wstring_v
   return true;
 }
 
+// A script text as the handler search reads it, compacted and searched for
+// every handler name. Each piece compacted is searched at once, while it is
+// still in the cache; a text with nothing to compact is searched as it is.
+struct SearchedScript {
+  explicit SearchedScript(std::wstring_view text)
+      : compacted(text, [this](std::wstring_view soFar) { words.ReadTo(soFar, soFar.size()); }) {
+    words.ReadTo(compacted.Trimmed(), compacted.Trimmed().size());
+  }
+
+  HandlerWords words; // made first, to be read as the text is compacted
+  CompactedText compacted;
+};
+
 // The named handler's block from a text searched already.
 std::wstring ExtractFrom(std::wstring_view name, std::wstring_view text,
                          const SearchedScript& script, ExtractTrace* trace) {
-  const BlockLines block = FindBlock(name, script.lines);
+  const FoundBlock block = FindBlock(name, script.words);
   // The trace counts lines of the text as given, whose leading blank lines
   // the trimming took away; working that out is left to traced runs.
   const int shift = trace != nullptr ? LinesTrimmedAtStart(text) : 0;
   if (trace != nullptr) {
-    trace->block = {Shifted(block.open, shift), Shifted(block.close, shift)};
+    const BlockLines lines = block.Lines();
+    trace->block = {Shifted(lines.open, shift), Shifted(lines.close, shift)};
   }
-  if (block.open == 0) {
+  if (!block.open) {
     return L"";
   }
-  if (block.close == 0) {
+  if (!block.close) {
     return kIncomplete;
   }
-  return FoldedBlock(script.trimmed, block, BlockFolder(trace, shift));
+  return FoldedBlock(script.compacted.Trimmed(), block, trace, shift);
 }
 
 } // namespace
-
-std::wstring CompactSpaces(std::wstring_view text) {
-  const std::wstring_view trimmed = TrimmedView(text);
-  std::wstring compacted;
-  compacted.reserve(trimmed.size());
-  for (std::size_t i = 0; i < trimmed.size();) {
-    const std::size_t space = std::min(trimmed.find(L' ', i), trimmed.size());
-    compacted.append(trimmed.substr(i, space - i));
-    i = space;
-    std::size_t run = 0;
-    while (i < trimmed.size() && trimmed[i] == L' ') {
-      ++run;
-      ++i;
-    }
-    // Runs of n spaces are replaced by one space for n from 100 down to 2,
-    // each pass left to right over what the pass before left behind.
-    // (A run shorter than n is left as it is by that pass.)
-    for (std::size_t n = std::min<std::size_t>(run, 100); n >= 2; --n) {
-      run = run / n + run % n;
-    }
-    compacted.append(run, L' ');
-  }
-  return ReplaceAll(compacted, L" = ", L"=");
-}
 
 std::wstring UnterminatedHandlerMessage(std::wstring_view name) {
   const std::wstring n(name);
@@ -355,15 +398,22 @@ std::wstring IncompleteBlockMessage(std::wstring_view name) {
 }
 
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  return FindBlock(name, SearchLines(text));
+  return FindBlock(name, HandlerWords(text)).Lines();
 }
 
 std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text, ExtractTrace* trace) {
-  return ExtractFrom(name, text, SearchedScript(text), trace);
+  if (trace != nullptr) {
+    return ExtractFrom(name, text, SearchedScript(text), trace);
+  }
+  if (std::optional<std::wstring> block = ExtractInPieces(name, TrimmedView(text), false)) {
+    return std::move(*block);
+  }
+  const CompactedText compacted(text);
+  return *ExtractInPieces(name, compacted.Trimmed(), true);
 }
 
 std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindBlock(name, SearchedScript(text).lines);
+  const BlockLines block = FindBlock(name, SearchedScript(text).words).Lines();
   if (block.open == 0) {
     return FatalParse{MissingHandlerMessage(name), L"Handler Not Found"};
   }
@@ -374,20 +424,18 @@ std::optional<FatalParse> MandatoryHandlerFault(std::wstring_view name, std::wst
 }
 
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text) {
-  const BlockLines block = FindHandlerBlock(name, text);
-  if (block.open == 0 || block.close == 0) {
+  const HandlerWords words(text);
+  const FoundBlock block = FindBlock(name, words);
+  if (!block.open || !block.close) {
     return std::wstring(text);
   }
-  const std::vector<std::wstring_view> lines = SplitRawLines(text);
-  const std::wstring after = JoinLines(lines, static_cast<std::size_t>(block.close), lines.size());
-  if (block.open == 1) {
-    return after;
-  }
-  return JoinLines(lines, 0, static_cast<std::size_t>(block.open) - 1) + kCrLf + after;
+  return CutLines(text, block.open->lineStart, block.close->lineStart);
 }
 
 void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
-  std::wstring text(script);
+  // The script as given until a block is taken out of it, then what is left.
+  std::wstring_view text = script;
+  std::wstring left;
   // Searched afresh only when a block is taken out of the text.
   std::optional<SearchedScript> searched;
   for (const HandlerName& handler : kHandlerNames) {
@@ -398,9 +446,9 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (trace != nullptr) {
       step = &trace->steps.emplace_back();
       step->name = handler.name;
-      step->text = text;
+      step->text = std::wstring(text);
     }
-    const std::wstring block =
+    std::wstring block =
         ExtractFrom(handler.name, text, *searched, step != nullptr ? &step->extract : nullptr);
     if (step != nullptr) {
       step->block = block;
@@ -415,12 +463,15 @@ void ParseScript(App& app, std::wstring_view script, ParseTrace* trace) {
     if (block.empty()) {
       continue;
     }
-    app.handlers[handler.slot] = block;
+    app.handlers[handler.slot] = std::move(block);
     if (step != nullptr) {
       step->removed = FindHandlerBlock(handler.name, text);
     }
-    text = RemoveHandlerBlock(handler.name, text);
+    std::wstring rest =
+        WithoutBlock(handler.name, searched->compacted, FindBlock(handler.name, searched->words));
     searched.reset();
+    left = std::move(rest);
+    text = left;
   }
 }
 

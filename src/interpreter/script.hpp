@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_state.hpp"
+#include "interpreter/compaction.hpp"
 #include "interpreter/results.hpp"
 
 namespace velmora {
@@ -53,13 +54,15 @@ struct ParseTrace {
   std::vector<ParseStep> steps;
 };
 
-std::wstring CompactSpaces(std::wstring_view text);
 BlockLines FindHandlerBlock(std::wstring_view name, std::wstring_view text);
 // The named handler's block, folded, every line preceded by CR LF; "" when
 // the text holds no opening line, kIncomplete when the block is malformed.
 std::wstring ExtractHandler(std::wstring_view name, std::wstring_view text,
                             ExtractTrace* trace = nullptr);
 std::wstring RemoveHandlerBlock(std::wstring_view name, std::wstring_view text);
+// Loads a script's blocks into the handler table. The text is read until
+// the load ends, while errors are reported and their handler runs: it must
+// not be one of app's handler texts.
 void ParseScript(App& app, std::wstring_view text, ParseTrace* trace = nullptr);
 
 // The fatal messages of a mandatory handler that is missing or never ends,
