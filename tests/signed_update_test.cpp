@@ -85,6 +85,18 @@ TEST(SignedUpdate, TakesAScriptWithAGoodSignatureAndKeepsItWhole) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
+// An installer writes the key alone: the first update adds its identifier
+// beside it and keeps the key as it was.
+TEST(SignedUpdate, TheFirstUpdateAddsItsIdentifierBesideAKeyAlone) {
+  Signed h;
+  const std::string keyOnly = "[Updates]\r\nPublicKey=" + KeyLine() + "\r\n";
+  h.fake.AddFile(kSettings, keyOnly);
+  LoadUpdateKey(h.app);
+  EXPECT_EQ(h.Check(), CommandResult::Ok);
+  EXPECT_EQ(h.fake.Contents(kSettings), keyOnly + "LastID=2\r\n");
+  EXPECT_EQ(h.app.download.KeyState, UpdateKeyState::Set);
+}
+
 // Each failure has its message and changes nothing: not the identifier, not
 // the settings file, not the handlers, not the start-up script.
 TEST(SignedUpdate, RefusesEverySignatureThatIsNotTheKeysOverTheseBytes) {
