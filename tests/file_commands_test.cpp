@@ -13,13 +13,19 @@ namespace velmora::testing {
 namespace {
 
 // A folder with every file the commands below work on, and the output file.
+// Windows's own search for *.txt also takes report.txtx and notes.txt~ (by
+// their short names REPORT~1.TXT and NOTES~1.TXT) and hidden and system
+// files, which the user does not see.
 struct Folder : Harness {
   Folder() {
     for (const wchar_t* name :
          {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt", L"tool.exe", L"broken.exe", L"readme.TXT",
-          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat"}) {
+          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat", L"report.txtx", L"notes.txt~",
+          L"secret.txt", L"boot.ini.txt"}) {
       fake.AddFile(kAppFolder + name, "x");
     }
+    fake.File(kAppFolder + L"secret.txt")->hidden = true;
+    fake.File(kAppFolder + L"boot.ini.txt")->system = true;
     fake.AddFile(kOutput, "old\r\n");
     fake.AddFile(L"C:\\Long Folder Name\\data file.txt", "x");
     fake.AddFolder(kAppFolder + L"results");
@@ -69,8 +75,8 @@ struct Folder : Harness {
 
 // Answers and writes go where the last set outputFile says ("" brings the
 // default back) and writes expand their text; a pattern deletes every file it
-// selects; programs start quoted, with an existing file as the parameter in
-// its short form, and everything else opens in the shell.
+// selects that the user sees; programs start quoted, with an existing file as
+// the parameter in its short form, and everything else opens in the shell.
 TEST(FileCommands, WhatEachLineDoes) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"answer \"Hi\"\r\nwrite \"x\"", L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
@@ -111,6 +117,7 @@ TEST(FileCommands, WhatEachLineDoes) {
 // Each failure is reported as a parsing error, stops the handler and changes
 // no file.
 TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
+  const wchar_t* kNoFile = L"Can't understand 'delete' command. File <filePath> does not exist.";
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"write", L"Can't understand 'write' command."},
       {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
@@ -118,8 +125,11 @@ TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
       {L"write \"x\" \"locked.dat\"", L"Can't write to file 'C:\\App\\locked.dat'."},
       {L"set outputFile", L"Can't understand 'set outputFile' command."},
       {L"delete file", L"Can't understand 'delete' command."},
-      {L"delete file \"nothere.txt\"",
-       L"Can't understand 'delete' command. File <filePath> does not exist."},
+      // A pattern that only files the user does not see match is a missing file.
+      {L"delete file \"nothere.txt\"", kNoFile},
+      {L"delete file \"secret.*\"", kNoFile},
+      {L"delete file \"repor*.txt\"", kNoFile},
+      {L"delete file \"boot*.txt\"", kNoFile},
       {L"delete file \"locked.dat\"", L"Can't delete file 'C:\\App\\locked.dat'."},
       // Files that cannot go are reported and stay whole; the rest are deleted.
       {L"delete file \"*.dat\"", L"Can't delete file 'C:\\App\\*.dat'.; free.dat deleted"},
@@ -138,34 +148,6 @@ TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
               L"stopped; Parsing Error: " + std::wstring(message) + L"; ")
         << line;
   }
-}
-
-// Windows's own search for *.txt also takes report.txtx and notes.txt~ (by
-// their short names REPORT~1.TXT and NOTES~1.TXT) and hidden and system
-// files; a pattern that only those match is a missing file.
-TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
-  Harness h;
-  for (const wchar_t* name :
-       {L"a.txt", L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
-    h.fake.AddFile(kAppFolder + name, "x");
-  }
-  h.fake.AddFolder(kAppFolder + L"folder.txt");
-  h.fake.File(kAppFolder + L"secret.txt")->hidden = true;
-  h.fake.File(kAppFolder + L"boot.ini.txt")->system = true;
-  ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.txt").size(), 6u);
-  EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.txt\""), CommandResult::Ok);
-  for (const wchar_t* line : {L"delete file \"secret.*\"", L"delete file \"*.txt\""}) {
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
-  }
-  EXPECT_EQ(h.BoxTexts(), Texts(2, L"Can't understand 'delete' command. File <filePath> does not "
-                                   L"exist."));
-  Texts remaining;
-  for (const wchar_t* name :
-       {L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
-    remaining.push_back(kAppFolder + name);
-  }
-  EXPECT_EQ(h.fake.FileNames(), remaining);
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
 }
 
 // A file parameter always arrives as one argument: a volume without short

@@ -1,4 +1,4 @@
-// Paths, file tests, folder listings, the settings file and appended lines.
+// Paths, file tests, folder listings and appended lines.
 #include <gtest/gtest.h>
 
 #include "base/files.hpp"
@@ -79,19 +79,6 @@ TEST(MatchesWildcards, TheRulesOfAWindowsSearch) {
     const std::size_t blank = row.find(L' ');
     EXPECT_FALSE(MatchesWildcards(row.substr(0, blank), row.substr(blank + 1))) << row;
   }
-}
-
-TEST(IniValues, WrittenValuesReadBackAndAbsentOnesAreEmpty) {
-  fake::FakePlatform fake(L"C:\\App");
-  const std::wstring ini = kAppFolder + kSettingsFileName;
-  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"LastID", ini), L"");
-  EXPECT_TRUE(WriteIniValue(fake, L"Updates", L"LastID", L"first", ini));
-  EXPECT_TRUE(WriteIniValue(fake, L"Updates", L"LastID", L"second", ini));
-  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"LastID", ini), L"second");
-  EXPECT_EQ(ReadIniValue(fake, L"Other", L"LastID", ini), L"");
-  fake.AddFile(ini, "[Updates]\r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n");
-  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"Empty", ini), L"");
-  EXPECT_EQ(ReadIniValue(fake, L"Updates", L"Long", ini), std::wstring(254, L'x'));
 }
 
 TEST(AppendTextLine, AppendsOneLineRelativeToTheApplicationFolder) {

@@ -13,8 +13,7 @@ TEST(CompactSpaces, ShrinksRunsOfSpacesAndTightensEquals) {
       {LR"(answer "1 + 1 = 2")", LR"(answer "1 + 1=2")"},
       {L"x   =   y", L"x=y"},
       {L"a\t\tb", L"a\t\tb"},
-      {L"a" + std::wstring(150, L' ') + L"b" + std::wstring(101, L' ') + L"c", L"a b c"},
-  };
+      {L"a" + std::wstring(150, L' ') + L"b" + std::wstring(101, L' ') + L"c", L"a b c"}};
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(CompactSpaces(text), expected) << text;
   }
@@ -116,8 +115,7 @@ const std::pair<const wchar_t*, Slot> kInstallable[] = {
     {L"scriptError", Slot::ScriptError},
     {L"itemSelect", Slot::ItemSelect},
     {L"timerEvent", Slot::TimerEvent},
-    {L"altShowBalloon", Slot::AltShowBalloon},
-};
+    {L"altShowBalloon", Slot::AltShowBalloon}};
 
 TEST(ParseScript, EachBlockLandsInItsOwnSlotWhateverTheOtherBlockAndOrder) {
   // A name may begin another (click, clickOneTime): neither block may take
@@ -129,13 +127,10 @@ TEST(ParseScript, EachBlockLandsInItsOwnSlotWhateverTheOtherBlockAndOrder) {
       }
       Harness h;
       ParseScript(h.app, Block(first, {L"nothing"}) + L"\r\n" + Block(second, {L"quit"}));
-      for (std::size_t i = 0; i < kSlotCount; ++i) {
-        const Slot slot = static_cast<Slot>(i);
-        const std::wstring expected = slot == firstSlot    ? L"\r\n" + Block(first, {L"nothing"})
-                                      : slot == secondSlot ? L"\r\n" + Block(second, {L"quit"})
-                                                           : L"";
-        EXPECT_EQ(h.app.handlers[slot], expected) << first << " " << second;
-      }
+      Texts expected(kSlotCount);
+      expected[static_cast<std::size_t>(firstSlot)] = L"\r\n" + Block(first, {L"nothing"});
+      expected[static_cast<std::size_t>(secondSlot)] = L"\r\n" + Block(second, {L"quit"});
+      EXPECT_EQ(Handlers(h.app), expected) << first << " " << second;
     }
   }
 }
@@ -200,13 +195,7 @@ TEST(Install, RefusedLinesReportAndChangeNoSlot) {
                        L"Handler '" + n + L"' is not valid and cannot be installed.");
   }
   for (const auto& [line, message] : cases) {
-    Harness h;
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
-    EXPECT_EQ(h.BoxTexts(), Texts{message}) << line;
-    EXPECT_EQ(h.Captions(), Texts{L"Parsing Error"}) << line;
-    for (std::size_t i = 0; i < kSlotCount; ++i) {
-      EXPECT_EQ(h.app.handlers[static_cast<Slot>(i)], L"") << line;
-    }
+    ExpectLine(line.c_str(), L"", message.c_str());
   }
 }
 

@@ -19,10 +19,6 @@ const std::wstring kWide = L"\u03A9 \u0416 \u65E5";
 const std::string kWideLine = "\xCE\xA9 \xD0\x96 \xE6\x97\xA5\r\n";
 const std::string kAnsi = "Gr\xFC\xDF\x65\r\n"; // a line of "Grüße" in the code page
 
-std::string Utf16Le(const std::wstring& text) {
-  return std::string(kUtf16LeMark) + EncodeText(text, TextEncoding::Utf16Le);
-}
-
 TEST(Write, EachFileKeepsOneEncodingAndAFailedConversionLeavesItAsItWas) {
   const struct {
     const char* name;
@@ -80,16 +76,6 @@ TEST(Write, AMenuChoiceAndTheErrorLogTakeTheSameRule) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
-// Every encoding takes the same read; here one with bare line feeds.
-TEST(Scripts, AUnicodeScriptRunsFromItsFirstLine) {
-  Harness h;
-  h.fake.AddFile(kAppFolder + L"boot.scp",
-                 Utf16Le(L"on openScript\nset tooltip \"" + kWide + L"\"\nend openScript\n"));
-  StartUp(h.app);
-  EXPECT_TRUE(h.fake.boxes.empty());
-  EXPECT_EQ(h.app.tray.TooltipText, kWide);
-}
-
 TEST(Settings, AnIdentifierIsKeptInTheEncodingItNeedsAndReadBack) {
   const std::wstring id = L"\u0416-\u03A9-\u65E5";
   const std::wstring updates = L"[Updates]\r\nLastID=" + id + L"\r\n";
@@ -125,11 +111,18 @@ TEST(Settings, AFailedConversionChangesNothing) {
   EXPECT_EQ(h.fake.FileNames(), Texts{kSettings});
 }
 
+// A value is cut to 254 units, never through a pair; an absent one is empty.
 TEST(Settings, AValueCutToTheBufferKeepsWholePairs) {
   Harness h;
+  EXPECT_EQ(ReadIniValue(h.fake, L"U", L"K", kSettings), L"");
   const std::wstring pair{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
-  h.fake.AddFile(kSettings, Utf16Le(L"[U]\r\nK=" + std::wstring(253, L'a') + pair + L"\r\n"));
+  h.fake.AddFile(kSettings, Utf16Le(L"[U]\r\nE=\r\nK=" + std::wstring(253, L'a') + pair +
+                                    L"\r\nL=" + std::wstring(300, L'x') + L"\r\n"));
   EXPECT_EQ(ReadIniValue(h.fake, L"U", L"K", kSettings), std::wstring(253, L'a'));
+  EXPECT_EQ(ReadIniValue(h.fake, L"U", L"L", kSettings), std::wstring(254, L'x'));
+  for (const auto& [section, key] : {std::pair{L"U", L"E"}, {L"U", L"F"}, {L"V", L"K"}}) {
+    EXPECT_EQ(ReadIniValue(h.fake, section, key, kSettings), L"") << section << key;
+  }
 }
 
 } // namespace
