@@ -1,5 +1,5 @@
-// Balloons: the show command's record fields and kinds, and the script's own
-// substitute on systems without balloons.
+// Balloons: the show command's record fields and kinds, and the script's own substitute on systems
+// without balloons.
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -20,8 +20,8 @@ std::vector<fake::TrayCall> BalloonCalls(const Harness& h) {
   return calls;
 }
 
-// The text is cut to 255 characters and the title to 63; a line without
-// both quoted texts shows nothing.
+// The text is cut to 255 characters and the title to 63; a line without both quoted texts shows
+// nothing.
 TEST(ShowBalloon, KindTextAndTitleGoIntoTheRecord) {
   const std::wstring m300(300, L'm'), t80(80, L't');
   const std::tuple<std::wstring, std::uint32_t, std::wstring, std::wstring> cases[] = {
@@ -54,9 +54,9 @@ TEST(ShowBalloon, KindTextAndTitleGoIntoTheRecord) {
   }
 }
 
-// Before XP the script's altShowBalloon handler stands in, and its failure
-// is reported; every system from XP on shows a real balloon, whatever the
-// script has. Each row: the script's substitute, then what followed before XP.
+// Before XP the script's altShowBalloon handler stands in, and its failure is reported; every
+// system from XP on shows a real balloon, whatever the script has. Each row: the script's
+// substitute, then what followed before XP.
 TEST(ShowBalloon, SystemsBeforeXpRunTheScriptsSubstituteAndReportItsFailure) {
   const std::wstring cannotRun = L"Parsing Error: Can't execute 'altShowBalloon' handler.; ";
   const std::pair<std::wstring, std::wstring> cases[] = {

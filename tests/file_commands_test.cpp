@@ -1,4 +1,4 @@
-// The output file and the commands on files and programs: set outputFile,
+// The answer box, the output file and the commands on files and programs: answer, set outputFile,
 // write, delete file, launch and goURL, with their failures.
 #include <gtest/gtest.h>
 #include <map>
@@ -12,10 +12,9 @@
 namespace velmora::testing {
 namespace {
 
-// A folder with every file the commands below work on, and the output file.
-// Windows's own search for *.txt also takes report.txtx and notes.txt~ (by
-// their short names REPORT~1.TXT and NOTES~1.TXT) and hidden and system
-// files, which the user does not see.
+// A folder with every file the commands below work on, and the output file. Windows's own search
+// for *.txt also takes report.txtx and notes.txt~ (by their short names REPORT~1.TXT and
+// NOTES~1.TXT) and hidden and system files, which the user does not see.
 struct Folder : Harness {
   Folder() {
     for (const wchar_t* name :
@@ -36,9 +35,9 @@ struct Folder : Harness {
     app.LastResult = L"kept";
   }
 
-  // Runs the lines as a handler and tells what followed, fact by fact: each
-  // box, program started and shell open, the result if it changed, each file
-  // written or deleted, and whether the handler stopped or the program quit.
+  // Runs the lines as a handler and tells what followed, fact by fact: each box, program started
+  // and shell open, the result if it changed, each file written or deleted, and whether the handler
+  // stopped or the program quit.
   std::wstring Run(const std::wstring& lines) {
     std::map<std::wstring, std::string> before;
     for (const std::wstring& path : fake.FileNames()) {
@@ -73,10 +72,10 @@ struct Folder : Harness {
   }
 };
 
-// Answers and writes go where the last set outputFile says ("" brings the
-// default back) and writes expand their text; a pattern deletes every file it
-// selects that the user sees; programs start quoted, with an existing file as
-// the parameter in its short form, and everything else opens in the shell.
+// Answers and writes go where the last set outputFile says ("" brings the default back) and writes
+// expand their text; a pattern deletes every file it selects that the user sees; programs start
+// quoted, with an existing file as the parameter in its short form, and everything else opens in
+// the shell.
 TEST(FileCommands, WhatEachLineDoes) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"answer \"Hi\"\r\nwrite \"x\"", L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
@@ -114,8 +113,7 @@ TEST(FileCommands, WhatEachLineDoes) {
   EXPECT_EQ(h.app.OutputFile, L"") << "writing to the default output file does not choose it";
 }
 
-// Each failure is reported as a parsing error, stops the handler and changes
-// no file.
+// Each failure is reported as a parsing error, stops the handler and changes no file.
 TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
   const wchar_t* kNoFile = L"Can't understand 'delete' command. File <filePath> does not exist.";
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
@@ -150,10 +148,9 @@ TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
   }
 }
 
-// A file parameter always arrives as one argument: a volume without short
-// names gives the long path back, which goes quoted, and a failed lookup
-// passes the name as written, quoted, never nothing. Text that names no file
-// goes as written.
+// A file parameter always arrives as one argument: a volume without short names gives the long path
+// back, which goes quoted, and a failed lookup passes the name as written, quoted, never nothing.
+// Text that names no file goes as written.
 TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
   const std::wstring spaced = L"D:\\Long Folder\\data file.txt";
   const std::tuple<std::wstring, bool, bool, std::wstring> cases[] = {
@@ -183,8 +180,8 @@ TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
   }
 }
 
-// An answer that cannot be written is reported once, the file is left as it
-// was, and the switch after it still runs.
+// An answer that cannot be written is reported once, the file is left as it was, and the switch
+// after it still runs.
 TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
   for (const std::wstring name : {L"nofolder\\out.txt", L"locked.dat", L"busy.dat"}) {
     Folder h;
@@ -197,6 +194,55 @@ TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
         L": Save?; Parsing Error: Can't write to file '" + kAppFolder + name +
             L"'.; result No; log.txt = no\r\n; ")
         << name;
+  }
+}
+
+TEST(Answer, TheBoxAndTheWordThePressedButtonRecords) {
+  const struct {
+    const wchar_t* line;
+    const wchar_t* text;
+    const wchar_t* caption = L"";
+    std::uint32_t style = kBoxIconInfo;
+    int button = kButtonOk;
+    const wchar_t* word = L"OK"; // empty when nothing is recorded
+  } cases[] = {
+      {LR"(answer "Hello")", L"Hello"},
+      {LR"(answer question "Save changes?" with "YesNoCancel" "Editor")", L"Save changes?",
+       L"Editor", kBoxIconQuestion + kBoxYesNoCancel, kButtonNo, L"No"},
+      {LR"(answer warning "Proceed?" with "OKCancel")", L"Proceed?", L"",
+       kBoxIconWarning + kBoxOkCancel, kButtonCancel, L"Cancel"},
+      {LR"(Answer Information "Go?" with "YesNo")", L"Go?", L"", kBoxIconInfo + kBoxYesNo,
+       kButtonYes, L"Yes"},
+      {LR"(answer ERROR "Disk full")", L"Disk full", L"", kBoxIconError},
+      // A second quoted text without "with" is the title, and no button set is read: not behind a
+      // capital "With", a title, or without quotes.
+      {LR"(answer "Text" "Caption")", L"Text", L"Caption"},
+      {LR"(answer "Text" With "YesNo")", L"Text", L"YesNo"},
+      {LR"(answer "Text" "T" with "YesNo")", L"Text", L"T"},
+      {LR"(answer "Text" with YesNo)", L"Text"},
+      {LR"(answer "Text" with "Maybe")", L"Text"},
+      {LR"(answer "Text" with "yesno")", L"Text"},
+      {LR"(answer "   spaced   ")", L"spaced"},
+      {LR"(answer "Line one\nLine two \'q\'" with "OK" "At %t%")", L"Line one\r\nLine two \"q\"",
+       L"At 9:41:07 AM"},
+      // A box ended some other way (Abort, Retry, a closed window) records nothing.
+      {LR"(answer "Text" with "YesNo")", L"Text", L"", kBoxIconInfo + kBoxYesNo, 3, L""},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.app.LastResult = L"before";
+    h.fake.answers = {c.button};
+    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
+    EXPECT_EQ(h.Boxes(), (std::vector<Box>{{c.text, c.caption, c.style}})) << c.line;
+    EXPECT_EQ(h.app.LastResult, *c.word ? c.word : L"before") << c.line;
+    EXPECT_EQ(h.fake.Contents(kOutput), *c.word ? Bytes(c.word + std::wstring(L"\r\n")) : "")
+        << c.line;
+  }
+}
+
+TEST(Answer, WithoutAMessageNothingIsAsked) {
+  for (const wchar_t* line : {L"answer info", LR"(answer "QorError")", LR"(answer "open)"}) {
+    ExpectLine(line, L"", L"Can't understand 'answer' command.");
   }
 }
 

@@ -1,5 +1,5 @@
-// A fresh program over a fresh fake Windows, for behaviour tests, with the
-// interpreter's entry points that run script lines and what the lines did.
+// A fresh program over a fresh fake Windows, for behaviour tests, with the interpreter's entry
+// points that run script lines and what the lines did.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,8 +21,8 @@ using Texts = std::vector<std::wstring>;
 // A box as shown: text, caption and style.
 using Box = std::tuple<std::wstring, std::wstring, std::uint32_t>;
 
-// The fake's application folder, with its trailing backslash, and the output
-// file while no script has chosen another.
+// The fake's application folder, with its trailing backslash, and the output file while no script
+// has chosen another.
 inline const std::wstring kAppFolder = L"C:\\App\\";
 inline const std::wstring kOutput = kAppFolder + L"output.txt";
 inline constexpr TimerId kEveryTimer[] = {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent};
@@ -68,12 +68,12 @@ inline std::string Utf16Le(const std::wstring& text) {
   return std::string(kUtf16LeMark) + EncodeText(text, TextEncoding::Utf16Le);
 }
 
-// The tooltip texts sent to the shell with a modify message, in order. Lines
+// The tooltip texts sent to the shell, in order; a balloon or an icon tick sends none. Lines
 // `set tooltip "<mark>"` serve as markers of which lines ran.
 inline Texts Tips(const fake::FakePlatform& fake) {
   Texts tips;
   for (const auto& call : fake.trayCalls) {
-    if (call.message == 1) {
+    if (call.message == kNimModify && call.record.uFlags == kNifMessageIconTip) {
       tips.emplace_back(call.record.szTip.c_str());
     }
   }
@@ -96,8 +96,8 @@ inline void StartAllTimers(fake::FakePlatform& fake) {
   }
 }
 
-// The quit sequence: normal cursor back, every timer off, the icon removed
-// and one close request posted.
+// The quit sequence: normal cursor back, every timer off, the icon removed and one close request
+// posted.
 inline void ExpectShutDownStarted(fake::FakePlatform& fake) {
   EXPECT_EQ(fake.cursorRestores, 1);
   for (const TimerId timer : kEveryTimer) {
@@ -142,14 +142,11 @@ private:
   }
 };
 
-// What the user saw, in one line: each tooltip sent, each box as
-// "caption: text" and each beep.
+// What the user saw, in one line: each tooltip sent, each box as "caption: text" and each beep.
 inline std::wstring Shown(const Harness& h) {
   std::wstring shown;
-  for (const auto& call : h.fake.trayCalls) {
-    if (call.message == kNimModify && call.record.uFlags == kNifMessageIconTip) {
-      shown += L"tip " + std::wstring(call.record.szTip.c_str()) + L"; ";
-    }
+  for (const std::wstring& tip : Tips(h.fake)) {
+    shown += L"tip " + tip + L"; ";
   }
   for (const auto& box : h.fake.boxes) {
     shown += box.caption + L": " + box.text + L"; ";
@@ -160,8 +157,8 @@ inline std::wstring Shown(const Harness& h) {
   return shown;
 }
 
-// One line run on its own in a fresh program: the tooltip it sets and the
-// report it makes, if any; it touches no file and no handler.
+// One line run on its own in a fresh program: the tooltip it sets and the report it makes, if any;
+// it touches no file and no handler.
 inline void ExpectLine(const wchar_t* line, const wchar_t* tip, const wchar_t* report) {
   SCOPED_TRACE(line);
   Harness h;

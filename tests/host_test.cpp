@@ -14,8 +14,8 @@ std::string OpenScriptWith(std::wstring_view piped) {
   return Bytes(Block(L"openScript", {Piped(piped)}));
 }
 
-// What the user and the next start can see: the boxes' texts, the tooltips
-// set and the files in the program's folder, each list joined with |.
+// What the user and the next start can see: the boxes' texts, the tooltips set and the files in the
+// program's folder, each list joined with |.
 using Seen = std::tuple<std::wstring, std::wstring, std::wstring>;
 
 Seen SeenIn(const Harness& h) {
@@ -26,9 +26,9 @@ Seen SeenIn(const Harness& h) {
   return {Joined(h.BoxTexts()), Joined(Tips(h.fake)), Joined(files)};
 }
 
-// How a start-up ends: polling for dropped scripts, or not after a failing
-// openScript; quitting before its own steps (no script it can read); or
-// running the quit sequence after them (no whole openScript, or a quit).
+// How a start-up ends: polling for dropped scripts, or not after a failing openScript; quitting
+// before its own steps (no script it can read); or running the quit sequence after them (no whole
+// openScript, or a quit).
 enum class Ends { Polling, NotPolling, Quit, ShutDown };
 
 TEST(StartUp, EndsAsItsBootScpAllows) {
@@ -45,6 +45,7 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
     const wchar_t* caption = nullptr;
     const wchar_t* file = L"boot.scp"; // the start-up script, if any
     Fault fault = nullptr;
+    const wchar_t* tips = nullptr; // else "boot|dropped" when polling, none when not
   } cases[] = {
       // An icon without a script to run could only be ended by force.
       {"missing", Ends::Quit, "", L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
@@ -64,16 +65,17 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
        L"Handler Not Terminated Properly"},
       {"failing openScript", Ends::NotPolling, OpenScriptWith(L"bogus"),
        L"Can't understand 'bogus'.", L"Parsing Error"},
-      {"quit", Ends::ShutDown, OpenScriptWith(L"quit")},
-      {"polling, then exit", Ends::ShutDown, OpenScriptWith(L"set polling to 500|exit")},
+      // A quit only starts the exit: the lines after it still run.
+      {"quit", Ends::ShutDown, OpenScriptWith(LR"(Exit now|set tooltip "after")"), nullptr, nullptr,
+       L"boot.scp", nullptr, L"after"},
+      {"polling, then quit", Ends::ShutDown, OpenScriptWith(L"set polling to 500|quit")},
       // Editors end lines with CR LF, LF or CR, and may save in UTF-16.
       {"CR LF", Ends::Polling, Bytes(lineEnds(L"\r\n"))},
       {"LF", Ends::Polling, Bytes(lineEnds(L"\n"))},
       {"CR", Ends::Polling, Bytes(lineEnds(L"\r"))},
       {"UTF-16, LF", Ends::Polling, Utf16Le(lineEnds(L"\n"))},
-      // Start-up finds its script in any letter case; so must the drop, which
-      // would otherwise take the user's start-up script for a dropped one.
-      {"upper case", Ends::Polling, runs, nullptr, nullptr, L"BOOT.SCP"},
+      // Start-up finds its script in any letter case; so must the drop, which would otherwise take
+      // the user's start-up script for a dropped one.
       {"mixed case", Ends::Polling, runs, nullptr, nullptr, L"Boot.scp"},
   };
   for (const auto& c : cases) {
@@ -107,14 +109,16 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
     // The icon comes first, whatever follows.
     EXPECT_EQ(h.fake.trayCalls.front().message, kNimAdd);
     EXPECT_EQ(h.fake.trayCalls.front().record.szTip, FixedWidth(L"Velmora", kTipChars));
-    EXPECT_EQ(h.fake.trayCalls.back().message == kNimDelete, shutDown);
+    EXPECT_EQ(std::count_if(h.fake.trayCalls.begin(), h.fake.trayCalls.end(),
+                            [](const auto& call) { return call.message == kNimDelete; }),
+              shutDown ? 1 : 0);
     EXPECT_EQ(h.fake.cursorRestores, shutDown ? 1 : 0);
     EXPECT_EQ(h.fake.closePosts, shutDown || c.ends == Ends::Quit ? 1 : 0);
     EXPECT_EQ(h.fake.hostHidden, c.ends != Ends::Quit);
     EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, polling);
     // Only a polling program takes the waiting script, and never its own.
     h.fake.AdvanceClock(5000);
-    EXPECT_EQ(Tips(h.fake), (polling ? Texts{L"boot", L"dropped"} : Texts{}));
+    EXPECT_EQ(Joined(Tips(h.fake)), c.tips ? c.tips : polling ? L"boot|dropped" : L"");
     EXPECT_EQ(std::get<2>(SeenIn(h)), polling ? files.substr(0, files.find(L"|waiting")) : files);
     EXPECT_EQ(h.fake.beeps, 0);
   }
@@ -139,8 +143,8 @@ struct Running : Harness {
 TEST(CheckForCommands, TakesEachScriptInTurnUntilOneQuits) {
   Running h;
   h.Drop(L"self.scp", LR"(delete file "self.scp"|set tooltip "cleaned")");
-  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's
-  // search for *.scp finds them; they are no scripts all the same.
+  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's search for *.scp finds
+  // them; they are no scripts all the same.
   h.Drop(L"job.scpx", LR"(set tooltip "wrong")");
   h.Drop(L"notes.scp~", LR"(set tooltip "wrong")");
   h.Drop(L"bye.scp", L"quit");
@@ -148,8 +152,8 @@ TEST(CheckForCommands, TakesEachScriptInTurnUntilOneQuits) {
   h.Drop(L"note.scp", LR"(set tooltip "note")");
   h.Poll();
   PollTimer_Timer(h.app);
-  // A script that deleted its own file is no failure. Nothing is asked while
-  // the program closes; the files keep for the next start.
+  // A script that deleted its own file is no failure. Nothing is asked while the program closes;
+  // the files keep for the next start.
   EXPECT_EQ(SeenIn(h),
             (Seen{L"", L"boot|cleaned", L"boot.scp|job.scpx|notes.scp~|ask.scp|note.scp"}));
 }
@@ -162,8 +166,8 @@ TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedBeforeTheNext) {
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
     filesDuringBoxes.push_back(std::get<2>(SeenIn(h)));
     if (h.fake.boxes.size() == 1) {
-      // A poll while a dropped script waits in a box takes nothing, not even
-      // the script still waiting, nor one dropped meanwhile.
+      // A poll while a dropped script waits in a box takes nothing, not even the script still
+      // waiting, nor one dropped meanwhile.
       h.Drop(L"later.scp", LR"(set tooltip "later")");
       PollTimer_Timer(h.app);
     }
@@ -191,8 +195,8 @@ TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
 }
 
 TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
-  // One that cannot be read never runs; one that cannot be deleted runs once
-  // per change. Neither is reported or run again at every poll.
+  // One that cannot be read never runs; one that cannot be deleted runs once per change. Neither is
+  // reported or run again at every poll.
   const std::tuple<const wchar_t*, Fault, const wchar_t*, const wchar_t*> cases[] = {
       {L"bad.scp", &fake::FakeFile::unreadable, L"Can't read script file 'C:\\App\\bad.scp'.",
        L"boot"},
@@ -219,9 +223,8 @@ TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
   }
 }
 
-// The folder is watched exactly while the drop is on; a change it reports
-// takes scripts at once by the rules of a poll: none while its writer holds
-// it, a download runs or the drop is off.
+// The folder is watched exactly while the drop is on; a change it reports takes scripts at once by
+// the rules of a poll: none while its writer holds it, a download runs or the drop is off.
 TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
   Running h;
   EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
@@ -240,17 +243,11 @@ TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
   EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
   DeliverFolderChange(h.app);
   EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|dropped", L"boot.scp"}));
-  for (void (*wayOut)(App&) : {Quit, ShutDown}) {
-    Running quitting;
-    wayOut(quitting.app);
-    EXPECT_EQ(quitting.fake.watchedFolder, L"");
-  }
 }
 
 TEST(Quitting, EachWayOutStopsWhatItMust) {
-  // Quit stops two timers and asks the window to close; the quit sequence
-  // stops everything; unloading the window removes the icon. The last two
-  // put the user's cursors back.
+  // Quit stops two timers and asks the window to close; the quit sequence stops everything;
+  // unloading the window removes the icon. The last two put the user's cursors back.
   const struct {
     const char* name;
     void (*wayOut)(App&);
@@ -267,7 +264,9 @@ TEST(Quitting, EachWayOutStopsWhatItMust) {
     AddTrayIcon(h.app);
     h.fake.trayCalls.clear();
     StartAllTimers(h.fake);
+    ASSERT_EQ(ExecuteCommand(h.app, L"set polling to 500"), CommandResult::Ok);
     c.wayOut(h.app);
+    EXPECT_EQ(h.fake.watchedFolder, c.poll ? kAppFolder : L"") << "the drop's folder watch";
     EXPECT_EQ(std::make_tuple(h.fake.Timer(TimerId::Swap).enabled,
                               h.fake.Timer(TimerId::Poll).enabled,
                               h.fake.Timer(TimerId::TimerEvent).enabled, h.fake.cursorRestores,
@@ -288,8 +287,8 @@ TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
   h.app.LastResult = L"Yes";
   h.Drop(L"ask.scp",
          LR"(answer "Go on?" with "YesNo"|switch result|case "Yes"|write "stale"|end switch)");
-  // The window closes with the box still open; Windows then ends the box
-  // with a button value no user pressed.
+  // The window closes with the box still open; Windows then ends the box with a button value no
+  // user pressed.
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
     Quit(h.app);
     return 1;

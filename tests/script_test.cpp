@@ -1,5 +1,5 @@
-// Script texts: compaction, finding and folding handler blocks, loading them
-// into the handler table, and the install command.
+// Script texts: compaction, finding and folding handler blocks, loading them into the handler
+// table, and the install command.
 #include "harness.hpp"
 #include "interpreter/script.hpp"
 
@@ -20,8 +20,8 @@ TEST(CompactSpaces, ShrinksRunsOfSpacesAndTightensEquals) {
 }
 
 TEST(ExtractHandler, FindsBlocksByContainmentIgnoringCase) {
-  // The script, the handler's name and its block, every line of which the
-  // extractor puts after a line break.
+  // The script, the handler's name and its block, every line of which the extractor puts after a
+  // line break.
   const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
       {LR"(ON OPENSCRIPT|  set tooltip "a"  |End openscript)", L"openScript",
        LR"(|ON OPENSCRIPT|set tooltip "a"|End openscript)"},
@@ -35,8 +35,8 @@ TEST(ExtractHandler, FindsBlocksByContainmentIgnoringCase) {
       // A quoted text naming the closing line closes the block there.
       {LR"(on itemSelect|set tooltip "end itemSelect"|quit|end itemSelect)", L"itemSelect",
        LR"(|on itemSelect|set tooltip "end itemSelect")"},
-      // So does a comment naming the opening line: the block then starts there
-      // and takes in the blocks that follow it.
+      // So does a comment naming the opening line: the block then starts there and takes in the
+      // blocks that follow it.
       {L"-- handles on leftClick|on openScript|quit|end openScript|"
        L"on leftClick|nothing|end leftClick",
        L"leftClick", L"|on openScript|quit|end openScript|on leftClick|nothing|end leftClick"},
@@ -47,8 +47,8 @@ TEST(ExtractHandler, FindsBlocksByContainmentIgnoringCase) {
 }
 
 TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
-  // The body of an openScript block, and the body stored for it: "=" when
-  // that is the body as written, none when the block is incomplete.
+  // The body of an openScript block, and the body stored for it: "=" when that is the body as
+  // written, none when the block is incomplete.
   const std::pair<const wchar_t*, std::wstring> cases[] = {
       {LR"(nothing|install handler:|on leftClick|set tooltip "x"|-- note|  end leftClick  |quit)",
        L"nothing|install handler \"on leftClick\nnset tooltip \nqx\nq\nnend leftClick\"|quit"},
@@ -64,9 +64,9 @@ TEST(ExtractHandler, FoldsInstallAndSwitchBlocks) {
        L"end switch\"|nothing"},
       {LR"(check "u"|switch result|case "same"|end switch)",
        L"check \"u\"|checkSwitch \"switch result\nncase \nqsame\nq\nnend switch\""},
-      // Control words are exact: a capitalised one folds nothing. Only the
-      // line right after answer may open a switch block, and that line is
-      // kept as it stands, even when it would open a block itself.
+      // Control words are exact: a capitalised one folds nothing. Only the line right after answer
+      // may open a switch block, and that line is kept as it stands, even when it would open a
+      // block itself.
       {L"INSTALL handler:|on leftClick|end leftClick", L"="},
       {LR"(Answer "a"|switch result|case "OK"|end switch)", L"="},
       {LR"(answer "a"|answer "b"|switch result|case "OK"|end switch)", L"="},
@@ -97,8 +97,8 @@ TEST(RemoveHandlerBlock, CutsTheLinesFromOpeningToClosing) {
   }
 }
 
-// Every handler a script may install, and its slot: the short click names
-// share the left button's slots.
+// Every handler a script may install, and its slot: the short click names share the left button's
+// slots.
 const std::pair<const wchar_t*, Slot> kInstallable[] = {
     {L"leftClick", Slot::LeftClick},
     {L"click", Slot::LeftClick},
@@ -118,8 +118,7 @@ const std::pair<const wchar_t*, Slot> kInstallable[] = {
     {L"altShowBalloon", Slot::AltShowBalloon}};
 
 TEST(ParseScript, EachBlockLandsInItsOwnSlotWhateverTheOtherBlockAndOrder) {
-  // A name may begin another (click, clickOneTime): neither block may take
-  // the other's place.
+  // A name may begin another (click, clickOneTime): neither block may take the other's place.
   for (const auto& [first, firstSlot] : kInstallable) {
     for (const auto& [second, secondSlot] : kInstallable) {
       if (firstSlot == secondSlot) {
@@ -136,8 +135,8 @@ TEST(ParseScript, EachBlockLandsInItsOwnSlotWhateverTheOtherBlockAndOrder) {
 }
 
 TEST(ParseScript, ANameInsideALongerOneStillOpensItsBlockElsewhereOnTheLine) {
-  // Only the longer handler name is passed over: a comment that mentions
-  // "on click" still opens the click block, as it always did.
+  // Only the longer handler name is passed over: a comment that mentions "on click" still opens the
+  // click block, as it always did.
   Harness h;
   ParseScript(h.app, Piped(L"-- the clickOneTime block reacts on click|beep|end click|"
                            L"on clickOneTime|nothing|end clickOneTime"));
@@ -199,8 +198,8 @@ TEST(Install, RefusedLinesReportAndChangeNoSlot) {
   }
 }
 
-// What a line did, read back from the fake: the boxes after the first `skip`,
-// the programs started, the tooltips set and the file written.
+// What a line did, read back from the fake: the boxes after the first `skip`, the programs started,
+// the tooltips set and the file written.
 using Effects = std::tuple<Texts, Texts, Texts, std::string>;
 
 Effects EffectsOf(const Harness& h, std::size_t skip) {
@@ -213,9 +212,8 @@ TEST(FoldedBlocks, ALineInsideABlockRunsExactlyAsTheSameLineOutsideOne) {
   for (const wchar_t* line :
        {LR"(launch "C:\new\tool.exe")", LR"(answer "Type \'yes\' now")", LR"(answer "Say \^hi\^")",
         LR"(set tooltip "At %t%")", LR"(write "a\nb" "out.txt")"}) {
-    // The line in a leftClick block; in a section of a result switch there,
-    // after the switch's own box; and in a leftClick handler installed by an
-    // install block, run later than installed.
+    // The line in a leftClick block; in a section of a result switch there, after the switch's own
+    // box; and in a leftClick handler installed by an install block, run later than installed.
     const std::pair<std::wstring, std::size_t> blocks[] = {
         {Block(L"leftClick", {line}), 0},
         {Block(L"leftClick", {LR"(answer "Go?"|switch result|case "OK")", line, L"end switch"}), 1},

@@ -1,5 +1,5 @@
-// The tray record, the hooked window procedure with its click and balloon
-// handlers, and the set icon / set tooltip commands.
+// The tray record, the hooked window procedure with its click and balloon handlers, and the set
+// icon / set tooltip commands.
 #include <gtest/gtest.h>
 #include <iterator>
 #include <tuple>
@@ -29,8 +29,7 @@ void Deliver(Harness& h, std::initializer_list<std::intptr_t> codes) {
   }
 }
 
-// A call's message, flags, picture and tip field; the field is the tip cut to
-// 127 characters and padded with NULs to 128, so it always ends in one.
+// A call's message, flags, picture and tip field: the tip cut to 127 characters, NUL padded to 128.
 auto Sent(const fake::TrayCall& call) {
   return std::make_tuple(call.message, call.record.uFlags, call.record.hIcon, call.record.szTip);
 }
@@ -57,8 +56,7 @@ TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersionAndRestoresIt)
                 std::make_tuple(sizes[i], fake::FakePlatform::kHostWindow, 999u, 1025u, 3u));
     }
   }
-  // Without a taskbar yet the add fails, sets no version and tells no one;
-  // once the taskbar is back the icon returns with the current tip and picture.
+  // Without a taskbar the add fails silently; the taskbar back, the icon returns as it is now.
   Harness h;
   h.fake.trayAddSucceeds = false;
   AddTrayIcon(h.app);
@@ -73,9 +71,8 @@ TEST(AddTrayIcon, SendsTheRecordSizedForTheShellThenSetsTheVersionAndRestoresIt)
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
-// The one-time handler serves the first event only; a failing permanent one
-// is reported under its own name each time. A failing one-time handler stays,
-// is reported each time and keeps the permanent one from running.
+// The one-time handler serves the first event only; a failing permanent one is reported under its
+// own name each time. A failing one-time handler stays and keeps the permanent one out.
 TEST(TrayWindowProc, AOneTimeHandlerServesTheFirstEventUnlessItFails) {
   const std::tuple<std::intptr_t, Slot, Slot, const wchar_t*> pairs[] = {
       {kLeftUp, Slot::LeftClickOneTime, Slot::LeftClick, L"leftClick"},
@@ -104,10 +101,9 @@ TEST(TrayWindowProc, AOneTimeHandlerServesTheFirstEventUnlessItFails) {
   }
 }
 
-// The long name wins in a shared slot. A one-time slot without the named
-// handler still serves the event: the permanent handler does not run, the
-// slot is kept and nothing is reported. Button down and balloon hidden run
-// nothing; every callback brings the window to the foreground.
+// The long name wins in a shared slot. A one-time slot without the named handler still serves the
+// event, silently, and stays. Button down and balloon hidden run nothing; every callback brings the
+// window to the foreground.
 TEST(TrayWindowProc, EachCodeRunsItsHandlerAndNotFoundIsNeverReported) {
   Harness h;
   h.app.handlers[Slot::LeftClickOneTime] =
@@ -137,8 +133,8 @@ TEST(TrayWindowProc, EachCodeRunsItsHandlerAndNotFoundIsNeverReported) {
   EXPECT_EQ(h.fake.foregroundCalls, 10);
 }
 
-// Clicks delivered while a box is open run their own handlers: the one-time
-// one first, whose own box lets a nested click run the permanent one.
+// Clicks while a box is open run their own handlers: the one-time one first, whose box lets a
+// nested click run the permanent one.
 TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   Harness h;
   h.app.handlers[Slot::RightClick] = Block(L"rightClick", {L"bogus"});
@@ -158,9 +154,8 @@ TEST(TrayWindowProc, ClicksDeliveredWhileABoxIsOpenRunTheirOwnHandlers) {
   EXPECT_TRUE(h.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
-// A one-time handler is removed before it runs: one that installs a successor
-// leaves it for the next click, and one that fails is put back only into an
-// empty slot.
+// A one-time handler is removed before it runs: a successor it installs serves the next click, and
+// one that fails is put back only into an empty slot.
 TEST(TrayWindowProc, AOneTimeHandlerIsRemovedBeforeItRuns) {
   Harness h;
   h.app.handlers[Slot::LeftClick] = MarkerBlock(L"leftClick", L"always");
@@ -182,8 +177,7 @@ TEST(TrayWindowProc, AOneTimeHandlerIsRemovedBeforeItRuns) {
   EXPECT_TRUE(f.app.handlers[Slot::LeftClickOneTime].empty());
 }
 
-// Whether the picture loads or not, the swap timer stops; a failure keeps the
-// icon and sends nothing.
+// Whether the picture loads or not, the swap timer stops; a failure keeps the icon, sends nothing.
 TEST(SetIcon, LoadsThePictureAndResendsTheRecordOrKeepsTheIcon) {
   const std::wstring busy = kAppFolder + L"icons\\busy.ico";
   const std::tuple<const wchar_t*, std::wstring, const wchar_t*> cases[] = {
@@ -214,9 +208,8 @@ TEST(SetIcon, LoadsThePictureAndResendsTheRecordOrKeepsTheIcon) {
   }
 }
 
-// The tip is cut to the shell's length before it is expanded: a cut through a
-// placeholder leaves it as text, one inside the limit makes the tip longer.
-// The record's field holds only the first 127 characters and a NUL.
+// The tip is cut to the shell's length before it is expanded: a cut through a placeholder leaves it
+// as text, one inside the limit makes the tip longer than the record's 127 characters.
 TEST(SetTooltip, CutsToTheShellsLengthBeforeExpanding) {
   const std::wstring x200(200, L'x'), a60(60, L'a');
   const std::tuple<std::uint32_t, std::wstring, std::wstring> cases[] = {

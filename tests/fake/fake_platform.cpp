@@ -67,8 +67,8 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
   return pattern.find_first_not_of(L'*', p) == npos;
 }
 
-// The 8.3 form of a name: one that fits 8.3 stays as it is; another becomes
-// its first six letters or digits, "~1" and at most three of its extension.
+// The 8.3 form of a name: one that fits 8.3 stays as it is; another becomes its first six letters
+// or digits, "~1" and at most three of its extension.
 std::wstring ShortName(std::wstring_view name) {
   const auto dot = name.rfind(L'.');
   const std::wstring_view base = name.substr(0, dot);
@@ -94,16 +94,16 @@ std::wstring ShortPath(std::wstring_view path) {
                      : ShortPath(path.substr(0, cut)) + L"\\" + ShortName(path.substr(cut + 1));
 }
 
-// As on Windows, "*.*" is every name, also one without a dot, and a name is
-// selected by its short form too: "*.scp" takes "job.scpx" (JOB~1.SCP).
+// As on Windows, "*.*" is every name, also one without a dot, and a name is selected by its short
+// form too: "*.scp" takes "job.scpx" (JOB~1.SCP).
 bool Selects(std::wstring_view pattern, std::wstring_view path) {
   const std::wstring_view name = NameOf(pattern) == L"*.*" ? L"*" : NameOf(pattern);
   return pattern.find(L'\\') != npos && Same(Trimmed(FolderOf(pattern)), Trimmed(FolderOf(path))) &&
          (WildcardMatch(name, NameOf(path)) || WildcardMatch(name, ShortName(NameOf(path))));
 }
 
-// A settings file as Windows keeps it: in UTF-16 LE when it begins with that
-// mark, else in the ANSI code page, where a character it lacks is written "?".
+// A settings file as Windows keeps it: in UTF-16 LE when it begins with that mark, else in the ANSI
+// code page, where a character it lacks is written "?".
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 
 bool IsUtf16Le(std::string_view bytes) {
@@ -140,29 +140,24 @@ std::wstring_view TrimBlanks(std::wstring_view text) {
                        : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
 }
 
-// A key in the first section of its name in an INI text: its line, else where
-// a new key goes, after the section's last non-blank line (npos: no section).
-using IniSpot = std::pair<std::optional<std::wstring_view>, std::size_t>;
-
-IniSpot FindIniKey(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
-  std::size_t insertAt = npos; // npos until the section is found
+// A key's line in the first section of its name in an INI text.
+std::optional<std::wstring_view> FindIniKey(std::wstring_view text, std::wstring_view section,
+                                            std::wstring_view key) {
+  bool inSection = false;
   for (std::size_t begin = 0, next = 0; begin < text.size(); begin = next) {
     next = std::min(text.find(L'\n', begin), text.size() - 1) + 1;
     const std::wstring_view line = TrimBlanks(text.substr(begin, next - begin));
     const auto equals = line.find(L'=');
     if (!line.empty() && line[0] == L'[' && line.find(L']') != npos) {
-      if (insertAt != npos) {
+      if (inSection) {
         break;
       }
-      insertAt = Same(TrimBlanks(line.substr(1, line.find(L']') - 1)), section) ? next : npos;
-    } else if (insertAt != npos && equals != npos &&
-               Same(TrimBlanks(line.substr(0, equals)), key)) {
-      return {line, npos};
-    } else if (insertAt != npos && !line.empty()) {
-      insertAt = next;
+      inSection = Same(TrimBlanks(line.substr(1, line.find(L']') - 1)), section);
+    } else if (inSection && equals != npos && Same(TrimBlanks(line.substr(0, equals)), key)) {
+      return line;
     }
   }
-  return {std::nullopt, insertAt};
+  return std::nullopt;
 }
 
 } // namespace
@@ -257,9 +252,7 @@ int FakePlatform::ShowMessageBox(const std::wstring& text, const std::wstring& c
     return *answer;
   }
   const int answer = answers.empty() ? kButtonOk : answers.front();
-  if (!answers.empty()) {
-    answers.erase(answers.begin());
-  }
+  answers.erase(answers.begin(), answers.begin() + (answers.empty() ? 0 : 1));
   return answer;
 }
 
@@ -350,7 +343,7 @@ std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const 
   const FakeFile* settings = File(file);
   const bool readable = settings != nullptr && !settings->unreadable && !settings->inUse;
   const std::wstring text = readable ? SettingsText(settings->contents) : L"";
-  const auto [line, insertAt] = FindIniKey(text, section, key);
+  const auto line = FindIniKey(text, section, key);
   std::wstring value =
       line ? std::wstring(TrimBlanks(line->substr(line->find(L'=') + 1))) : defaultValue;
   // The buffer keeps one character for the terminator.
@@ -360,23 +353,18 @@ std::wstring FakePlatform::ReadProfileString(const std::wstring& section, const 
 
 bool FakePlatform::WriteProfileValue(const std::wstring& section, const std::wstring& key,
                                      const std::wstring& value, const std::wstring& file) {
+  // A key the file lacks fails, where Windows would add it: no test writes one, since the core
+  // writes a new settings file whole.
   const FakeFile* settings = File(file);
-  const bool utf16 = settings != nullptr && IsUtf16Le(settings->contents);
-  std::wstring text = settings == nullptr ? L"" : SettingsText(settings->contents);
-  const auto [line, insertAt] = FindIniKey(text, section, key);
-  if (line) {
-    const std::wstring_view ownKey = TrimBlanks(line->substr(0, line->find(L'=')));
-    text.replace(line->data() - text.data(), line->size(), std::wstring(ownKey) + L"=" + value);
-  } else {
-    // A new key follows the section's last line, a new section ends the file.
-    const std::wstring added =
-        (insertAt == npos ? L"[" + section + L"]\r\n" : L"") + key + L"=" + value + L"\r\n";
-    const std::size_t at = std::min(insertAt, text.size());
-    const bool openLine = at == text.size() && !text.empty() && text.back() != L'\n';
-    text.insert(at, openLine ? L"\r\n" + added : added);
+  std::wstring text =
+      settings == nullptr || settings->unreadable ? L"" : SettingsText(settings->contents);
+  const auto line = FindIniKey(text, section, key);
+  if (!line) {
+    return false;
   }
-  return (settings == nullptr || !settings->unreadable) &&
-         WriteBytes(file, SettingsBytes(text, utf16), false);
+  const std::wstring_view ownKey = TrimBlanks(line->substr(0, line->find(L'=')));
+  text.replace(line->data() - text.data(), line->size(), std::wstring(ownKey) + L"=" + value);
+  return WriteBytes(file, SettingsBytes(text, IsUtf16Le(settings->contents)), false);
 }
 
 bool FakePlatform::DownloadUrlToFile(const std::wstring& url, const std::wstring& path) {
