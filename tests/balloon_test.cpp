@@ -1,5 +1,5 @@
-// Balloons: the show command's record fields and kinds, and the script's own
-// substitute on systems without balloons.
+// Balloons: the show command's record fields and kinds, and the script's own substitute on systems
+// without balloons.
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -20,8 +20,8 @@ std::vector<fake::TrayCall> BalloonCalls(const Harness& h) {
   return calls;
 }
 
-// The text is cut to 255 characters and the title to 63; a line without
-// both quoted texts shows nothing.
+// The text is cut to 255 characters and the title to 63; a line without both quoted texts shows
+// nothing.
 TEST(ShowBalloon, KindTextAndTitleGoIntoTheRecord) {
   const std::wstring m300(300, L'm'), t80(80, L't');
   const std::tuple<std::wstring, std::uint32_t, std::wstring, std::wstring> cases[] = {
@@ -50,16 +50,13 @@ TEST(ShowBalloon, KindTextAndTitleGoIntoTheRecord) {
   }
   for (const wchar_t* line : {L"show balloon", L"show info balloon \"only the text\"",
                               L"show warning balloon \"text\" title"}) {
-    Harness h;
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
-    EXPECT_EQ(h.BoxTexts(), Texts{L"Can't understand 'show' command."});
-    EXPECT_TRUE(h.fake.trayCalls.empty()) << line;
+    ExpectLine(line, L"", L"Can't understand 'show' command.");
   }
 }
 
-// Before XP the script's altShowBalloon handler stands in, and its failure
-// is reported; every system from XP on shows a real balloon, whatever the
-// script has. Each row: the script's substitute, then what followed before XP.
+// Before XP the script's altShowBalloon handler stands in, and its failure is reported; every
+// system from XP on shows a real balloon, whatever the script has. Each row: the script's
+// substitute, then what followed before XP.
 TEST(ShowBalloon, SystemsBeforeXpRunTheScriptsSubstituteAndReportItsFailure) {
   const std::wstring cannotRun = L"Parsing Error: Can't execute 'altShowBalloon' handler.; ";
   const std::pair<std::wstring, std::wstring> cases[] = {
@@ -79,28 +76,10 @@ TEST(ShowBalloon, SystemsBeforeXpRunTheScriptsSubstituteAndReportItsFailure) {
       h.app.handlers[Slot::AltShowBalloon] = slot;
       const bool failed =
           ExecuteCommand(h.app, L"show balloon \"Saved\" \"b\"") == CommandResult::Error;
-      std::wstring shown;
-      for (const auto& box : h.fake.boxes) {
-        shown += box.caption + L": " + box.text + L"; ";
-      }
-      for (int i = 0; i < h.fake.beeps; ++i) {
-        shown += L"beep; ";
-      }
-      EXPECT_EQ(shown + (failed ? L"error" : L""), native ? L"" : seen);
+      EXPECT_EQ(Shown(h) + (failed ? L"error" : L""), native ? L"" : seen);
       EXPECT_EQ(BalloonCalls(h).size(), native ? 1u : 0u);
     }
   }
-}
-
-TEST(ShowBalloon, ABalloonFromADroppedScriptIsSentOnce) {
-  Harness h;
-  h.fake.AddFile(kAppFolder + L"note.scp",
-                 Bytes(Block(L"openScript", {L"show warning balloon \"Disk low\" \"Velmora\""})));
-  CheckForCommands(h.app);
-  const std::vector<fake::TrayCall> calls = BalloonCalls(h);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].record.dwInfoFlags, 2u);
-  EXPECT_FALSE(h.fake.Exists(kAppFolder + L"note.scp"));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Quoted arguments of a command line, and the escapes and placeholders that
-// carry line breaks, quotes, the date and the time inside them.
+// Quoted arguments of a command line, and the escapes and placeholders that carry line breaks,
+// quotes, the date and the time inside them.
 #include "harness.hpp"
 #include "interpreter/escapes.hpp"
 
@@ -26,8 +26,8 @@ TEST(QuotedText, FirstPairOfQuotesAndWhatFollowsIt) {
 }
 
 TEST(ExpandEscapes, EscapesAndPlaceholders) {
-  // The text, whether the quote escape \' is kept, and the expansion. The
-  // date and time texts hold escapes of their own, which stay as they are.
+  // The text, whether the quote escape \' is kept, and the expansion. The date and time texts hold
+  // escapes of their own, which stay as they are.
   const std::tuple<const wchar_t*, bool, const wchar_t*> cases[] = {
       {L"a\\nb", false, L"a\r\nb"},
       {L"He said \\'hi\\'", false, L"He said \"hi\""},

@@ -1,5 +1,5 @@
-// The fake platform's own behaviour, where a mistake in it would make the
-// core's tests pass or fail for the wrong reason.
+// The fake platform's own behaviour, where a mistake in it would make the core's tests pass or fail
+// for the wrong reason.
 #include <gtest/gtest.h>
 
 #include "fake/fake_platform.hpp"

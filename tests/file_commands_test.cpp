@@ -1,4 +1,4 @@
-// The output file and the commands on files and programs: set outputFile,
+// The answer box, the output file and the commands on files and programs: answer, set outputFile,
 // write, delete file, launch and goURL, with their failures.
 #include <gtest/gtest.h>
 #include <map>
@@ -12,14 +12,19 @@
 namespace velmora::testing {
 namespace {
 
-// A folder with every file the commands below work on, and the output file.
+// A folder with every file the commands below work on, and the output file. Windows's own search
+// for *.txt also takes report.txtx and notes.txt~ (by their short names REPORT~1.TXT and
+// NOTES~1.TXT) and hidden and system files, which the user does not see.
 struct Folder : Harness {
   Folder() {
     for (const wchar_t* name :
          {L"a.txt", L"b.txt", L"c.log", L"sub\\d.txt", L"tool.exe", L"broken.exe", L"readme.TXT",
-          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat"}) {
+          L"Long Folder\\app.EXE", L"locked.dat", L"free.dat", L"report.txtx", L"notes.txt~",
+          L"secret.txt", L"boot.ini.txt"}) {
       fake.AddFile(kAppFolder + name, "x");
     }
+    fake.File(kAppFolder + L"secret.txt")->hidden = true;
+    fake.File(kAppFolder + L"boot.ini.txt")->system = true;
     fake.AddFile(kOutput, "old\r\n");
     fake.AddFile(L"C:\\Long Folder Name\\data file.txt", "x");
     fake.AddFolder(kAppFolder + L"results");
@@ -30,9 +35,9 @@ struct Folder : Harness {
     app.LastResult = L"kept";
   }
 
-  // Runs the lines as a handler and tells what followed, fact by fact: each
-  // box, program started and shell open, the result if it changed, each file
-  // written or deleted, and whether the handler stopped or the program quit.
+  // Runs the lines as a handler and tells what followed, fact by fact: each box, program started
+  // and shell open, the result if it changed, each file written or deleted, and whether the handler
+  // stopped or the program quit.
   std::wstring Run(const std::wstring& lines) {
     std::map<std::wstring, std::string> before;
     for (const std::wstring& path : fake.FileNames()) {
@@ -67,10 +72,10 @@ struct Folder : Harness {
   }
 };
 
-// Answers and writes go where the last set outputFile says ("" brings the
-// default back) and writes expand their text; a pattern deletes every file it
-// selects; programs start quoted, with an existing file as the parameter in
-// its short form, and everything else opens in the shell.
+// Answers and writes go where the last set outputFile says ("" brings the default back) and writes
+// expand their text; a pattern deletes every file it selects that the user sees; programs start
+// quoted, with an existing file as the parameter in its short form, and everything else opens in
+// the shell.
 TEST(FileCommands, WhatEachLineDoes) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"answer \"Hi\"\r\nwrite \"x\"", L": Hi; result OK; output.txt = old\r\nOK\r\nx\r\n; "},
@@ -108,9 +113,9 @@ TEST(FileCommands, WhatEachLineDoes) {
   EXPECT_EQ(h.app.OutputFile, L"") << "writing to the default output file does not choose it";
 }
 
-// Each failure is reported as a parsing error, stops the handler and changes
-// no file.
+// Each failure is reported as a parsing error, stops the handler and changes no file.
 TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
+  const wchar_t* kNoFile = L"Can't understand 'delete' command. File <filePath> does not exist.";
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"write", L"Can't understand 'write' command."},
       {L"write \"x\" \"\"", L"Can't write to file 'C:\\App\\'."},
@@ -118,8 +123,11 @@ TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
       {L"write \"x\" \"locked.dat\"", L"Can't write to file 'C:\\App\\locked.dat'."},
       {L"set outputFile", L"Can't understand 'set outputFile' command."},
       {L"delete file", L"Can't understand 'delete' command."},
-      {L"delete file \"nothere.txt\"",
-       L"Can't understand 'delete' command. File <filePath> does not exist."},
+      // A pattern that only files the user does not see match is a missing file.
+      {L"delete file \"nothere.txt\"", kNoFile},
+      {L"delete file \"secret.*\"", kNoFile},
+      {L"delete file \"repor*.txt\"", kNoFile},
+      {L"delete file \"boot*.txt\"", kNoFile},
       {L"delete file \"locked.dat\"", L"Can't delete file 'C:\\App\\locked.dat'."},
       // Files that cannot go are reported and stay whole; the rest are deleted.
       {L"delete file \"*.dat\"", L"Can't delete file 'C:\\App\\*.dat'.; free.dat deleted"},
@@ -140,38 +148,9 @@ TEST(FileCommands, FailuresAreReportedAndTheHandlerStops) {
   }
 }
 
-// Windows's own search for *.txt also takes report.txtx and notes.txt~ (by
-// their short names REPORT~1.TXT and NOTES~1.TXT) and hidden and system
-// files; a pattern that only those match is a missing file.
-TEST(Delete, APatternTakesOnlyWhatTheUserSees) {
-  Harness h;
-  for (const wchar_t* name :
-       {L"a.txt", L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
-    h.fake.AddFile(kAppFolder + name, "x");
-  }
-  h.fake.AddFolder(kAppFolder + L"folder.txt");
-  h.fake.File(kAppFolder + L"secret.txt")->hidden = true;
-  h.fake.File(kAppFolder + L"boot.ini.txt")->system = true;
-  ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.txt").size(), 6u);
-  EXPECT_EQ(ExecuteCommand(h.app, L"delete file \"*.txt\""), CommandResult::Ok);
-  for (const wchar_t* line : {L"delete file \"secret.*\"", L"delete file \"*.txt\""}) {
-    EXPECT_EQ(ExecuteCommand(h.app, line), CommandResult::Error) << line;
-  }
-  EXPECT_EQ(h.BoxTexts(), Texts(2, L"Can't understand 'delete' command. File <filePath> does not "
-                                   L"exist."));
-  Texts remaining;
-  for (const wchar_t* name :
-       {L"report.txtx", L"notes.txt~", L"secret.txt", L"boot.ini.txt", L"keep.log"}) {
-    remaining.push_back(kAppFolder + name);
-  }
-  EXPECT_EQ(h.fake.FileNames(), remaining);
-  EXPECT_TRUE(h.fake.Exists(kAppFolder + L"folder.txt"));
-}
-
-// A file parameter always arrives as one argument: a volume without short
-// names gives the long path back, which goes quoted, and a failed lookup
-// passes the name as written, quoted, never nothing. Text that names no file
-// goes as written.
+// A file parameter always arrives as one argument: a volume without short names gives the long path
+// back, which goes quoted, and a failed lookup passes the name as written, quoted, never nothing.
+// Text that names no file goes as written.
 TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
   const std::wstring spaced = L"D:\\Long Folder\\data file.txt";
   const std::tuple<std::wstring, bool, bool, std::wstring> cases[] = {
@@ -201,8 +180,8 @@ TEST(Launch, AFileParameterAlwaysArrivesAsOneArgument) {
   }
 }
 
-// An answer that cannot be written is reported once, the file is left as it
-// was, and the switch after it still runs.
+// An answer that cannot be written is reported once, the file is left as it was, and the switch
+// after it still runs.
 TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
   for (const std::wstring name : {L"nofolder\\out.txt", L"locked.dat", L"busy.dat"}) {
     Folder h;
@@ -215,6 +194,55 @@ TEST(WriteOutput, AnAnswerThatCannotBeWrittenIsReportedOnceAndStillSwitches) {
         L": Save?; Parsing Error: Can't write to file '" + kAppFolder + name +
             L"'.; result No; log.txt = no\r\n; ")
         << name;
+  }
+}
+
+TEST(Answer, TheBoxAndTheWordThePressedButtonRecords) {
+  const struct {
+    const wchar_t* line;
+    const wchar_t* text;
+    const wchar_t* caption = L"";
+    std::uint32_t style = kBoxIconInfo;
+    int button = kButtonOk;
+    const wchar_t* word = L"OK"; // empty when nothing is recorded
+  } cases[] = {
+      {LR"(answer "Hello")", L"Hello"},
+      {LR"(answer question "Save changes?" with "YesNoCancel" "Editor")", L"Save changes?",
+       L"Editor", kBoxIconQuestion + kBoxYesNoCancel, kButtonNo, L"No"},
+      {LR"(answer warning "Proceed?" with "OKCancel")", L"Proceed?", L"",
+       kBoxIconWarning + kBoxOkCancel, kButtonCancel, L"Cancel"},
+      {LR"(Answer Information "Go?" with "YesNo")", L"Go?", L"", kBoxIconInfo + kBoxYesNo,
+       kButtonYes, L"Yes"},
+      {LR"(answer ERROR "Disk full")", L"Disk full", L"", kBoxIconError},
+      // A second quoted text without "with" is the title, and no button set is read: not behind a
+      // capital "With", a title, or without quotes.
+      {LR"(answer "Text" "Caption")", L"Text", L"Caption"},
+      {LR"(answer "Text" With "YesNo")", L"Text", L"YesNo"},
+      {LR"(answer "Text" "T" with "YesNo")", L"Text", L"T"},
+      {LR"(answer "Text" with YesNo)", L"Text"},
+      {LR"(answer "Text" with "Maybe")", L"Text"},
+      {LR"(answer "Text" with "yesno")", L"Text"},
+      {LR"(answer "   spaced   ")", L"spaced"},
+      {LR"(answer "Line one\nLine two \'q\'" with "OK" "At %t%")", L"Line one\r\nLine two \"q\"",
+       L"At 9:41:07 AM"},
+      // A box ended some other way (Abort, Retry, a closed window) records nothing.
+      {LR"(answer "Text" with "YesNo")", L"Text", L"", kBoxIconInfo + kBoxYesNo, 3, L""},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.app.LastResult = L"before";
+    h.fake.answers = {c.button};
+    EXPECT_EQ(ExecuteCommand(h.app, c.line), CommandResult::Ok) << c.line;
+    EXPECT_EQ(h.Boxes(), (std::vector<Box>{{c.text, c.caption, c.style}})) << c.line;
+    EXPECT_EQ(h.app.LastResult, *c.word ? c.word : L"before") << c.line;
+    EXPECT_EQ(h.fake.Contents(kOutput), *c.word ? Bytes(c.word + std::wstring(L"\r\n")) : "")
+        << c.line;
+  }
+}
+
+TEST(Answer, WithoutAMessageNothingIsAsked) {
+  for (const wchar_t* line : {L"answer info", LR"(answer "QorError")", LR"(answer "open)"}) {
+    ExpectLine(line, L"", L"Can't understand 'answer' command.");
   }
 }
 

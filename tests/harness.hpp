@@ -1,18 +1,19 @@
-// A fresh program over a fresh fake Windows, for behaviour tests, with the
-// interpreter's entry points that run script lines and what the lines did.
+// A fresh program over a fresh fake Windows, for behaviour tests, with the interpreter's entry
+// points that run script lines and what the lines did.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "app_state.hpp"
+#include "base/encoding.hpp"
 #include "fake/fake_platform.hpp"
 #include "host/host.hpp"
 #include "interpreter/dispatch.hpp"
 #include "interpreter/run.hpp"
+#include "systray/tray.hpp"
 
 namespace velmora::testing {
 
@@ -20,20 +21,11 @@ using Texts = std::vector<std::wstring>;
 // A box as shown: text, caption and style.
 using Box = std::tuple<std::wstring, std::wstring, std::uint32_t>;
 
-// The fake's application folder, with its trailing backslash, and the output
-// file while no script has chosen another.
+// The fake's application folder, with its trailing backslash, and the output file while no script
+// has chosen another.
 inline const std::wstring kAppFolder = L"C:\\App\\";
 inline const std::wstring kOutput = kAppFolder + L"output.txt";
 inline constexpr TimerId kEveryTimer[] = {TimerId::Swap, TimerId::Poll, TimerId::TimerEvent};
-
-// Script text from lines, joined with CR LF as a script file holds them.
-inline std::wstring Script(std::initializer_list<const wchar_t*> lines) {
-  std::wstring text;
-  for (const wchar_t* line : lines) {
-    text += text.empty() ? line : L"\r\n" + std::wstring(line);
-  }
-  return text;
-}
 
 // Script text written as one line with | where its lines break.
 inline std::wstring Piped(std::wstring_view piped) {
@@ -71,16 +63,30 @@ inline std::string Bytes(const std::wstring& text) {
   return bytes;
 }
 
-// The tooltip texts sent to the shell with a modify message, in order. Lines
+// The same as the bytes of a UTF-16 LE file behind its mark.
+inline std::string Utf16Le(const std::wstring& text) {
+  return std::string(kUtf16LeMark) + EncodeText(text, TextEncoding::Utf16Le);
+}
+
+// The tooltip texts sent to the shell, in order; a balloon or an icon tick sends none. Lines
 // `set tooltip "<mark>"` serve as markers of which lines ran.
 inline Texts Tips(const fake::FakePlatform& fake) {
   Texts tips;
   for (const auto& call : fake.trayCalls) {
-    if (call.message == 1) {
+    if (call.message == kNimModify && call.record.uFlags == kNifMessageIconTip) {
       tips.emplace_back(call.record.szTip.c_str());
     }
   }
   return tips;
+}
+
+// Every handler slot's text, in slot order.
+inline Texts Handlers(const App& app) {
+  Texts texts;
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    texts.push_back(app.handlers[static_cast<Slot>(i)]);
+  }
+  return texts;
 }
 
 // Every timer running, so that the quit sequence has something to stop.
@@ -90,8 +96,8 @@ inline void StartAllTimers(fake::FakePlatform& fake) {
   }
 }
 
-// The quit sequence: normal cursor back, every timer off, the icon removed
-// and one close request posted.
+// The quit sequence: normal cursor back, every timer off, the icon removed and one close request
+// posted.
 inline void ExpectShutDownStarted(fake::FakePlatform& fake) {
   EXPECT_EQ(fake.cursorRestores, 1);
   for (const TimerId timer : kEveryTimer) {
@@ -136,8 +142,23 @@ private:
   }
 };
 
-// One line run on its own in a fresh program: the tooltip it sets and the
-// report it makes, if any; it touches nothing else.
+// What the user saw, in one line: each tooltip sent, each box as "caption: text" and each beep.
+inline std::wstring Shown(const Harness& h) {
+  std::wstring shown;
+  for (const std::wstring& tip : Tips(h.fake)) {
+    shown += L"tip " + tip + L"; ";
+  }
+  for (const auto& box : h.fake.boxes) {
+    shown += box.caption + L": " + box.text + L"; ";
+  }
+  for (int i = 0; i < h.fake.beeps; ++i) {
+    shown += L"beep; ";
+  }
+  return shown;
+}
+
+// One line run on its own in a fresh program: the tooltip it sets and the report it makes, if any;
+// it touches no file and no handler.
 inline void ExpectLine(const wchar_t* line, const wchar_t* tip, const wchar_t* report) {
   SCOPED_TRACE(line);
   Harness h;
@@ -147,6 +168,7 @@ inline void ExpectLine(const wchar_t* line, const wchar_t* tip, const wchar_t* r
   EXPECT_EQ(h.Boxes(), (*report ? std::vector<Box>{{report, L"Parsing Error", kBoxIconError}}
                                 : std::vector<Box>{}));
   EXPECT_EQ(h.fake.FileNames(), Texts{});
+  EXPECT_EQ(Handlers(h.app), Texts(kSlotCount));
 }
 
 } // namespace velmora::testing

@@ -14,8 +14,8 @@ std::string OpenScriptWith(std::wstring_view piped) {
   return Bytes(Block(L"openScript", {Piped(piped)}));
 }
 
-// What the user and the next start can see: the boxes' texts, the tooltips
-// set and the files in the program's folder, each list joined with |.
+// What the user and the next start can see: the boxes' texts, the tooltips set and the files in the
+// program's folder, each list joined with |.
 using Seen = std::tuple<std::wstring, std::wstring, std::wstring>;
 
 Seen SeenIn(const Harness& h) {
@@ -26,35 +26,16 @@ Seen SeenIn(const Harness& h) {
   return {Joined(h.BoxTexts()), Joined(Tips(h.fake)), Joined(files)};
 }
 
-TEST(StartUp, AddsTheIconBeforeRunningBootScp) {
-  Harness h;
-  h.fake.AddFile(kBoot, OpenScriptWith(LR"(set tooltip "booted")"));
-  h.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
-  h.app.SilentErrors = h.app.download.DownloadBusy = true;
-  StartUp(h.app);
-  ASSERT_EQ(h.fake.trayCalls.size(), 3u);
-  EXPECT_EQ(h.fake.trayCalls[0].message, kNimAdd);
-  EXPECT_EQ(h.fake.trayCalls[0].record.szTip, FixedWidth(L"Velmora", kTipChars));
-  EXPECT_EQ(h.fake.trayCalls[2].message, kNimModify);
-  EXPECT_EQ(h.fake.trayCalls[2].record.szTip, FixedWidth(L"booted", kTipChars));
-  EXPECT_FALSE(h.app.SilentErrors || h.app.download.DownloadBusy);
-  EXPECT_EQ(h.app.download.LastID, L"v7");
-  // Every timer gets its half-second interval; the platform's have none.
-  for (const TimerId timer : kEveryTimer) {
-    EXPECT_EQ(h.fake.Timer(timer).interval, 500u) << static_cast<int>(timer);
-  }
-}
-
-// How a start-up ends: polling for dropped scripts, or not after a failing
-// openScript; quitting before its own steps (no script it can read); or
-// running the quit sequence after them (no whole openScript, or a quit).
+// How a start-up ends: polling for dropped scripts, or not after a failing openScript; quitting
+// before its own steps (no script it can read); or running the quit sequence after them (no whole
+// openScript, or a quit).
 enum class Ends { Polling, NotPolling, Quit, ShutDown };
 
 TEST(StartUp, EndsAsItsBootScpAllows) {
   const wchar_t* kCannotRead = L"Cannot read 'boot.scp' script file. Velmora cannot continue.";
   const std::string runs = OpenScriptWith(LR"(set tooltip "boot")");
-  const auto lineEnds = [](const std::string& e) {
-    return "on openScript" + e + "set tooltip \"boot\"" + e + "end openScript" + e;
+  const auto lineEnds = [](const std::wstring& e) {
+    return L"on openScript" + e + L"set tooltip \"boot\"" + e + L"end openScript" + e;
   };
   const struct {
     const char* name;
@@ -64,6 +45,7 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
     const wchar_t* caption = nullptr;
     const wchar_t* file = L"boot.scp"; // the start-up script, if any
     Fault fault = nullptr;
+    const wchar_t* tips = nullptr; // else "boot|dropped" when polling, none when not
   } cases[] = {
       // An icon without a script to run could only be ended by force.
       {"missing", Ends::Quit, "", L"Cannot locate 'boot.scp' script file. Velmora cannot continue.",
@@ -83,15 +65,17 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
        L"Handler Not Terminated Properly"},
       {"failing openScript", Ends::NotPolling, OpenScriptWith(L"bogus"),
        L"Can't understand 'bogus'.", L"Parsing Error"},
-      {"quit", Ends::ShutDown, OpenScriptWith(L"quit")},
-      {"polling, then exit", Ends::ShutDown, OpenScriptWith(L"set polling to 200|exit")},
-      // Editors end lines with CR LF, LF or CR.
-      {"CR LF", Ends::Polling, lineEnds("\r\n")},
-      {"LF", Ends::Polling, lineEnds("\n")},
-      {"CR", Ends::Polling, lineEnds("\r")},
-      // Start-up finds its script in any letter case; so must the drop, which
-      // would otherwise take the user's start-up script for a dropped one.
-      {"upper case", Ends::Polling, runs, nullptr, nullptr, L"BOOT.SCP"},
+      // A quit only starts the exit: the lines after it still run.
+      {"quit", Ends::ShutDown, OpenScriptWith(LR"(Exit now|set tooltip "after")"), nullptr, nullptr,
+       L"boot.scp", nullptr, L"after"},
+      {"polling, then quit", Ends::ShutDown, OpenScriptWith(L"set polling to 500|quit")},
+      // Editors end lines with CR LF, LF or CR, and may save in UTF-16.
+      {"CR LF", Ends::Polling, Bytes(lineEnds(L"\r\n"))},
+      {"LF", Ends::Polling, Bytes(lineEnds(L"\n"))},
+      {"CR", Ends::Polling, Bytes(lineEnds(L"\r"))},
+      {"UTF-16, LF", Ends::Polling, Utf16Le(lineEnds(L"\n"))},
+      // Start-up finds its script in any letter case; so must the drop, which would otherwise take
+      // the user's start-up script for a dropped one.
       {"mixed case", Ends::Polling, runs, nullptr, nullptr, L"Boot.scp"},
   };
   for (const auto& c : cases) {
@@ -103,25 +87,38 @@ TEST(StartUp, EndsAsItsBootScpAllows) {
     if (c.fault != nullptr) {
       h.fake.File(kBoot)->*c.fault = true;
     }
-    h.fake.AddFile(kAppFolder + L"waiting.scp", OpenScriptWith(LR"(set tooltip "dropped")"));
-    const std::wstring files = std::get<2>(SeenIn(h));
-    // Without a settings file no earlier update id is kept.
-    h.app.download.LastID = L"stale";
-    StartUp(h.app);
     const bool polling = c.ends == Ends::Polling;
     const bool shutDown = c.ends == Ends::ShutDown;
+    // The last update's id is read back; without a settings file none is kept.
+    if (polling) {
+      h.fake.AddFile(kAppFolder + kSettingsFileName, "[Updates]\r\nLastID=v7\r\n");
+    }
+    h.fake.AddFile(kAppFolder + L"waiting.scp", OpenScriptWith(LR"(set tooltip "dropped")"));
+    const std::wstring files = std::get<2>(SeenIn(h));
+    h.app.download.LastID = L"stale";
+    h.app.SilentErrors = h.app.download.DownloadBusy = true;
+    StartUp(h.app);
+    EXPECT_FALSE(h.app.SilentErrors || h.app.download.DownloadBusy);
+    EXPECT_EQ(h.app.download.LastID, polling ? L"v7" : L"");
+    // Every timer gets its half-second interval; the platform's have none.
+    for (const TimerId timer : kEveryTimer) {
+      EXPECT_EQ(h.fake.Timer(timer).interval, 500u) << static_cast<int>(timer);
+    }
     EXPECT_EQ(h.Boxes(),
               (c.box ? std::vector<Box>{{c.box, c.caption, kBoxIconError}} : std::vector<Box>{}));
+    // The icon comes first, whatever follows.
     EXPECT_EQ(h.fake.trayCalls.front().message, kNimAdd);
-    EXPECT_EQ(h.fake.trayCalls.back().message == kNimDelete, shutDown);
+    EXPECT_EQ(h.fake.trayCalls.front().record.szTip, FixedWidth(L"Velmora", kTipChars));
+    EXPECT_EQ(std::count_if(h.fake.trayCalls.begin(), h.fake.trayCalls.end(),
+                            [](const auto& call) { return call.message == kNimDelete; }),
+              shutDown ? 1 : 0);
     EXPECT_EQ(h.fake.cursorRestores, shutDown ? 1 : 0);
     EXPECT_EQ(h.fake.closePosts, shutDown || c.ends == Ends::Quit ? 1 : 0);
     EXPECT_EQ(h.fake.hostHidden, c.ends != Ends::Quit);
     EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, polling);
-    EXPECT_EQ(h.app.download.LastID, L"");
     // Only a polling program takes the waiting script, and never its own.
     h.fake.AdvanceClock(5000);
-    EXPECT_EQ(Tips(h.fake), (polling ? Texts{L"boot", L"dropped"} : Texts{}));
+    EXPECT_EQ(Joined(Tips(h.fake)), c.tips ? c.tips : polling ? L"boot|dropped" : L"");
     EXPECT_EQ(std::get<2>(SeenIn(h)), polling ? files.substr(0, files.find(L"|waiting")) : files);
     EXPECT_EQ(h.fake.beeps, 0);
   }
@@ -146,18 +143,17 @@ struct Running : Harness {
 TEST(CheckForCommands, TakesEachScriptInTurnUntilOneQuits) {
   Running h;
   h.Drop(L"self.scp", LR"(delete file "self.scp"|set tooltip "cleaned")");
-  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's
-  // search for *.scp finds them; they are no scripts all the same.
+  // Their short names (JOB~1.SCP, NOTES~1.SCP) end in .SCP, so Windows's search for *.scp finds
+  // them; they are no scripts all the same.
   h.Drop(L"job.scpx", LR"(set tooltip "wrong")");
   h.Drop(L"notes.scp~", LR"(set tooltip "wrong")");
   h.Drop(L"bye.scp", L"quit");
   h.Drop(L"ask.scp", LR"(answer "Deploy?" with "YesNo")");
   h.Drop(L"note.scp", LR"(set tooltip "note")");
-  ASSERT_EQ(h.fake.FindFiles(kAppFolder + L"*.scp").size(), 7u);
   h.Poll();
   PollTimer_Timer(h.app);
-  // A script that deleted its own file is no failure. Nothing is asked while
-  // the program closes; the files keep for the next start.
+  // A script that deleted its own file is no failure. Nothing is asked while the program closes;
+  // the files keep for the next start.
   EXPECT_EQ(SeenIn(h),
             (Seen{L"", L"boot|cleaned", L"boot.scp|job.scpx|notes.scp~|ask.scp|note.scp"}));
 }
@@ -170,8 +166,8 @@ TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedBeforeTheNext) {
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
     filesDuringBoxes.push_back(std::get<2>(SeenIn(h)));
     if (h.fake.boxes.size() == 1) {
-      // A poll while a dropped script waits in a box takes nothing, not even
-      // the script still waiting, nor one dropped meanwhile.
+      // A poll while a dropped script waits in a box takes nothing, not even the script still
+      // waiting, nor one dropped meanwhile.
       h.Drop(L"later.scp", LR"(set tooltip "later")");
       PollTimer_Timer(h.app);
     }
@@ -188,34 +184,19 @@ TEST(CheckForCommands, DropsRunInFileSystemOrderEachDeletedBeforeTheNext) {
 
 TEST(CheckForCommands, ADropReplacesOnlyTheHandlersItDefines) {
   Running h;
-  HandlerTable expected = h.app.handlers;
-  expected[Slot::ItemSelect] = L"\r\n" + Block(L"itemSelect", {L"nothing"});
+  Texts expected = Handlers(h.app);
+  expected[static_cast<std::size_t>(Slot::ItemSelect)] =
+      L"\r\n" + Block(L"itemSelect", {L"nothing"});
   h.fake.AddFile(kAppFolder + L"menu.scp", Bytes(Block(L"itemSelect", {L"nothing"})));
   h.Poll();
   // Without an openScript of its own, the stored one runs again.
   EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|boot", L"boot.scp"}));
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    EXPECT_EQ(h.app.handlers[static_cast<Slot>(i)], expected[static_cast<Slot>(i)]) << i;
-  }
-}
-
-TEST(CheckForCommands, ADropWaitsWhileADownloadRunsOrItsWriterHoldsIt) {
-  Running h;
-  h.Drop(L"cmd.scp", LR"(set tooltip "dropped")");
-  h.app.download.DownloadBusy = true;
-  h.Poll();
-  h.app.download.DownloadBusy = false;
-  h.fake.File(kAppFolder + L"cmd.scp")->inUse = true;
-  h.Poll();
-  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot", L"boot.scp|cmd.scp"}));
-  h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
-  h.Poll();
-  EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|dropped", L"boot.scp"}));
+  EXPECT_EQ(Handlers(h.app), expected);
 }
 
 TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
-  // One that cannot be read never runs; one that cannot be deleted runs once
-  // per change. Neither is reported or run again at every poll.
+  // One that cannot be read never runs; one that cannot be deleted runs once per change. Neither is
+  // reported or run again at every poll.
   const std::tuple<const wchar_t*, Fault, const wchar_t*, const wchar_t*> cases[] = {
       {L"bad.scp", &fake::FakeFile::unreadable, L"Can't read script file 'C:\\App\\bad.scp'.",
        L"boot"},
@@ -242,8 +223,8 @@ TEST(CheckForCommands, AStuckDropIsReportedAndRunOnceUntilItChanges) {
   }
 }
 
-// The folder is watched exactly while the drop is on; a change it reports
-// takes scripts at once by the rules of a poll, and none while the drop is off.
+// The folder is watched exactly while the drop is on; a change it reports takes scripts at once by
+// the rules of a poll: none while its writer holds it, a download runs or the drop is off.
 TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
   Running h;
   EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
@@ -251,6 +232,9 @@ TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
   h.fake.File(kAppFolder + L"cmd.scp")->inUse = true;
   DeliverFolderChange(h.app);
   h.fake.File(kAppFolder + L"cmd.scp")->inUse = false;
+  h.app.download.DownloadBusy = true;
+  DeliverFolderChange(h.app);
+  h.app.download.DownloadBusy = false;
   ASSERT_EQ(ExecuteCommand(h.app, L"set polling to 0"), CommandResult::Ok);
   EXPECT_EQ(h.fake.watchedFolder, L"");
   DeliverFolderChange(h.app);
@@ -259,17 +243,11 @@ TEST(FolderChange, TakesADropAtOnceWhileTheDropIsOn) {
   EXPECT_EQ(h.fake.watchedFolder, kAppFolder);
   DeliverFolderChange(h.app);
   EXPECT_EQ(SeenIn(h), (Seen{L"", L"boot|dropped", L"boot.scp"}));
-  for (void (*wayOut)(App&) : {Quit, ShutDown}) {
-    Running quitting;
-    wayOut(quitting.app);
-    EXPECT_EQ(quitting.fake.watchedFolder, L"");
-  }
 }
 
 TEST(Quitting, EachWayOutStopsWhatItMust) {
-  // Quit stops two timers and asks the window to close; the quit sequence
-  // stops everything; unloading the window removes the icon. The last two
-  // put the user's cursors back.
+  // Quit stops two timers and asks the window to close; the quit sequence stops everything;
+  // unloading the window removes the icon. The last two put the user's cursors back.
   const struct {
     const char* name;
     void (*wayOut)(App&);
@@ -286,7 +264,9 @@ TEST(Quitting, EachWayOutStopsWhatItMust) {
     AddTrayIcon(h.app);
     h.fake.trayCalls.clear();
     StartAllTimers(h.fake);
+    ASSERT_EQ(ExecuteCommand(h.app, L"set polling to 500"), CommandResult::Ok);
     c.wayOut(h.app);
+    EXPECT_EQ(h.fake.watchedFolder, c.poll ? kAppFolder : L"") << "the drop's folder watch";
     EXPECT_EQ(std::make_tuple(h.fake.Timer(TimerId::Swap).enabled,
                               h.fake.Timer(TimerId::Poll).enabled,
                               h.fake.Timer(TimerId::TimerEvent).enabled, h.fake.cursorRestores,
@@ -307,8 +287,8 @@ TEST(Quitting, ABoxClosedByTheQuitRecordsNoAnswer) {
   h.app.LastResult = L"Yes";
   h.Drop(L"ask.scp",
          LR"(answer "Go on?" with "YesNo"|switch result|case "Yes"|write "stale"|end switch)");
-  // The window closes with the box still open; Windows then ends the box
-  // with a button value no user pressed.
+  // The window closes with the box still open; Windows then ends the box with a button value no
+  // user pressed.
   h.fake.onMessageBox = [&](const fake::MessageBoxCall&) -> std::optional<int> {
     Quit(h.app);
     return 1;

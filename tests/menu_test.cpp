@@ -1,18 +1,19 @@
-// The tray menu: items built from create menu, shown by popup and the right
-// button, and choices that run itemSelect, quit or go to the output file.
+// The tray menu: items built from create menu, shown by popup and the right button, and choices
+// that run itemSelect, quit or go to the output file.
 #include <gtest/gtest.h>
 
 #include "harness.hpp"
 #include "interpreter/script.hpp"
+#include "platform/ansi.hpp"
 #include "systray/menu.hpp"
 #include "systray/tray.hpp"
 
 namespace velmora::testing {
 namespace {
 
-// Each row: a line, then the items the platform holds ("~" marks a disabled
-// one). One program serves every row: each menu replaces the one before.
-// Popup and the right button show the menu only once one exists.
+// Each row: a line, then the items the platform holds ("~" marks a disabled one). One program
+// serves every row: each menu replaces the one before. Popup and the right button show the menu
+// only once one exists.
 TEST(CreateMenu, CaptionsAndEnabledStatesShownByPopupOnceAMenuExists) {
   Harness h;
   EXPECT_EQ(ExecuteCommand(h.app, L"popup"), CommandResult::Ok);
@@ -37,11 +38,10 @@ TEST(CreateMenu, CaptionsAndEnabledStatesShownByPopupOnceAMenuExists) {
   EXPECT_TRUE(h.fake.boxes.empty());
 }
 
-// Each row: "+" with the handler below or "-" without, the caption chosen,
-// then what followed. The quit check is case-sensitive, the section search
-// is not; an empty caption selects no section, so the whole body runs, case
-// lines and all. What goes to the output file is also the last result, for
-// a switch.
+// Each row: "+" with the handler below or "-" without, the caption chosen, then what followed. The
+// quit check is case-sensitive, the section search is not; an empty caption selects no section, so
+// the whole body runs, case lines and all. What goes to the output file is also the last result,
+// for a switch.
 TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
   const std::wstring handler =
       Block(L"itemSelect",
@@ -51,9 +51,10 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
              L"set tooltip \"after\"", L"case \"Cancel\"", L"set tooltip \"cancel\""});
   for (const std::wstring row :
        {L"+Open: tip open; ", L"+Quit: tip quit handled; ", L"-Quit: quit; ", L"+Exit: quit; ",
-        L"+ Spaced: tip spaced; ", L"+Broken: Can't understand 'bogus'.; ", L"+Cancel: ",
-        L"+Help: output Help\r\n; result Help; ", L"-Help: output Help\r\n; result Help; ",
-        L"+: Can't understand 'case'.; "}) {
+        L"+ Spaced: tip spaced; ", L"+Broken: Parsing Error: Can't understand 'bogus'.; ",
+        L"+Cancel: ", L"+Help: output Help\r\n; result Help; ",
+        L"-Help: output Help\r\n; result Help; ",
+        L"+: Parsing Error: Can't understand 'case'.; "}) {
     const std::size_t colon = row.find(L": ");
     Harness h;
     if (row[0] == L'+') {
@@ -66,23 +67,18 @@ TEST(ItemSelect, ChoicesRunTheirSectionQuitOrGoToTheOutputFile) {
       ++index;
     }
     mFile_Click(h.app, index);
-    std::wstring seen =
-        h.app.tray.TooltipText.empty() ? L"" : L"tip " + h.app.tray.TooltipText + L"; ";
-    seen += h.fake.closePosts == 1 && !h.fake.Timer(TimerId::Poll).enabled ? L"quit; " : L"";
     const std::string output = h.fake.Contents(kOutput);
-    seen += output.empty() ? L"" : L"output " + std::wstring(output.begin(), output.end()) + L"; ";
-    seen += h.app.LastResult.empty() ? L"" : L"result " + h.app.LastResult + L"; ";
-    for (const std::wstring& box : h.BoxTexts()) {
-      seen += box + L"; ";
-    }
-    EXPECT_EQ(seen, row.substr(colon + 2)) << row;
+    EXPECT_EQ(Shown(h) + (h.fake.closePosts == 1 ? L"quit; " : L"") +
+                  (output.empty() ? L"" : L"output " + FromAnsi(output) + L"; ") +
+                  (h.app.LastResult.empty() ? L"" : L"result " + h.app.LastResult + L"; "),
+              row.substr(colon + 2))
+        << row;
     EXPECT_EQ(h.fake.Timer(TimerId::Poll).enabled, h.fake.closePosts == 0) << row;
   }
 }
 
-// Without its end line the handler cannot run: its choices are kept as
-// unhandled ones, a "Quit" it meant to handle quits, and the fault is
-// reported once.
+// Without its end line the handler cannot run: its choices are kept as unhandled ones, a "Quit" it
+// meant to handle quits, and the fault is reported once.
 TEST(ItemSelect, ChoicesOfABrokenHandlerAreKeptAndTheFaultReportedOnce) {
   Harness h;
   ExecuteCommand(h.app, L"install handler \"on itemSelect\\ncase \\'Open\\'\\nbeep\\ncase "

@@ -1,5 +1,4 @@
-// Handler runs and the command executor: results, bodies, word case rules,
-// no-ops, quitting and set subjects.
+// Handler runs and the command executor: results, bodies, word case rules, no-ops and set subjects.
 #include "harness.hpp"
 
 namespace velmora::testing {
@@ -10,8 +9,8 @@ TEST(RunHandler, ResultsAndTheLinesThatRan) {
   const std::tuple<const wchar_t*, RunResult, const wchar_t*> cases[] = {
       {L"", RunResult::NotFound, L""},
       {L"on x|END X", RunResult::NotFound, L""},
-      // A longer name that begins with the name is taken for it; one that
-      // merely ends with it is not.
+      // A longer name that begins with the name is taken for it; one that merely ends with it is
+      // not.
       {LR"(on xOneTime|set tooltip "a"|end xOneTime)", RunResult::Ok, L"a"},
       {LR"(on leftx|set tooltip "a"|end leftx)", RunResult::NotFound, L""},
       {LR"(on x|set tooltip "a"|-- note||do nothing|set tooltip "b"|end x)", RunResult::Ok, L"a|b"},
@@ -41,8 +40,8 @@ TEST(HandlerBody, DropsOpeningAndClosingLinesWhateverTheirCase) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"On LeftClick|  a  |END leftclick", L"a"},
       {L"on x|a||b|end x", L"a|b"},
-      // The lines of another block inside are dropped, and after it the outer
-      // closing line is kept, as is a stray one.
+      // The lines of another block inside are dropped, and after it the outer closing line is kept,
+      // as is a stray one.
       {L"on x|on y|a|end y|end z|end x", L"a|end z|end x"},
       {L"on x|end x", L""},
   };
@@ -57,8 +56,8 @@ TEST(ExecuteCommand, NoOpsCommentsAndSetSubjects) {
        {LR"(set tooltip "a")", LR"(SET THE TOOLTIP "a")", LR"(Set ToolTip "a")"}) {
     ExpectLine(line, L"a", L"");
   }
-  // Unknown set subjects, and none at all, do nothing. Outside a script
-  // nothing compacts the line: the subject of "set  tooltip" is empty.
+  // Unknown set subjects, and none at all, do nothing. Outside a script nothing compacts the line:
+  // the subject of "set  tooltip" is empty.
   for (const wchar_t* line :
        {L"do nothing", L"Do Nothing", L"DO something else", L"do", L"nothing", L"NOTHING at all",
         L"-- note", L"  # note", L"--", LR"(#set tooltip "x")", LR"(set colour "red")",
@@ -67,29 +66,14 @@ TEST(ExecuteCommand, NoOpsCommentsAndSetSubjects) {
   }
 }
 
+// Rows read "line|word reported"; words are cut at single blanks only.
 TEST(ExecuteCommand, UnrecognisedFirstWordIsReportedLowerCased) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"Frobnicate 1", L"Can't understand 'frobnicate'."},
-      {L"  FOO", L"Can't understand 'foo'."},
-      {L"switch result", L"Can't understand 'switch'."},
-      {L"end switch", L"Can't understand 'end'."},
-      {LR"(case "Yes")", L"Can't understand 'case'."},
-      // Words are cut at single blanks only.
-      {L"do\tnothing", L"Can't understand 'do\tnothing'."},
-  };
-  for (const auto& [line, message] : cases) {
-    ExpectLine(line, L"", message);
-  }
-}
-
-TEST(ExecuteCommand, QuitStartsTheExitAndLaterLinesStillRun) {
-  for (const wchar_t* word : {L"quit", L"Exit now"}) {
-    Harness h;
-    StartAllTimers(h.fake);
-    const std::wstring slot = Block(L"x", {word, LR"(set tooltip "after")"});
-    EXPECT_EQ(RunHandler(h.app, slot, L"x", Mode::Optional), RunResult::Ok) << word;
-    EXPECT_EQ(Tips(h.fake), Texts{L"after"}) << word;
-    ExpectShutDownStarted(h.fake);
+  for (const std::wstring row :
+       {L"Frobnicate 1|frobnicate", L"  FOO|foo", L"switch result|switch", L"end switch|end",
+        LR"(case "Yes"|case)", L"do\tnothing|do\tnothing"}) {
+    const std::size_t bar = row.find(L'|');
+    ExpectLine(row.substr(0, bar).c_str(), L"",
+               (L"Can't understand '" + row.substr(bar + 1) + L"'.").c_str());
   }
 }
 

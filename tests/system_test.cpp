@@ -1,4 +1,4 @@
-// The cursor, centring and the About window.
+// The cursor, centring and the About window that show about opens.
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -18,8 +18,8 @@ TEST(SetCursorStyle, OnlyTheExactWordGivesTheBusyArrow) {
   }
 }
 
-// The top is cut, the left rounded half to even (361.5, 360.5, -0.5 and -1.5
-// here); a minimised or maximised window stays where it is.
+// The top is cut, the left rounded half to even (361.5, 360.5, -0.5 and -1.5 here); a minimised or
+// maximised window stays where it is.
 TEST(CenteredPosition, TopIsCutLeftIsRoundedHalfToEven) {
   const std::tuple<int, int, int, int> cases[] = {
       {300, 200, 362, 284}, {301, 201, 362, 283}, {303, 203, 360, 282},
@@ -39,7 +39,7 @@ TEST(ShowAboutWindow, BeepsCreatesCentresAndShowsAMaximisedOneWithoutMoving) {
   for (const bool maximized : {false, true}) {
     Harness h;
     h.fake.aboutGeometry.maximized = maximized;
-    ShowAboutWindow(h.app.platform);
+    EXPECT_EQ(ExecuteCommand(h.app, L"show about"), CommandResult::Ok);
     EXPECT_EQ(h.fake.beeps, 1);
     EXPECT_TRUE(h.fake.aboutCreated);
     EXPECT_EQ(h.fake.aboutMoves, (std::vector<std::pair<int, int>>(maximized ? 0 : 1, {362, 284})));

@@ -1,5 +1,5 @@
-// The event timer: set timer's numbers and units, long periods counted in
-// minute ticks, and timerEvent runs that stop, re-set or outlast the timer.
+// The event timer: set timer's numbers and units, long periods counted in minute ticks, and
+// timerEvent runs that stop, re-set or outlast the timer.
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -10,9 +10,9 @@
 namespace velmora::testing {
 namespace {
 
-// Each row: a line, then the period it sets, the first tick's interval ("off"
-// when the timer does not run) and the ticks of a period: periods too long
-// for one tick are counted in minute ticks. The handler runs once a period.
+// Each row: a line, then the period it sets, the first tick's interval ("off" when the timer does
+// not run) and the ticks of a period: periods too long for one tick are counted in minute ticks.
+// The handler runs once a period.
 TEST(SetTimer, NumbersAndUnitsGiveThePeriodAndItsTicks) {
   for (const std::wstring row :
        {L"set timer for 5 seconds: 5000 5000 1", L"set the timer to 5000 ms: 5000 5000 1",
@@ -86,8 +86,8 @@ TEST(TimerEvent, FailingStoppingOrResettingHandlersAreObeyed) {
   }
 }
 
-// Ticks run while a box is open, but no tick starts a second run inside the
-// first: the next period starts when the handler's box closes.
+// Ticks run while a box is open, but no tick starts a second run inside the first: the next period
+// starts when the handler's box closes.
 TEST(TimerEvent, TicksRunWhileABoxIsOpenAndTheNextPeriodStartsWhenTheHandlersBoxCloses) {
   Harness h;
   ParseScript(h.app, Block(L"timerEvent", {L"beep"}));

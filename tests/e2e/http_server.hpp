@@ -1,5 +1,5 @@
-// A loopback HTTP server for the download tests: fixed HTTP/1.0 answers by
-// path, one request per connection, on a free port of 127.0.0.1.
+// A loopback HTTP server for the download tests: fixed HTTP/1.0 answers by path, one request per
+// connection, on a free port of 127.0.0.1.
 #pragma once
 
 #include <winsock2.h>

@@ -1,7 +1,6 @@
-// End-to-end: the release as a user gets it. The zip unpacked into a folder
-// whose path has a space, started with the boot.scp it ships; the installer
-// run silently, the installed program started, then uninstalled, keeping the
-// user's own files.
+// End-to-end: the release as a user gets it. The zip unpacked into a folder whose path has a space,
+// started with the boot.scp it ships; the installer run silently, the installed program started,
+// then uninstalled, keeping the user's own files.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -24,8 +23,7 @@ std::string KnownFolder(int csidl) {
   return path;
 }
 
-// A value of the uninstall entry; "" when absent, and without a DisplayName
-// Windows lists no entry.
+// A value of the uninstall entry; "" when absent, and without a DisplayName Windows lists no entry.
 std::string UninstallValue(const char* name) {
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;
@@ -41,8 +39,8 @@ DWORD RunToEnd(const std::string& commandLine) {
   return child.Finish(Duration{60000}) ? child.exitCode : STILL_ACTIVE;
 }
 
-// Checks the shipped files, starts the program where they are and quits it
-// from the menu that the boot.scp it ships makes.
+// Checks the shipped files, starts the program where they are and quits it from the menu that the
+// boot.scp it ships makes.
 void RunAsAUserWould(const std::string& folder) {
   for (const std::string name : kShipped) {
     EXPECT_TRUE(Exists(folder + name)) << name;
@@ -84,8 +82,8 @@ TEST(Release, TheInstallerInstallsRunsAndUninstallsKeepingTheUsersFiles) {
   EXPECT_EQ(uninstall, "\"" + folder + "uninstall.exe\"");
   RunAsAUserWould(folder);
 
-  // The user's own work in the folder: a changed start-up script, answers,
-  // settings and a script of their own. Installing again keeps every one.
+  // The user's own work in the folder: a changed start-up script, answers, settings and a script of
+  // their own. Installing again keeps every one.
   const std::map<std::string, std::string> mine = {
       {"boot.scp", "on openScript\r\nset tooltip \"mine\"\r\nend openScript\r\n"},
       {"velmora.ini", "[Updates]\r\nLastID=7\r\n"},

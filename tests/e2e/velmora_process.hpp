@@ -93,8 +93,8 @@ inline fs::path ProgramPath(const std::string& name) {
   if (!::velmora::e2e::TrayLogged())                                                               \
   GTEST_SKIP() << "reads the tray record, which only the test build logs"
 
-// A program started at once, in this folder (empty for the test's own), with
-// its standard output and error in one pipe; ended if it still runs when this goes.
+// A program started at once, in this folder (empty for the test's own), with its standard output
+// and error in one pipe; ended if it still runs when this goes.
 class Child {
 public:
   explicit Child(const std::string& commandLine, const fs::path& folder = {}) {
@@ -279,15 +279,12 @@ public:
     return static_cast<bool>(file << text << std::flush);
   }
 
-  // Writes a script as .part and renames it, so the program never sees it
-  // half-written. A script of the same name still waiting or running is
-  // waited for first: the program deletes a script only after running it.
+  // Writes a script as .part and renames it, so the program never sees it half-written. A script of
+  // the same name still waiting or running is waited for first: the program deletes a script only
+  // after running it.
   bool Drop(const fs::path& name, const std::string& text) const {
     const std::wstring part = name.wstring() + L".part";
-    const auto nameFree = [&] {
-      return GetFileAttributesW(AppPath(name).c_str()) == INVALID_FILE_ATTRIBUTES;
-    };
-    return WaitUntil(nameFree) && WriteAppFile(part, text) &&
+    return WaitUntil([&] { return !Exists(AppPath(name)); }) && WriteAppFile(part, text) &&
            MoveFileW(AppPath(part).c_str(), AppPath(name).c_str());
   }
 

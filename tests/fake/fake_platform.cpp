@@ -67,8 +67,8 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
   return pattern.find_first_not_of(L'*', p) == npos;
 }
 
-// The 8.3 form of a name: one that fits 8.3 stays as it is; another becomes
-// its first six letters or digits, "~1" and at most three of its extension.
+// The 8.3 form of a name: one that fits 8.3 stays as it is; another becomes its first six letters
+// or digits, "~1" and at most three of its extension.
 std::wstring ShortName(std::wstring_view name) {
   const auto dot = name.rfind(L'.');
   const std::wstring_view base = name.substr(0, dot);
@@ -94,16 +94,16 @@ std::wstring ShortPath(std::wstring_view path) {
                      : ShortPath(path.substr(0, cut)) + L"\\" + ShortName(path.substr(cut + 1));
 }
 
-// As on Windows, "*.*" is every name, also one without a dot, and a name is
-// selected by its short form too: "*.scp" takes "job.scpx" (JOB~1.SCP).
+// As on Windows, "*.*" is every name, also one without a dot, and a name is selected by its short
+// form too: "*.scp" takes "job.scpx" (JOB~1.SCP).
 bool Selects(std::wstring_view pattern, std::wstring_view path) {
   const std::wstring_view name = NameOf(pattern) == L"*.*" ? L"*" : NameOf(pattern);
   return pattern.find(L'\\') != npos && Same(Trimmed(FolderOf(pattern)), Trimmed(FolderOf(path))) &&
          (WildcardMatch(name, NameOf(path)) || WildcardMatch(name, ShortName(NameOf(path))));
 }
 
-// A settings file as Windows keeps it: in UTF-16 LE when it begins with that
-// mark, else in the ANSI code page, where a character it lacks is written "?".
+// A settings file as Windows keeps it: in UTF-16 LE when it begins with that mark, else in the ANSI
+// code page, where a character it lacks is written "?".
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 
 bool IsUtf16Le(std::string_view bytes) {
@@ -257,9 +257,7 @@ int FakePlatform::ShowMessageBox(const std::wstring& text, const std::wstring& c
     return *answer;
   }
   const int answer = answers.empty() ? kButtonOk : answers.front();
-  if (!answers.empty()) {
-    answers.erase(answers.begin());
-  }
+  answers.erase(answers.begin(), answers.begin() + (answers.empty() ? 0 : 1));
   return answer;
 }
 

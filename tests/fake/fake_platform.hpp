@@ -1,5 +1,5 @@
-// An in-memory Windows for the core's tests: case-insensitive files, timers on a
-// clock the test advances, scripted boxes and downloads, and a log of the rest.
+// An in-memory Windows for the core's tests: case-insensitive files, timers on a clock the test
+// advances, scripted boxes and downloads, and a log of the rest.
 #pragma once
 
 #include <functional>
@@ -11,8 +11,7 @@
 namespace velmora::fake {
 
 struct MessageBoxCall {
-  std::wstring text;
-  std::wstring caption;
+  std::wstring text, caption;
   std::uint32_t style = 0;
 };
 
@@ -24,8 +23,7 @@ struct TrayCall {
 struct FakeFile {
   std::wstring path;    // full path as created, e.g. C:\App\boot.scp
   std::string contents; // bytes as on disk
-  bool hidden = false;
-  bool system = false;
+  bool hidden = false, system = false;
   bool readOnly = false;   // on a folder: it refuses new files and writes
   bool inUse = false;      // a writer holds it open: reads give InUse
   bool unreadable = false; // reads fail
@@ -58,8 +56,8 @@ public:
   // The folder as ProgramFolder gives it: no trailing backslash but at a root.
   explicit FakePlatform(std::wstring programFolder = L"C:\\App");
 
-  // Files and folders by full path, without regard to case. A file's folders
-  // are made with it; drive roots always exist.
+  // Files and folders by full path, without regard to case. A file's folders are made with it;
+  // drive roots always exist.
   void AddFile(const std::wstring& path, const std::string& contents);
   void AddFolder(const std::wstring& path);
   FakeFile* File(const std::wstring& path); // nullptr when absent
@@ -72,8 +70,8 @@ public:
   std::vector<std::wstring> drivesWithoutShortNames; // such as L"D:": long paths only
   bool shortPathNameFails = false;
 
-  // Message boxes are logged and answered from the queue, else kButtonOk. The
-  // hook runs while the box is open, may start nested runs, and may answer.
+  // Message boxes are logged and answered from the queue, else kButtonOk. The hook runs while the
+  // box is open, may start nested runs, and may answer.
   std::vector<MessageBoxCall> boxes;
   std::vector<int> answers;
   std::function<std::optional<int>(const MessageBoxCall&)> onMessageBox;
@@ -84,8 +82,8 @@ public:
   std::uint64_t Now() const { return clock_; }
   TimerState& Timer(TimerId timer) { return timers_[timer]; }
 
-  // A failed download writes nothing; one during which a close is posted is
-  // abandoned, as when the window closes. The hook runs while it is under way.
+  // A failed download writes nothing; one during which a close is posted is abandoned, as when the
+  // window closes. The hook runs while it is under way.
   std::map<std::wstring, UrlEntry> urls;
   std::vector<std::wstring> downloadPaths; // the file each download was fetched into
   std::wstring watchedFolder;              // the folder watched for changes, "" when none
@@ -198,8 +196,8 @@ private:
   bool WriteBytes(const std::wstring& path, const std::string& bytes, bool append);
 
   std::wstring programFolder_;
-  // In creation order, the order of a search; a list, so File() pointers
-  // stay valid while the core adds or deletes.
+  // In creation order, the order of a search; a list, so File() pointers stay valid while the core
+  // adds or deletes.
   std::list<FakeFile> files_;
   std::map<TimerId, TimerState> timers_;
   std::uint64_t clock_ = 0;
