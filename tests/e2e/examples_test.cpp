@@ -112,11 +112,11 @@ TEST(Examples, BootGreetsAsksAndTakesDroppedQuestions) {
   EXPECT_TRUE(velmora.Tip("Velmora - started at "));
   EXPECT_EQ(velmora.Balloon("Velmora is running. Right-click the icon for its menu."),
             "Hello from Velmora|1");
-  const std::tuple<int, const char*, const char*> answers[] = {
+  const std::tuple<int, const char*, const char*> menuAnswers[] = {
       {IDYES, "Glad to hear it. Your answer is in output.txt.", "Thank you|1"},
       {IDNO, "Noted in output.txt. Perhaps a script of your own will change your mind.",
        "Fair enough|2"}};
-  for (const auto& [button, balloon, titleAndKind] : answers) {
+  for (const auto& [button, balloon, titleAndKind] : menuAnswers) {
     ASSERT_TRUE(velmora.ChooseMenuItem(1));
     EXPECT_EQ(velmora.Answer(button),
               "A question|Do you like tray icons that do what they are told?");
