@@ -14,7 +14,8 @@ namespace {
 
 // A folder with every file the commands below work on, and the output file. Windows's own search
 // for *.txt also takes report.txtx and notes.txt~ (by their short names REPORT~1.TXT and
-// NOTES~1.TXT) and hidden and system files, which the user does not see.
+// NOTES~1.TXT), hidden and system files and the folder folder.txt, which are no files the user
+// deletes.
 struct Folder : Harness {
   Folder() {
     for (const wchar_t* name :
@@ -28,6 +29,7 @@ struct Folder : Harness {
     fake.AddFile(kOutput, "old\r\n");
     fake.AddFile(L"C:\\Long Folder Name\\data file.txt", "x");
     fake.AddFolder(kAppFolder + L"results");
+    fake.AddFolder(kAppFolder + L"folder.txt");
     fake.AddFolder(L"D:\\out");
     fake.File(kAppFolder + L"locked.dat")->readOnly = true;
     fake.AddFile(kAppFolder + L"busy.dat", "");
